@@ -1,0 +1,37 @@
+# Strict warnings for the project's own targets only; third-party headers come in as system headers.
+function(vantor_warnings target)
+  target_compile_options(${target} PRIVATE
+    -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Woverloaded-virtual
+    -Wcast-qual -Wformat=2 -Wimplicit-fallthrough -Wmissing-declarations)
+  if(VANTOR_WERROR)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
+endfunction()
+
+# One library target per layer; every layer states what it links.
+function(vantor_library target)
+  cmake_parse_arguments(ARG "QT" "" "SOURCES;LINKS" ${ARGN})
+  add_library(${target} STATIC ${ARG_SOURCES})
+  if(NOT ARG_QT)
+    set_target_properties(${target} PROPERTIES AUTOMOC OFF AUTOUIC OFF AUTORCC OFF)
+  endif()
+  target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  target_link_libraries(${target} PUBLIC ${ARG_LINKS})
+  vantor_warnings(${target})
+endfunction()
+
+# A GoogleTest executable registered with CTest.
+function(vantor_test target)
+  cmake_parse_arguments(ARG "QT" "" "SOURCES;LINKS;ENVIRONMENT;LABELS" ${ARGN})
+  add_executable(${target} ${ARG_SOURCES})
+  if(NOT ARG_QT)
+    set_target_properties(${target} PROPERTIES AUTOMOC OFF AUTOUIC OFF AUTORCC OFF)
+  endif()
+  target_link_libraries(${target} PRIVATE ${ARG_LINKS} GTest::gtest GTest::gmock GTest::gtest_main)
+  target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+  vantor_warnings(${target})
+  include(GoogleTest)
+  gtest_discover_tests(${target}
+    DISCOVERY_MODE PRE_TEST
+    PROPERTIES ENVIRONMENT "${ARG_ENVIRONMENT}" LABELS "${ARG_LABELS}")
+endfunction()

@@ -1,0 +1,112 @@
+#include "directory/profile/ClassProfile.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace vantor {
+
+bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) ==
+               std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+namespace {
+
+bool HasAny(const std::vector<std::string>& have, const std::vector<std::string>& wanted) {
+    return std::any_of(have.begin(), have.end(), [&](const std::string& c) {
+        return std::any_of(wanted.begin(), wanted.end(),
+                           [&](const std::string& w) { return EqualsIgnoreCase(c, w); });
+    });
+}
+
+std::vector<std::string> StandardContainers() {
+    return {"organization", "organizationalUnit", "country", "locality",
+            "domain",       "dcObject",           "container"};
+}
+
+ClassProfile MakeEDirectory() {
+    ClassProfile p;
+    p.name = "edirectory";
+    p.containerClasses = StandardContainers();
+    p.partitionClass = "partition";
+    p.kinds[0] = {{"inetOrgPerson"}, {}, "(objectClass=inetOrgPerson)"};
+    p.kinds[1] = {{"ncpServer"}, {}, "(objectClass=ncpServer)"};
+    p.kinds[2] = {{"groupOfNames"}, {}, "(objectClass=groupOfNames)"};
+    p.kinds[3] = {{"partition"}, {}, "(objectClass=partition)"};
+    return p;
+}
+
+ClassProfile MakeGeneric() {
+    ClassProfile p = MakeEDirectory();
+    p.name = "generic";
+    p.kinds[2] = {{"groupOfNames", "groupOfUniqueNames", "posixGroup"},
+                  {},
+                  "(|(objectClass=groupOfNames)(objectClass=groupOfUniqueNames)"
+                  "(objectClass=posixGroup))"};
+    return p;
+}
+
+ClassProfile MakeActiveDirectory() {
+    ClassProfile p;
+    p.name = "ad";
+    p.containerClasses = {"domain",   "domainDNS", "organizationalUnit", "container",
+                          "builtinDomain", "organization", "country", "locality", "dcObject"};
+    p.partitionClass = "domainDNS";
+    p.kinds[0] = {{"user"}, {"computer"}, "(&(objectClass=user)(objectCategory=person))"};
+    p.kinds[1] = {{"computer"}, {}, "(objectClass=computer)"};
+    p.kinds[2] = {{"group"}, {}, "(objectClass=group)"};
+    p.kinds[3] = {{"domainDNS"}, {}, "(objectClass=domainDNS)"};
+    return p;
+}
+
+}  // namespace
+
+bool ClassProfile::IsContainer(const std::vector<std::string>& objectClasses) const {
+    return HasAny(objectClasses, containerClasses);
+}
+
+bool ClassProfile::IsPartitionRoot(const std::vector<std::string>& objectClasses) const {
+    return HasAny(objectClasses, {partitionClass});
+}
+
+bool ClassProfile::MatchesKind(std::size_t kind, const std::vector<std::string>& objectClasses) const {
+    const KindRule& rule = kinds.at(kind);
+    return HasAny(objectClasses, rule.anyOfClasses) && !HasAny(objectClasses, rule.noneOfClasses);
+}
+
+std::optional<std::size_t> ClassProfile::KindOfClassName(std::string_view className) {
+    for (std::size_t i = 0; i < kKindClassNames.size(); ++i) {
+        if (EqualsIgnoreCase(kKindClassNames[i], className)) {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+
+const ClassProfile& EDirectoryProfile() {
+    static const ClassProfile profile = MakeEDirectory();
+    return profile;
+}
+
+const ClassProfile& GenericProfile() {
+    static const ClassProfile profile = MakeGeneric();
+    return profile;
+}
+
+const ClassProfile& ActiveDirectoryProfile() {
+    static const ClassProfile profile = MakeActiveDirectory();
+    return profile;
+}
+
+const ClassProfile* FindProfile(std::string_view name) {
+    for (const ClassProfile* p : {&EDirectoryProfile(), &GenericProfile(), &ActiveDirectoryProfile()}) {
+        if (EqualsIgnoreCase(p->name, name)) {
+            return p;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace vantor

@@ -1,0 +1,48 @@
+#pragma once
+// Class profiles: which directory object classes make a container, a partition root and each
+// of the four object kinds. The LDIF directory and the LDAP back end read the same profile.
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vantor {
+
+// The engine's class names of the four object kinds, in kind order (Users, Servers, Groups,
+// Partitions).
+inline constexpr std::array<std::string_view, 4> kKindClassNames = {"User", "NCP_Server", "Group",
+                                                                     "Partition"};
+
+struct KindRule {
+    std::vector<std::string> anyOfClasses;    // an entry matches when it has one of these
+    std::vector<std::string> noneOfClasses;   // ... and none of these
+    std::string ldapFilter;                   // the same rule as an LDAP filter
+};
+
+struct ClassProfile {
+    std::string name;                         // "edirectory", "generic" or "ad"
+    std::vector<std::string> containerClasses;
+    std::string partitionClass;               // auxiliary class marking a partition root
+    std::array<KindRule, 4> kinds;            // in kind order
+
+    // True when one of objectClasses (compared without regard to case) is a container class.
+    bool IsContainer(const std::vector<std::string>& objectClasses) const;
+    bool IsPartitionRoot(const std::vector<std::string>& objectClasses) const;
+    // Index of the kind an entry with these classes matches, per kind; an entry may match
+    // several kinds (a partition root container is also a container).
+    bool MatchesKind(std::size_t kind, const std::vector<std::string>& objectClasses) const;
+    // Kind index for an engine class name ("User" ...), case-insensitive.
+    static std::optional<std::size_t> KindOfClassName(std::string_view className);
+};
+
+const ClassProfile& EDirectoryProfile();
+const ClassProfile& GenericProfile();
+const ClassProfile& ActiveDirectoryProfile();
+// The profile of a name given by the user ("edirectory", "generic", "ad"), case-insensitive.
+const ClassProfile* FindProfile(std::string_view name);
+
+bool EqualsIgnoreCase(std::string_view a, std::string_view b);
+
+}  // namespace vantor

@@ -1,0 +1,96 @@
+#include "engine/CountNode.h"
+
+#include <cstring>
+#include <new>
+
+namespace vantor {
+
+namespace {
+
+void CopyName(char* destination, std::size_t capacity, std::string_view source) {
+    const std::size_t length = source.size() < capacity ? source.size() : capacity - 1;
+    std::memcpy(destination, source.data(), length);
+    destination[length] = '\0';
+}
+
+}  // namespace
+
+CCountNode::CCountNode(DirectoryClient& directory, DirContext dirContext, std::string_view full,
+                       std::string_view display, LinkList* workQueue, CCountNode* parentNode,
+                       std::string_view classToCount, bool partitionMode, CountCallbacks hooks)
+    : client(directory),
+      context(dirContext),
+      queue(workQueue),
+      parent(parentNode),
+      byPartition(partitionMode ? 1 : 0),
+      callbacks(std::move(hooks)) {
+    CopyName(fullName, sizeof fullName, full);
+    CopyName(displayName, sizeof displayName, display);
+    CopyName(className, sizeof className, classToCount);
+    ListInit(&errors);
+    errors.cursor = nullptr;
+}
+
+CCountNode::~CCountNode() {
+    while (ListElement* first = ListFirst(&errors)) {
+        ListRemove(&errors, first);
+        delete static_cast<CountError*>(first);
+    }
+}
+
+int CCountNode::Process(const char* name) {
+    if (CountObjects(name) == kCancelled) {
+        return kCancelled;
+    }
+    return WalkContainers(name);
+}
+
+int CCountNode::Poll() {
+    if (callbacks.pumpMessages) {
+        callbacks.pumpMessages();
+    }
+    if (callbacks.isCancelled && callbacks.isCancelled() != 0) {
+        return kCancelled;
+    }
+    return 0;
+}
+
+void CCountNode::AddError(int errorCode, int operation, const char* objectName) {
+    auto* error = new (std::nothrow) CountError;
+    if (error == nullptr) {
+        return;
+    }
+    error->operation = operation;
+    error->errorCode = errorCode;
+    if (objectName != nullptr) {
+        const std::size_t size = std::strlen(objectName) + 1;
+        error->objectName.reset(new (std::nothrow) char[size]);
+        if (error->objectName) {
+            std::memcpy(error->objectName.get(), objectName, size);
+        }
+    }
+    ListAppend(&errors, error);
+}
+
+int CCountNode::FirstError() {
+    errors.cursor = ListFirst(&errors);
+    return errors.cursor != nullptr ? 1 : 0;
+}
+
+CountError* CCountNode::NextError() {
+    ListElement* current = errors.cursor;
+    if (current == nullptr) {
+        return nullptr;
+    }
+    errors.cursor = ListNext(current);
+    return static_cast<CountError*>(current);
+}
+
+void Enqueue(LinkList* queue, CCountNode* node) {
+    ListAppend(queue, node);
+    if (queue->cursor == nullptr) {
+        queue->cursor = node;
+    }
+}
+
+}  // namespace vantor

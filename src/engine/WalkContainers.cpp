@@ -1,0 +1,132 @@
+#include <cstring>
+#include <new>
+#include <string>
+
+#include <algorithm>
+#include <cctype>
+#include "engine/CountNode.h"
+
+namespace vantor {
+
+namespace {
+
+bool IsRootName(const char* name) {
+    const std::string_view view(name);
+    return view.size() == kRootName.size() &&
+           std::equal(view.begin(), view.end(), kRootName.begin(), [](char a, char b) {
+               return std::tolower(static_cast<unsigned char>(a)) ==
+                      std::tolower(static_cast<unsigned char>(b));
+           });
+}
+
+// Releases the walk's reply buffer on every path.
+class ReplyBuffer {
+public:
+    explicit ReplyBuffer(DirectoryClient& client) : client_(client) {}
+    ~ReplyBuffer() {
+        if (buffer != nullptr) {
+            client_.ReleaseBuffer(buffer);
+        }
+    }
+    ReplyBuffer(const ReplyBuffer&) = delete;
+    ReplyBuffer& operator=(const ReplyBuffer&) = delete;
+
+    DirBuffer* buffer = nullptr;
+
+private:
+    DirectoryClient& client_;
+};
+
+}  // namespace
+
+int CCountNode::WalkContainers(const char* name) {
+    const char* base = name != nullptr ? name : fullName;
+    if (std::strlen(base) > kMaxNameChars) {
+        AddError(dirError::kNameTooLong, OP_LIST_CONTAINERS, base);
+        hasErrors = 1;
+        return dirError::kNameTooLong;
+    }
+
+    ReplyBuffer reply(client);
+    int r = client.NWDSAllocBuf(4096, &reply.buffer);
+    if (r != 0) {
+        AddError(r, OP_ALLOC_BUF, nullptr);
+        hasErrors = 1;
+        return r;
+    }
+
+    std::int32_t iteration = kNoIteration;
+    bool nameReadFailed = false;
+    do {
+        if (callbacks.pumpMessages) {
+            callbacks.pumpMessages();
+        }
+        r = client.NWDSListContainers(context, base, &iteration, reply.buffer);
+        if (r < 0) {
+            AddError(r, OP_LIST_CONTAINERS, base);
+            hasErrors = 1;
+            return r;
+        }
+        std::uint32_t n = 0;
+        r = client.NWDSGetObjCount(context, reply.buffer, &n);
+        if (r < 0) {
+            AddError(r, OP_GET_OBJ_COUNT, base);
+            hasErrors = 1;
+            return r;
+        }
+        for (std::uint32_t i = 0; i < n; ++i) {
+            char entryName[kNameBufferSize] = {};
+            std::uint32_t attributeCount = 0;
+            ObjectInfo info;
+            r = client.NWDSGetObjName(context, reply.buffer, entryName, &attributeCount, &info);
+            if (r != 0) {
+                AddError(r, OP_GET_OBJ_NAME, base);
+                hasErrors = 1;
+                nameReadFailed = true;
+                break;
+            }
+            if ((info.objectFlags & kContainerFlag) == 0) {
+                continue;
+            }
+            if (VisitChild(base, entryName) == kCancelled) {
+                return kCancelled;
+            }
+        }
+    } while (!nameReadFailed && iteration != kNoIteration);
+
+    return Poll() == kCancelled ? kCancelled : 0;
+}
+
+int CCountNode::VisitChild(const char* base, const char* entryName) {
+    if (callbacks.showProgress) {
+        callbacks.showProgress(entryName);
+    }
+    std::string childName = entryName;
+    if (!IsRootName(base)) {
+        childName += '.';
+        childName += base;
+    }
+    if (childName.size() > kMaxNameChars) {
+        // Refused whole rather than cut: a cut name would count some other container.
+        AddError(dirError::kNameTooLong, OP_SEARCH, childName.c_str());
+        hasErrors = 1;
+        return 0;
+    }
+    if (byPartition != 0) {
+        char rootName[kNameBufferSize] = {};
+        const bool isPartitionRoot =
+            client.FindPartitionRoot(context, childName.c_str(), rootName) == 0 &&
+            childName == rootName;
+        if (!isPartitionRoot) {
+            return Process(childName.c_str()) == kCancelled ? kCancelled : 0;
+        }
+    }
+    auto* child = new (std::nothrow) CCountNode(client, context, childName, entryName, queue, this,
+                                                className, byPartition != 0, callbacks);
+    if (child != nullptr) {
+        Enqueue(queue, child);
+    }
+    return 0;
+}
+
+}  // namespace vantor
