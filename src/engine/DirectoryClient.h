@@ -169,6 +169,9 @@ public:
     virtual std::string Description() const = 0;
     // The cause of the last failed OpenContext or call, in words, or "" when none is known.
     virtual std::string FailureCause() const = 0;
+    // The back end's own words for an error code it returned during the run (a server's
+    // diagnostic message, say), or "" when it has none beyond the code.
+    virtual std::string ErrorText(int /*code*/) const { return {}; }
 };
 
 }  // namespace vantor

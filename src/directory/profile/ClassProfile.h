@@ -8,12 +8,10 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/ObjectKinds.h"
+
 namespace vantor {
 
-// The engine's class names of the four object kinds, in kind order (Users, Servers, Groups,
-// Partitions).
-inline constexpr std::array<std::string_view, 4> kKindClassNames = {"User", "NCP_Server", "Group",
-                                                                     "Partition"};
 
 struct KindRule {
     std::vector<std::string> anyOfClasses;    // an entry matches when it has one of these

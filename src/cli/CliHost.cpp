@@ -1,0 +1,97 @@
+#include "cli/CliHost.h"
+
+#include <csignal>
+#include <cstdio>
+
+#include "engine/ObjectKinds.h"
+
+namespace vantor {
+
+namespace {
+
+volatile std::sig_atomic_t g_interrupted = 0;
+
+extern "C" void OnInterrupt(int) {
+    g_interrupted = 1;
+}
+
+}  // namespace
+
+CliHost::CliHost(const DirectoryClient& client, RunRecord& record, bool showProgress)
+    : client_(client), record_(record), showProgress_(showProgress) {}
+
+CliHost::~CliHost() {
+    if (progressShown_) {
+        std::fputs("\r\033[K", stderr);
+    }
+}
+
+void CliHost::InstallInterruptHandler() {
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    action.sa_flags = SA_RESETHAND;  // the second Ctrl-C gets the default action
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+}
+
+void CliHost::ShowFailure(const std::string& text, const std::string& cause) {
+    failure_ = cause.empty() ? text : text + ": " + cause;
+}
+
+std::string CliHost::ReadObjectKind() {
+    record_.className = std::string(kKindClassNames.at(static_cast<std::size_t>(record_.kind)));
+    return record_.className;
+}
+
+bool CliHost::IsCancelRequested() {
+    return g_interrupted != 0;
+}
+
+void CliHost::ClearCancelRequest() {
+    g_interrupted = 0;
+    record_.cancelled = true;
+}
+
+CountCallbacks CliHost::Callbacks() {
+    CountCallbacks callbacks;
+    callbacks.isCancelled = [] { return g_interrupted != 0 ? 1 : 0; };
+    if (showProgress_) {
+        callbacks.showProgress = [this](const char* container) {
+            ++containers_;
+            Progress(container);
+            return 1;
+        };
+    }
+    return callbacks;
+}
+
+void CliHost::ShowTotal(std::int32_t runningTotal) {
+    objects_ = runningTotal;
+    ++lines_;
+}
+
+void CliHost::NodeShown(CCountNode& node, HTREEITEM line) {
+    ShownNode shown;
+    shown.fullName = node.fullName;
+    node.FirstError();
+    while (const CountError* error = node.NextError()) {
+        shown.errors.push_back({error->errorCode, error->operation,
+                                error->objectName ? error->objectName.get() : "",
+                                ErrorLineText(*error), client_.ErrorText(error->errorCode)});
+    }
+    record_.nodes.emplace(line, std::move(shown));
+}
+
+void CliHost::Progress(const char* container) {
+    const auto now = std::chrono::steady_clock::now();
+    if (progressShown_ && now - lastProgress_ < std::chrono::milliseconds(100)) {
+        return;
+    }
+    lastProgress_ = now;
+    progressShown_ = true;
+    std::fprintf(stderr, "\r\033[K%ld containers, %ld lines, %d objects: %.60s", containers_,
+                 lines_, objects_, container);
+    std::fflush(stderr);
+}
+
+}  // namespace vantor

@@ -1,0 +1,40 @@
+#pragma once
+// The command line of vantor-count.
+
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace vantor {
+
+enum class OutputFormat { kReport, kCsv, kJson };
+
+struct CliOptions {
+    std::optional<std::string> ldifPath;  // none: the bundled sample (or LDAP when given)
+    int kind = 0;                         // 0 users, 1 servers, 2 groups, 3 partitions
+    bool byContainer = false;
+    OutputFormat format = OutputFormat::kReport;
+    std::optional<std::string> outputPath;
+    std::optional<std::string> pdfPath;
+    bool quiet = false;
+    bool help = false;
+    std::string profile = "auto";
+    // The LDAP connection flags, in order, for the LDAP back end's own parser.
+    std::vector<std::string> ldapArguments;
+};
+
+// The options, or a message saying what is wrong with the command line.
+std::variant<CliOptions, std::string> ParseCommandLine(const std::vector<std::string>& arguments);
+
+// The --help text.
+std::string UsageText();
+
+// Exit codes.
+inline constexpr int kExitComplete = 0;
+inline constexpr int kExitWithDirectoryErrors = 1;
+inline constexpr int kExitCancelled = 2;
+inline constexpr int kExitCannotOpenDirectory = 3;
+inline constexpr int kExitUsageOrFileError = 4;
+
+}  // namespace vantor

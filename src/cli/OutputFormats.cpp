@@ -1,0 +1,165 @@
+#include "cli/OutputFormats.h"
+
+#include <cstdio>
+
+#include "platform/ResourceIds.h"
+#include "platform/StringTable.h"
+#include "run/CountRun.h"
+#include "tree/LineText.h"
+
+namespace vantor {
+
+namespace {
+
+std::string ModeName(const RunRecord& run) {
+    return run.byContainer ? "by container" : "by partition";
+}
+
+// The container's name of a result line: its text without the count and the blank before it.
+std::string LineName(const std::string& text) {
+    std::string name = SplitResultLine(text).name;
+    if (!name.empty() && name.back() == ' ') {
+        name.pop_back();
+    }
+    return name;
+}
+
+std::string CsvField(const std::string& value) {
+    if (value.find_first_of(",\"\r\n") == std::string::npos) {
+        return value;
+    }
+    std::string quoted = "\"";
+    for (char c : value) {
+        quoted += c;
+        if (c == '"') {
+            quoted += '"';
+        }
+    }
+    return quoted + "\"";
+}
+
+std::string JsonString(const std::string& value) {
+    std::string out = "\"";
+    for (unsigned char c : value) {
+        switch (c) {
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            default:
+                if (c < 0x20) {
+                    char escaped[8];
+                    std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+                    out += escaped;
+                } else {
+                    out += static_cast<char>(c);
+                }
+        }
+    }
+    return out + "\"";
+}
+
+const ShownNode& NodeOf(const RunRecord& run, HTREEITEM line) {
+    static const ShownNode none;
+    const auto it = run.nodes.find(line);
+    return it != run.nodes.end() ? it->second : none;
+}
+
+void AppendJsonLine(std::string& out, const CTextTreeCtrl& tree, const CTreeWalk& walk,
+                    const RunRecord& run, HTREEITEM line, int indent) {
+    const std::string pad(static_cast<std::size_t>(indent), ' ');
+    const ShownNode& node = NodeOf(run, line);
+    out += pad + "{\"full_name\": " + JsonString(node.fullName);
+    out += ", \"name\": " + JsonString(LineName(tree.GetItemText(line)));
+    out += ", \"depth\": " + std::to_string(tree.Level(line));
+    out += ", \"count\": " + std::to_string(tree.Data(line));
+    out += ", \"branch_total\": " + std::to_string(walk.BranchTotal(line));
+    out += ",\n" + pad + " \"errors\": [";
+    for (std::size_t i = 0; i < node.errors.size(); ++i) {
+        const ErrorRecord& e = node.errors[i];
+        out += i == 0 ? "\n" : ",\n";
+        out += pad + "   {\"code\": " + std::to_string(e.code);
+        out += ", \"operation\": " + JsonString(LoadString(ErrorStringId(e.operation)));
+        out += ", \"name\": " + JsonString(e.objectName);
+        out += ", \"meaning\": " + JsonString(LoadString(ErrorStringId(e.code)));
+        if (!e.detail.empty()) {
+            out += ", \"detail\": " + JsonString(e.detail);
+        }
+        out += ", \"line\": " + JsonString(e.lineText) + "}";
+    }
+    out += node.errors.empty() ? "]" : "\n" + pad + " ]";
+    out += ",\n" + pad + " \"children\": [";
+    bool first = true;
+    for (HTREEITEM child = tree.Next(line, TVGN_CHILD); child != 0;
+         child = tree.Next(child, TVGN_NEXT)) {
+        if (!tree.CarriesData(child)) {
+            continue;  // the error header and its lines are in "errors"
+        }
+        out += first ? "\n" : ",\n";
+        first = false;
+        AppendJsonLine(out, tree, walk, run, child, indent + 3);
+    }
+    out += first ? "]}" : "\n" + pad + " ]}";
+}
+
+}  // namespace
+
+std::string BuildCsv(const CTextTreeCtrl& tree, CTreeWalk& walk, const RunRecord& run) {
+    std::string out =
+        "directory,object_class,mode,full_name,name,depth,count,branch_total,errors,"
+        "error_details,cancelled\r\n";
+    const std::string fixed = CsvField(run.directory) + "," + CsvField(run.className) + "," +
+                              ModeName(run) + ",";
+    walk.Walk([&](HTREEITEM line) {
+        if (!tree.CarriesData(line)) {
+            return true;
+        }
+        const ShownNode& node = NodeOf(run, line);
+        std::string details;
+        for (const ErrorRecord& e : node.errors) {
+            details += (details.empty() ? "" : "; ") + e.lineText;
+        }
+        out += fixed + CsvField(node.fullName) + "," + CsvField(LineName(tree.GetItemText(line))) +
+               "," + std::to_string(tree.Level(line)) + "," + std::to_string(tree.Data(line)) +
+               "," + std::to_string(walk.BranchTotal(line)) + "," +
+               std::to_string(node.errors.size()) + "," + CsvField(details) + "," +
+               (run.cancelled ? "true" : "false") + "\r\n";
+        return true;
+    });
+    return out;
+}
+
+std::string BuildJson(const CTextTreeCtrl& tree, CTreeWalk& walk, const RunRecord& run) {
+    const HTREEITEM first = tree.Next(0, TVGN_ROOT);
+    std::string out = "{\"directory\": " + JsonString(run.directory);
+    out += ",\n \"object_class\": " + JsonString(run.className);
+    out += ",\n \"kind\": " + JsonString(LoadString(res::IDS_KIND_FIRST + run.kind));
+    out += ",\n \"mode\": " + JsonString(ModeName(run));
+    out += ",\n \"date\": " + JsonString(run.date);
+    out += ",\n \"cancelled\": " + std::string(run.cancelled ? "true" : "false");
+    out += ",\n \"total\": " + std::to_string(first != 0 ? walk.BranchTotal(first) : 0);
+    out += ",\n \"lines\": [";
+    bool any = false;
+    for (HTREEITEM top = first; top != 0; top = tree.Next(top, TVGN_NEXT)) {
+        if (tree.CarriesData(top)) {
+            out += any ? ",\n" : "\n";
+            any = true;
+            AppendJsonLine(out, tree, walk, run, top, 2);
+        }
+    }
+    out += any ? "\n ]}\n" : "]}\n";
+    return out;
+}
+
+}  // namespace vantor

@@ -1,0 +1,17 @@
+#pragma once
+// The command-line counter's CSV and JSON outputs, read from the result tree.
+
+#include <string>
+
+#include "cli/RunRecord.h"
+#include "tree/CTextTreeCtrl.h"
+#include "tree/TreeWalk.h"
+
+namespace vantor {
+
+// A header row and one row per result line, in preorder.
+std::string BuildCsv(const CTextTreeCtrl& tree, CTreeWalk& walk, const RunRecord& run);
+// The result tree as nested objects, with error lines and whether the run was cancelled.
+std::string BuildJson(const CTextTreeCtrl& tree, CTreeWalk& walk, const RunRecord& run);
+
+}  // namespace vantor

@@ -1,0 +1,37 @@
+#pragma once
+// What the command-line counter keeps of a run beside the result tree: the full name of each
+// shown node and its failed calls in detail, for the CSV and JSON outputs.
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/TreeControl.h"
+
+namespace vantor {
+
+struct ErrorRecord {
+    int code = 0;
+    int operation = 0;
+    std::string objectName;
+    std::string lineText;  // the error line as the tree shows it
+    std::string detail;    // the back end's own words, when it has any
+};
+
+struct ShownNode {
+    std::string fullName;
+    std::vector<ErrorRecord> errors;
+};
+
+struct RunRecord {
+    std::string directory;  // what was counted
+    std::string className;  // the directory class counted
+    int kind = 0;
+    bool byContainer = false;
+    bool cancelled = false;
+    std::string date;
+    std::unordered_map<HTREEITEM, ShownNode> nodes;  // by result line
+};
+
+}  // namespace vantor

@@ -1,0 +1,113 @@
+// vantor-count: counts a directory from the command line and writes the result.
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <iostream>
+#include <variant>
+
+#include "cli/CliHost.h"
+#include "cli/DirectorySource.h"
+#include "cli/Options.h"
+#include "cli/OutputFormats.h"
+#include "report/ReportDate.h"
+#include "report/SaveFile.h"
+#include "report/TextReport.h"
+#include "run/CountRun.h"
+#include "tree/CTextTreeCtrl.h"
+#include "tree/TreeWalk.h"
+
+namespace vantor {
+namespace {
+
+int Fail(int code, const std::string& message) {
+    std::cerr << "vantor-count: " << message << '\n';
+    return code;
+}
+
+std::string BuildOutput(const CliOptions& options, const CCountTreeCtrl& tree, CTreeWalk& walk,
+                        const RunRecord& record) {
+    switch (options.format) {
+        case OutputFormat::kCsv:
+            return BuildCsv(tree, walk, record);
+        case OutputFormat::kJson:
+            return BuildJson(tree, walk, record);
+        case OutputFormat::kReport:
+            break;
+    }
+    return BuildTextReport(tree, walk, record.kind, record.date);
+}
+
+// Writes to the output file (replaced only when complete) or to standard output.
+std::optional<std::string> WriteOutput(const CliOptions& options, const std::string& output) {
+    if (options.outputPath) {
+        return SaveFileReplacing(*options.outputPath, output);
+    }
+    std::cout.write(output.data(), static_cast<std::streamsize>(output.size()));
+    std::cout.flush();
+    if (!std::cout) {
+        return std::string("Could not write to standard output");
+    }
+    return std::nullopt;
+}
+
+int Run(int argc, char** argv) {
+    std::vector<std::string> arguments(argv + 1, argv + argc);
+    ScrubPasswordArguments(argc, argv);
+    auto parsed = ParseCommandLine(arguments);
+    if (auto* error = std::get_if<std::string>(&parsed)) {
+        return Fail(kExitUsageOrFileError, *error + "\nTry 'vantor-count --help'.");
+    }
+    const CliOptions& options = std::get<CliOptions>(parsed);
+    if (options.help) {
+        std::cout << UsageText();
+        return kExitComplete;
+    }
+
+    auto source = OpenDirectorySource(options);
+    if (auto* error = std::get_if<SourceError>(&source)) {
+        return Fail(error->exitCode, error->message);
+    }
+    auto& directory = std::get<std::unique_ptr<DirectoryClient>>(source);
+
+    RunRecord record;
+    record.directory = directory->Description();
+    record.kind = options.kind;
+    record.byContainer = options.byContainer;
+    CCountTreeCtrl tree;
+    CliHost host(*directory, record, !options.quiet && ::isatty(STDERR_FILENO) != 0);
+    CliHost::InstallInterruptHandler();
+    const CountRunOutcome outcome = RunCount(*directory, tree, host, options.byContainer);
+    if (outcome == CountRunOutcome::kTablesFailed || outcome == CountRunOutcome::kContextFailed) {
+        return Fail(kExitCannotOpenDirectory, host.Failure());
+    }
+    record.date = FormatReportDate();
+
+    CTreeWalk walk(tree);
+    if (auto error = WriteOutput(options, BuildOutput(options, tree, walk, record))) {
+        return Fail(kExitUsageOrFileError, *error);
+    }
+    if (outcome == CountRunOutcome::kRunCancelled) {
+        return kExitCancelled;
+    }
+    for (const auto& [line, node] : record.nodes) {
+        if (!node.errors.empty()) {
+            return kExitWithDirectoryErrors;
+        }
+    }
+    return kExitComplete;
+}
+
+}  // namespace
+}  // namespace vantor
+
+int main(int argc, char** argv) {
+    try {
+        return vantor::Run(argc, argv);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "vantor-count: %s\n", e.what());
+    } catch (...) {
+        std::fputs("vantor-count: unexpected failure\n", stderr);
+    }
+    return vantor::kExitUsageOrFileError;
+}

@@ -1,0 +1,13 @@
+#pragma once
+// The four kinds of object the program counts, by index: 0 Users, 1 Servers, 2 Groups,
+// 3 Partitions, with the directory class each one counts.
+
+#include <array>
+#include <string_view>
+
+namespace vantor {
+
+inline constexpr std::array<std::string_view, 4> kKindClassNames = {"User", "NCP_Server", "Group",
+                                                                     "Partition"};
+
+}  // namespace vantor

@@ -1,0 +1,33 @@
+#include "report/ReportDate.h"
+
+#include <array>
+#include <cstdio>
+
+namespace vantor {
+
+std::string FormatReportDate(const std::tm& localTime) {
+    // English month names whatever the process locale, so every report reads the same.
+    static constexpr std::array<const char*, 12> kMonths = {
+        "January", "February", "March",     "April",   "May",      "June",
+        "July",    "August",   "September", "October", "November", "December"};
+    int hour = localTime.tm_hour;
+    const char* suffix = " AM";
+    if (hour > 12) {
+        hour -= 12;
+        suffix = " PM";
+    }
+    const int month = localTime.tm_mon >= 0 && localTime.tm_mon < 12 ? localTime.tm_mon : 0;
+    char text[96];
+    std::snprintf(text, sizeof text, "%s %02d, %04d %d:%d%s", kMonths[static_cast<std::size_t>(month)],
+                  localTime.tm_mday, localTime.tm_year + 1900, hour, localTime.tm_min, suffix);
+    return text;
+}
+
+std::string FormatReportDate() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return FormatReportDate(local);
+}
+
+}  // namespace vantor
