@@ -19,7 +19,7 @@ DEFAULT_README = REPO / "resources" / "sample" / "README.md"
 SEED = 20261207
 MAIL_DOMAIN = "talvane.example.com"
 TOP = "o=Talvane"
-FOLD_WIDTH = 76  # the width slapcat and ldapsearch wrap at
+FOLD_WIDTH = 76  # longest physical line; RFC 2849 leaves the width to the writer
 CONTAINER_CLASSES = {"organization", "organizationalunit", "country", "locality", "domain",
                      "dcobject", "container"}
 README_BEGIN = "<!-- totals: begin -->"
@@ -404,7 +404,7 @@ def stats_markdown(path):
     out = ["| Total | Number |", "|---|---:|"]
     out += [f"| {k} | {v} |" for k, v in kinds.items()]
     out += [f"| entries in all | {entries} |", f"| deepest entry (levels) | {deepest} |", ""]
-    out += ["| Top-level region | Users | Containers |", "|---|---:|---:|"]
+    out += ["| Top-level region | Users | Containers (region included) |", "|---|---:|---:|"]
     out += [f"| {r} | {u} | {c} |" for r, (u, c) in regions.items()]
     return "\n".join(out) + "\n"
 

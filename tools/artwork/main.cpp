@@ -1,0 +1,67 @@
+// Draws the program's artwork into a directory: the three dialog pictures, the tree images and
+// the window icon in three sizes. Run it offscreen: QT_QPA_PLATFORM=offscreen.
+
+#include <QDir>
+#include <QFontInfo>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QTextStream>
+
+#include "Mark.h"
+#include "Pictures.h"
+#include "Style.h"
+#include "TreeImages.h"
+
+namespace {
+
+QImage Icon(int side) {
+    QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    artwork::DrawMark(painter, QRectF(0, 0, side, side));
+    return image;
+}
+
+bool Save(const QImage& image, const QDir& dir, const QString& name, QTextStream& err) {
+    const QString path = dir.filePath(name);
+    if (!image.save(path, "PNG")) {
+        err << "cannot write " << path << "\n";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QGuiApplication app(argc, argv);
+    QTextStream err(stderr);
+    if (argc != 2) {
+        err << "usage: vantor-artwork OUTPUT-DIRECTORY\n";
+        return 2;
+    }
+    const QString family = QFontInfo(artwork::SansFont(12)).family();
+    if (family != QStringLiteral("Liberation Sans")) {
+        err << "font Liberation Sans is not installed (got " << family << ")\n";
+        return 1;
+    }
+    const QDir dir(QString::fromLocal8Bit(argv[1]));
+    if (!dir.exists()) {
+        err << "no directory " << dir.path() << "\n";
+        return 1;
+    }
+
+    QStringList overflows;
+    bool saved = Save(artwork::SplashPicture(overflows), dir, "splash.png", err);
+    saved = Save(artwork::AboutPicture(overflows), dir, "about.png", err) && saved;
+    saved = Save(artwork::NoticePicture(overflows), dir, "notice.png", err) && saved;
+    saved = Save(artwork::TreeImages(), dir, "tree_images.png", err) && saved;
+    for (const int side : {32, 48, 256}) {
+        saved = Save(Icon(side), dir, QStringLiteral("vantor-%1.png").arg(side), err) && saved;
+    }
+    for (const QString& text : overflows) {
+        err << "text does not fit: " << text << "\n";
+    }
+    return saved && overflows.isEmpty() ? 0 : 1;
+}
