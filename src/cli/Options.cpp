@@ -1,5 +1,7 @@
 #include "cli/Options.h"
 
+#include "directory/source/DirectorySource.h"
+
 #include <array>
 #include <string_view>
 
@@ -9,19 +11,6 @@ namespace {
 
 constexpr std::array<std::string_view, 4> kKindWords = {"users", "servers", "groups",
                                                         "partitions"};
-// LDAP flags that take a value, and those that stand alone.
-constexpr std::array<std::string_view, 6> kLdapValueFlags = {"-H", "-b", "-D", "-w", "-y", "-Y"};
-constexpr std::array<std::string_view, 4> kLdapFlags = {"-W", "-x", "-Z", "-ZZ"};
-
-template <std::size_t N>
-bool OneOf(const std::array<std::string_view, N>& set, std::string_view word) {
-    for (std::string_view s : set) {
-        if (s == word) {
-            return true;
-        }
-    }
-    return false;
-}
 
 }  // namespace
 
@@ -56,12 +45,6 @@ std::variant<CliOptions, std::string> ParseCommandLine(const std::vector<std::st
             options.byContainer = true;
         } else if (flag == "--quiet" || flag == "-q") {
             options.quiet = true;
-        } else if (flag == "--ldif") {
-            auto v = value();
-            if (!v || v->empty()) {
-                return needs("a file name");
-            }
-            options.ldifPath = *v;
         } else if (flag == "--kind") {
             auto v = value();
             bool known = false;
@@ -97,51 +80,21 @@ std::variant<CliOptions, std::string> ParseCommandLine(const std::vector<std::st
                 return needs("a file name");
             }
             options.pdfPath = *v;
-        } else if (flag == "--profile") {
-            auto v = value();
-            if (!v || v->empty()) {
-                return needs("a profile name (auto, edirectory, generic, ad)");
-            }
-            options.profile = *v;
-        } else if (OneOf(kLdapValueFlags, flag)) {
-            auto v = value();
-            if (!v) {
-                return needs("a value");
-            }
-            options.ldapArguments.push_back(flag);
-            options.ldapArguments.push_back(*v);
-        } else if (OneOf(kLdapFlags, flag)) {
-            options.ldapArguments.push_back(flag);
         } else {
             return "unknown option " + arguments[i];
         }
-    }
-    if (options.ldifPath && !options.ldapArguments.empty()) {
-        return std::string("--ldif and the LDAP options (-H, -b, -D ...) exclude each other");
     }
     return options;
 }
 
 std::string UsageText() {
-    return R"(Usage: vantor-count [OPTIONS]
+    return std::string(R"(Usage: vantor-count [OPTIONS]
 
 Counts the objects of one kind in a directory tree, partition by partition (the default)
 or container by container, and writes the result.
 
-Directory (default: the bundled sample directory):
-  --ldif FILE            count an LDIF export (as ldapsearch or slapcat write it)
-  -H URI                 count an LDAP server (ldap://, ldaps://); without -H the LDAP
-                         options below use ldap.conf, ~/.ldaprc and LDAPURI
-  -b BASE                start at BASE instead of the server's naming contexts
-  -D BINDDN              bind as BINDDN
-  -W                     prompt for the bind password
-  -y FILE                read the bind password from FILE
-  -w PASSWORD            bind password on the command line (visible to other users; prefer -W or -y)
-  -x                     simple bind (default: SASL when -Y is given)
-  -Y MECH                SASL mechanism
-  -Z, -ZZ                StartTLS (-ZZ: fail when it cannot be started)
-  --profile NAME         class profile: auto (default), edirectory, generic, ad
-
+)") + DirectoryUsageText() +
+           R"(
 What to count:
   --kind KIND            users (default), servers, groups or partitions
   --by-container         one line per container instead of one per partition
@@ -154,7 +107,7 @@ Output:
   -h, --help             this text
 
 Ctrl-C cancels the count the way the window's Cancel does: the output is still written,
-ending with the line CANCELLED.
+ending with the line CANCELLED. A second Ctrl-C ends the program at once.
 
 Exit status:
   0  the count is complete

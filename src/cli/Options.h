@@ -10,8 +10,9 @@ namespace vantor {
 
 enum class OutputFormat { kReport, kCsv, kJson };
 
+// What to count and how to write it; the directory options are taken out before (see
+// directory/source/DirectorySource.h).
 struct CliOptions {
-    std::optional<std::string> ldifPath;  // none: the bundled sample (or LDAP when given)
     int kind = 0;                         // 0 users, 1 servers, 2 groups, 3 partitions
     bool byContainer = false;
     OutputFormat format = OutputFormat::kReport;
@@ -19,9 +20,6 @@ struct CliOptions {
     std::optional<std::string> pdfPath;
     bool quiet = false;
     bool help = false;
-    std::string profile = "auto";
-    // The LDAP connection flags, in order, for the LDAP back end's own parser.
-    std::vector<std::string> ldapArguments;
 };
 
 // The options, or a message saying what is wrong with the command line.

@@ -7,9 +7,10 @@
 #include <variant>
 
 #include "cli/CliHost.h"
-#include "cli/DirectorySource.h"
 #include "cli/Options.h"
 #include "cli/OutputFormats.h"
+#include "cli/TerminalPrompt.h"
+#include "directory/source/DirectorySource.h"
 #include "report/ReportDate.h"
 #include "report/SaveFile.h"
 #include "report/TextReport.h"
@@ -52,11 +53,17 @@ std::optional<std::string> WriteOutput(const CliOptions& options, const std::str
 }
 
 int Run(int argc, char** argv) {
-    std::vector<std::string> arguments(argv + 1, argv + argc);
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
     ScrubPasswordArguments(argc, argv);
-    auto parsed = ParseCommandLine(arguments);
+    const std::string usageHint = "\nTry 'vantor-count --help'.";
+    const DirectoryArguments directoryArguments =
+        TakeDirectoryArguments(arguments, PromptOnTerminal);
+    if (!directoryArguments.error.empty()) {
+        return Fail(kExitUsageOrFileError, directoryArguments.error + usageHint);
+    }
+    auto parsed = ParseCommandLine(directoryArguments.rest);
     if (auto* error = std::get_if<std::string>(&parsed)) {
-        return Fail(kExitUsageOrFileError, *error + "\nTry 'vantor-count --help'.");
+        return Fail(kExitUsageOrFileError, *error + usageHint);
     }
     const CliOptions& options = std::get<CliOptions>(parsed);
     if (options.help) {
@@ -64,11 +71,11 @@ int Run(int argc, char** argv) {
         return kExitComplete;
     }
 
-    auto source = OpenDirectorySource(options);
-    if (auto* error = std::get_if<SourceError>(&source)) {
-        return Fail(error->exitCode, error->message);
+    auto opened = OpenDirectory(directoryArguments.choice);
+    if (auto* error = std::get_if<std::string>(&opened)) {
+        return Fail(kExitUsageOrFileError, *error);
     }
-    auto& directory = std::get<std::unique_ptr<DirectoryClient>>(source);
+    auto& directory = std::get<std::unique_ptr<DirectoryClient>>(opened);
 
     RunRecord record;
     record.directory = directory->Description();

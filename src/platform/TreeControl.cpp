@@ -5,6 +5,8 @@ namespace vantor {
 TreeControl::TreeControl() = default;
 TreeControl::~TreeControl() = default;
 
+void TreeControl::OnPaint(TreeViewPort&, DrawingContext&) {}
+
 TreeControl::Item* TreeControl::Find(HTREEITEM item) {
     return item == 0 || item > items_.size() ? nullptr : &items_[item - 1];
 }

@@ -11,6 +11,9 @@
 
 namespace vantor {
 
+class DrawingContext;
+class TreeViewPort;
+
 // Opaque item handle; 0 is "no item".
 using HTREEITEM = std::uintptr_t;
 
@@ -105,6 +108,10 @@ public:
     std::size_t FirstVisibleRow() const { return firstVisibleRow_; }
     void SetFirstVisibleRow(std::size_t row);
     std::size_t ItemCount() const { return items_.size(); }
+
+    // Paints over what the view drew itself (lines, buttons, images and the control's own
+    // item texts); a plain tree control adds nothing.
+    virtual void OnPaint(TreeViewPort& view, DrawingContext& dc);
 
     // Told after each change of contents, expand state or placeholder text, and after each
     // change of selection (with the new selection, 0 for none).

@@ -5,7 +5,9 @@
 #include <string>
 #include <unordered_map>
 
+#include "platform/DrawingContext.h"
 #include "platform/TreeControl.h"
+#include "platform/TreeViewPort.h"
 
 namespace vantor {
 
@@ -22,7 +24,19 @@ public:
     // The text stored for item, or "" when none was (the null handle included).
     std::string GetItemText(HTREEITEM item) const;
 
-    bool m_bSkipPaint = false;
+    // Draws the stored texts of the shown lines over the view's own painting.
+    void OnPaint(TreeViewPort& view, DrawingContext& dc) override;
+    // Draws one line's text in rect (the line's text rectangle, its right edge at the client
+    // area's); returns the width of the line's whole text.
+    virtual int DrawItem(HTREEITEM item, DrawingContext& dc, Rect& rect, unsigned state,
+                         bool hasFocus);
+    // Sets the control's own text of the line to as many blanks as cover width, so the view's
+    // item rectangles (mouse selection, scrolling) are as wide as the drawn text.
+    void FitItemPlaceholder(HTREEITEM item, DrawingContext& dc, int width);
+
+protected:
+    // Width of text drawn as one run.
+    static int MeasureText(DrawingContext& dc, const std::string& text);
 
 private:
     void Store(HTREEITEM item, std::string text);
@@ -30,10 +44,24 @@ private:
     std::unordered_map<HTREEITEM, std::string> m_itemTexts;
 };
 
-// The main window's result tree: lines show their count in a column of its own.
+// The main window's result tree: a result line shows its count right-aligned against the
+// client area's right edge, in blue.
 class CCountTreeCtrl : public CTextTreeCtrl {
 public:
     ~CCountTreeCtrl() override;
+
+    int DrawItem(HTREEITEM item, DrawingContext& dc, Rect& rect, unsigned state,
+                 bool hasFocus) override;
+
+    struct Split {
+        std::string name;
+        std::string count;  // with two blanks after it, or empty
+    };
+    // A result line splits at the blank before its count; any other line is all name.
+    static Split SplitNameAndCount(const std::string& text, bool isResultLine);
 };
+
+// The colour of an unselected line's count.
+inline constexpr Color kCountBlue = MakeColor(0, 0, 255);
 
 }  // namespace vantor

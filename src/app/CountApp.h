@@ -1,0 +1,31 @@
+#pragma once
+// The application object: it runs the main window modally and the program ends when that
+// window closes.
+
+#include "engine/DirectoryClient.h"
+#include "platform/Dialog.h"
+#include "platform/PrintDevice.h"
+
+namespace vantor {
+
+class CCountDlg;
+
+class CCountApp {
+public:
+    CCountApp(UiServices& ui, DirectoryClient& directory, PrintService& printers)
+        : m_ui(ui), m_directory(directory), m_printers(printers) {}
+
+    // Runs the main window until Quit closes it. Always false: there is no message loop
+    // after the window.
+    bool InitInstance();
+
+    // The main window while it runs.
+    CCountDlg* m_pMainWnd = nullptr;
+
+private:
+    UiServices& m_ui;
+    DirectoryClient& m_directory;
+    PrintService& m_printers;
+};
+
+}  // namespace vantor

@@ -1,0 +1,74 @@
+// vantor: the window program. The directory options are those of vantor-count (see --help);
+// without any, the bundled sample directory is counted.
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <cstdio>
+#include <iostream>
+#include <variant>
+
+#include "app/CountApp.h"
+#include "directory/source/DirectorySource.h"
+#include "platform/qt/QtUiServices.h"
+#include "platform/qtprint/QtPrintService.h"
+
+namespace vantor {
+namespace {
+
+std::optional<std::string> PromptInDialog(std::string_view prompt) {
+    bool ok = false;
+    const QString text = QInputDialog::getText(nullptr, QCoreApplication::applicationName(),
+                                               QString::fromUtf8(prompt.data(),
+                                                                 static_cast<int>(prompt.size())),
+                                               QLineEdit::Password, QString(), &ok);
+    if (!ok) {
+        return std::nullopt;
+    }
+    return text.toStdString();
+}
+
+int Run(int argc, char** argv) {
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    for (const std::string& argument : arguments) {
+        if (argument == "--help" || argument == "-h") {
+            std::cout << "Usage: vantor [OPTIONS]\n\nShows the counting window.\n\n"
+                      << DirectoryUsageText();
+            return 0;
+        }
+    }
+    ScrubPasswordArguments(argc, argv);
+    QApplication application(argc, argv);
+    QCoreApplication::setApplicationName("vantor");
+    QtUiServices ui;
+
+    DirectoryArguments chosen = TakeDirectoryArguments(arguments, PromptInDialog);
+    if (chosen.error.empty() && !chosen.rest.empty()) {
+        chosen.error = "unknown option " + chosen.rest.front();
+    }
+    if (!chosen.error.empty()) {
+        std::cerr << "vantor: " << chosen.error << "\nTry 'vantor --help'.\n";
+        return 4;
+    }
+    auto opened = OpenDirectory(chosen.choice);
+    if (auto* error = std::get_if<std::string>(&opened)) {
+        ui.MessageBox(*error);
+        return 4;
+    }
+    QtPrintService printers;
+    CCountApp theApp(ui, *std::get<std::unique_ptr<DirectoryClient>>(opened), printers);
+    theApp.InitInstance();
+    return 0;
+}
+
+}  // namespace
+}  // namespace vantor
+
+int main(int argc, char** argv) {
+    try {
+        return vantor::Run(argc, argv);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "vantor: %s\n", e.what());
+    }
+    return 4;
+}

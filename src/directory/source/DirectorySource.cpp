@@ -1,0 +1,121 @@
+#include "directory/source/DirectorySource.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "directory/ldap/LdapDirectory.h"
+#include "directory/ldif/BundledSample.h"
+#include "directory/ldif/LdifDirectory.h"
+#include "directory/profile/ClassProfile.h"
+
+namespace vantor {
+
+namespace {
+
+bool IsProfileFlag(const std::string& argument) {
+    return argument == "--profile" || argument.rfind("--profile=", 0) == 0;
+}
+
+}  // namespace
+
+DirectoryArguments TakeDirectoryArguments(const std::vector<std::string>& arguments,
+                                          const PasswordPrompt& prompt) {
+    DirectoryArguments out;
+    std::vector<std::string> others;
+    bool profileOnly = true;  // --profile alone does not choose LDAP
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (argument == "--ldap") {
+            out.choice.ldap = true;
+        } else if (argument == "--ldif" || argument.rfind("--ldif=", 0) == 0) {
+            std::string path = argument.size() > 7 ? argument.substr(7) : "";
+            if (argument == "--ldif") {
+                if (i + 1 >= arguments.size() || arguments[i + 1].empty()) {
+                    out.error = "option --ldif needs a file name";
+                    return out;
+                }
+                path = arguments[++i];
+            }
+            out.choice.ldifPath = path;
+        } else {
+            others.push_back(argument);
+        }
+    }
+
+    const LdapFlagResult ldap = ApplyLdapFlags(others, out.choice.ldapSettings, prompt);
+    if (!ldap.error.empty()) {
+        out.error = ldap.error;
+        return out;
+    }
+    for (const std::string& argument : others) {
+        if (IsProfileFlag(argument)) {
+            continue;
+        }
+        // An argument the LDAP flags took (it is not among the rest) chooses the LDAP server.
+        if (std::find(ldap.rest.begin(), ldap.rest.end(), argument) == ldap.rest.end()) {
+            profileOnly = false;
+        }
+    }
+    out.choice.ldap = out.choice.ldap || !profileOnly;
+    out.rest = ldap.rest;
+    if (out.choice.ldap && out.choice.ldifPath) {
+        out.error = "--ldif and the LDAP options (--ldap, -H, -b, -D ...) exclude each other";
+    } else if (out.choice.ldapSettings.profile != "auto" &&
+               FindProfile(out.choice.ldapSettings.profile) == nullptr) {
+        out.error = "unknown profile \"" + out.choice.ldapSettings.profile +
+                    "\" (auto, edirectory, generic or ad)";
+    }
+    return out;
+}
+
+std::variant<std::unique_ptr<DirectoryClient>, std::string> OpenDirectory(
+    const DirectoryChoice& choice) {
+    if (choice.ldap) {
+        return std::unique_ptr<DirectoryClient>(
+            std::make_unique<LdapDirectory>(choice.ldapSettings));
+    }
+    const ClassProfile* named = FindProfile(choice.ldapSettings.profile);
+    const ClassProfile& profile = named != nullptr ? *named : GenericProfile();
+    LdifLoadResult loaded =
+        choice.ldifPath ? LoadLdifFile(*choice.ldifPath, profile) : LoadBundledSample(profile);
+    if (!loaded) {
+        return loaded.error;
+    }
+    return std::unique_ptr<DirectoryClient>(std::move(loaded.directory));
+}
+
+void ScrubPasswordArguments(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        char* argument = argv[i];
+        if (std::strcmp(argument, "-w") == 0 && i + 1 < argc) {
+            char* value = argv[++i];
+            std::memset(value, 'x', std::strlen(value));
+        } else if (std::strncmp(argument, "-w", 2) == 0 && argument[2] != '\0') {
+            std::memset(argument + 2, 'x', std::strlen(argument + 2));
+        }
+    }
+}
+
+std::string DirectoryUsageText() {
+    return R"(Directory (default: the bundled sample directory):
+  --ldif FILE            count an LDIF export (as ldapsearch or slapcat write it)
+  --ldap                 count the LDAP server of the client configuration
+                         (ldap.conf, ~/.ldaprc, LDAPURI, LDAPBASE)
+  -H URI                 count this LDAP server (ldap://, ldaps://, ldapi://)
+  -b BASE                count from BASE instead of the server's naming contexts
+  -D BINDDN              bind as BINDDN
+  -W                     prompt for the bind password
+  -y FILE                read the bind password from FILE
+  -w PASSWORD            the bind password (visible to other users; prefer -W or -y)
+  -x                     simple bind (the default)
+  -Y MECH                SASL bind with mechanism MECH
+  -U AUTHCID             SASL authentication identity
+  -Z, -ZZ                StartTLS (-ZZ: refuse to go on without it)
+  --profile NAME         class profile: auto (default), edirectory, generic or ad
+  --page-size N          objects asked for per batch (default 1000)
+  --timeout SECONDS      limit for each server operation (default 30)
+  --network-timeout SECONDS  limit for connecting (default 30)
+)";
+}
+
+}  // namespace vantor

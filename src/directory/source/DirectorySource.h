@@ -1,0 +1,47 @@
+#pragma once
+// Which directory a program counts, from its command line, and opening it: the bundled sample
+// by default, an LDIF export (--ldif FILE), or an LDAP server (--ldap, or any of the OpenLDAP
+// client flags -H, -b, -D, -w, -W, -y, -x, -Y, -U, -Z, -ZZ). --profile picks the class profile
+// for either.
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "directory/ldap/LdapFlags.h"
+#include "directory/ldap/LdapSettings.h"
+#include "engine/DirectoryClient.h"
+
+namespace vantor {
+
+struct DirectoryChoice {
+    std::optional<std::string> ldifPath;
+    bool ldap = false;
+    LdapSettings ldapSettings;
+};
+
+struct DirectoryArguments {
+    DirectoryChoice choice;
+    std::vector<std::string> rest;  // the arguments that do not choose the directory
+    std::string error;              // empty when the directory options were good
+};
+
+// Takes the directory options out of arguments. -W asks through prompt.
+DirectoryArguments TakeDirectoryArguments(const std::vector<std::string>& arguments,
+                                          const PasswordPrompt& prompt);
+
+// Loads or connects the chosen directory (an LDAP server is only reached at OpenContext).
+// On failure: a message naming the file or setting at fault.
+std::variant<std::unique_ptr<DirectoryClient>, std::string> OpenDirectory(
+    const DirectoryChoice& choice);
+
+// Overwrites the values of -w in the process's own argument strings, so that other users
+// listing processes cannot read a password given on the command line.
+void ScrubPasswordArguments(int argc, char** argv);
+
+// The help lines of the directory options, shared by both programs' usage texts.
+std::string DirectoryUsageText();
+
+}  // namespace vantor

@@ -1,0 +1,106 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "directory/memory/MemoryDirectory.h"
+
+namespace vantor {
+namespace {
+
+using ::testing::ElementsAre;
+
+// Drives the scripted directory by hand, the way the engine does, to pin down the behaviour
+// that the engine's tests rely on.
+class MemoryDirectoryTest : public ::testing::Test {
+  protected:
+    MemoryDirectoryTest() : context(dir.OpenContext()) {}
+
+    // Stores the class filter into a fresh filter buffer.
+    DirBuffer* Filter(const char* className) {
+        DirBuffer* filter = nullptr;
+        FilterCursor* cursor = nullptr;
+        dir.NWDSAllocBuf(4096, &filter);
+        dir.PrepareBuffer(context, kSearchOperation, filter);
+        dir.NewFilter(&cursor);
+        dir.AddFilterItem(cursor, filterToken::kAttributeName, "Object Class", kSyntaxClassName);
+        dir.AddFilterItem(cursor, filterToken::kEquals, nullptr, 0);
+        dir.AddFilterItem(cursor, filterToken::kValue, className, kSyntaxClassName);
+        dir.AddFilterItem(cursor, filterToken::kEnd, nullptr, 0);
+        EXPECT_EQ(dir.StoreFilter(context, filter, cursor, nullptr), 0);
+        return filter;
+    }
+    // Batch sizes of a whole search, and the handle after each batch.
+    std::vector<std::uint32_t> SearchBatches(const char* base, const char* className) {
+        DirBuffer* filter = Filter(className);
+        DirBuffer* reply = nullptr;
+        dir.NWDSAllocBuf(4096, &reply);
+        std::vector<std::uint32_t> batches;
+        std::int32_t handle = kNoIteration;
+        do {
+            EXPECT_EQ(dir.NWDSSearch(context, base, kScopeOneLevel, 0, filter, kInfoTypeNames, 0,
+                                     nullptr, &handle, 0, nullptr, reply),
+                      0);
+            std::uint32_t n = 0;
+            dir.NWDSGetObjCount(context, reply, &n);
+            batches.push_back(n);
+        } while (handle != kNoIteration && batches.size() < 100);
+        dir.ReleaseBuffer(filter);
+        dir.ReleaseBuffer(reply);
+        return batches;
+    }
+
+    MemoryDirectory dir;
+    DirContext context;
+};
+
+TEST_F(MemoryDirectoryTest, SearchComesInBatchesOfDirectSubordinatesOfTheClass) {
+    dir.SetSearchBatchSize(4);
+    const auto acme = dir.Path("acme");
+    dir.AddObjects(acme, "User", 10);
+    dir.AddObjects(acme, "Group", 3);
+    dir.AddObjects(dir.Path("Dev.acme"), "User", 50);
+    dir.MarkPartitionRoot(dir.Path("Sales.acme"));
+    EXPECT_THAT(SearchBatches("acme", "user"), ElementsAre(4, 4, 2));
+    EXPECT_THAT(SearchBatches("acme", "Partition"), ElementsAre(1));
+    EXPECT_THAT(SearchBatches("acme", "Server"), ElementsAre(0));
+    EXPECT_EQ(dir.LiveBuffers(), 0);
+    EXPECT_EQ(dir.LiveFilters(), 0);
+    EXPECT_EQ(dir.LiveIterations(), 0u);
+}
+
+TEST_F(MemoryDirectoryTest, PartitionRootIsTheNearestMarkedContainerAtOrAbove) {
+    dir.MarkPartitionRoot(dir.Path("Dev.acme"));
+    dir.Path("QA.Dev.acme");
+    dir.Path("Sales.acme");
+    char root[kNameBufferSize];
+    const std::vector<std::pair<const char*, const char*>> cases = {
+        {"QA.Dev.acme", "Dev.acme"}, {"Dev.acme", "Dev.acme"}, {"Sales.acme", "[Root]"}};
+    for (const auto& [name, expected] : cases) {
+        ASSERT_EQ(dir.FindPartitionRoot(context, name, root), 0) << name;
+        EXPECT_STREQ(root, expected);
+    }
+    EXPECT_EQ(dir.FindPartitionRoot(context, "dev.acme", root), dirError::kObjectNotFound);
+}
+
+TEST_F(MemoryDirectoryTest, InjectedFailuresMatchContainerAndCountEveryCallOfTheOperation) {
+    dir.Path("A.acme");
+    dir.InjectFailure({DirOp::ListContainers, -626, "A.acme", 3});
+    dir.InjectFailure({DirOp::FindPartitionRoot, -634, "acme"});
+    DirBuffer* reply = nullptr;
+    dir.NWDSAllocBuf(4096, &reply);
+    std::vector<int> results;
+    for (const char* name : {"A.acme", "acme", "A.acme", "A.acme"}) {
+        std::int32_t handle = kNoIteration;
+        results.push_back(dir.NWDSListContainers(context, name, &handle, reply));
+    }
+    EXPECT_THAT(results, ElementsAre(0, 0, -626, 0));
+    char root[kNameBufferSize];
+    EXPECT_EQ(dir.FindPartitionRoot(context, "acme", root), -634);
+    EXPECT_EQ(dir.FindPartitionRoot(context, "A.acme", root), 0);
+    dir.ReleaseBuffer(reply);
+}
+
+}  // namespace
+}  // namespace vantor

@@ -1,0 +1,109 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "support/EngineFixture.h"
+
+namespace vantor {
+namespace {
+
+using test::ErrorsOf;
+using test::Named;
+using test::Unnamed;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+class CountNodeTest : public ::testing::Test {
+  protected:
+    std::unique_ptr<CCountNode> MakeNode(CountCallbacks callbacks = {}) {
+        return std::make_unique<CCountNode>(dir, 1, "Dev.acme", "Dev", &queue, nullptr, "User",
+                                            true, std::move(callbacks));
+    }
+    MemoryDirectory dir;
+    LinkList queue{};
+};
+
+TEST_F(CountNodeTest, ErrorsComeBackInRecordedOrderAndFirstErrorStartsOver) {
+    auto node = MakeNode();
+    EXPECT_EQ(node->FirstError(), 0);
+    EXPECT_EQ(node->NextError(), nullptr);
+
+    char name[] = "QA.Dev.acme";
+    node->AddError(-601, OP_SEARCH, name);
+    node->AddError(-649, OP_ALLOC_BUF, nullptr);
+    node->AddError(-634, OP_GET_OBJ_NAME, "Dev.acme");
+    std::strcpy(name, "changed");   // the record holds its own copy
+    EXPECT_EQ(node->hasErrors, 0);  // callers set it, AddError does not
+
+    const auto expected =
+        ElementsAre(Named(-601, OP_SEARCH, "QA.Dev.acme"), Unnamed(-649, OP_ALLOC_BUF),
+                    Named(-634, OP_GET_OBJ_NAME, "Dev.acme"));
+    EXPECT_THAT(ErrorsOf(*node), expected);
+    EXPECT_EQ(node->NextError(), nullptr);
+    ASSERT_EQ(node->FirstError(), 1);
+    node->NextError();
+    EXPECT_THAT(ErrorsOf(*node), expected);  // FirstError starts over from a half-read list
+}
+
+// Under the sanitizer build a record or name copy left behind fails the test as a leak.
+TEST_F(CountNodeTest, DeletingANodeFreesEveryRecordAndNameCopy) {
+    auto withErrors = MakeNode();
+    for (int i = 0; i < 5; ++i) {
+        withErrors->AddError(-601 - i, OP_SEARCH, i % 2 == 0 ? "Dev.acme" : nullptr);
+    }
+    ASSERT_EQ(withErrors->errors.count, 5);
+    withErrors.reset();
+    auto withoutErrors = MakeNode();
+    withoutErrors.reset();
+}
+
+TEST_F(CountNodeTest, PollPumpsFirstThenAsksAndToleratesAbsentCallbacks) {
+    std::string trace;
+    int cancelled = 0;
+    CountCallbacks both;
+    both.pumpMessages = [&] {
+        trace += "pump ";
+        return 0;
+    };
+    both.isCancelled = [&] {
+        trace += "ask ";
+        return cancelled;
+    };
+
+    EXPECT_EQ(MakeNode()->Poll(), 0);
+
+    auto node = MakeNode(both);
+    EXPECT_EQ(node->Poll(), 0);
+    cancelled = 7;  // any nonzero answer is a cancel
+    EXPECT_EQ(node->Poll(), kCancelled);
+    EXPECT_EQ(trace, "pump ask pump ask ");
+
+    CountCallbacks askOnly;
+    askOnly.isCancelled = [] { return 1; };
+    EXPECT_EQ(MakeNode(askOnly)->Poll(), kCancelled);
+    CountCallbacks pumpOnly;
+    pumpOnly.pumpMessages = [&] {
+        trace = "pumped";
+        return 1;
+    };
+    EXPECT_EQ(MakeNode(pumpOnly)->Poll(), 0);
+    EXPECT_EQ(trace, "pumped");
+    EXPECT_THAT(dir.Calls(), IsEmpty());
+}
+
+TEST_F(CountNodeTest, ProcessDoesNotWalkACancelledCount) {
+    test::WindowProbe probe;
+    probe.CancelAtCheck(1);
+    dir.Path("Lab.Dev.acme");
+    const DirContext context = dir.OpenContext();
+    CCountNode node(dir, context, "Dev.acme", "Dev", &queue, nullptr, "User", false,
+                    probe.Callbacks());
+    EXPECT_EQ(node.Process(), kCancelled);
+    EXPECT_THAT(test::CallsOf(dir, DirOp::ListContainers), IsEmpty());
+    EXPECT_EQ(queue.count, 0);
+}
+
+}  // namespace
+}  // namespace vantor
