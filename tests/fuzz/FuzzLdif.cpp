@@ -1,0 +1,40 @@
+// Any LDIF text either loads or is refused with a message; a loaded directory counts to the end.
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "directory/ldif/LdifDirectory.h"
+#include "run/CountRun.h"
+#include "tree/CTextTreeCtrl.h"
+
+namespace {
+
+class QuietHost : public vantor::CountRunHost {
+public:
+    void ShowFailure(const std::string&, const std::string&) override {}
+    std::string ReadObjectKind() override { return "User"; }
+    bool IsCancelRequested() override { return false; }
+    void ClearCancelRequest() override {}
+    vantor::CountCallbacks Callbacks() override { return {}; }
+    void ShowTotal(std::int32_t) override {}
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    vantor::LdifLoadResult loaded = vantor::LoadLdifText(text, "fuzz.ldif");
+    if (!loaded) {
+        if (loaded.error.empty()) {
+            __builtin_trap();  // a refusal must say why
+        }
+        return 0;
+    }
+    for (bool byContainer : {false, true}) {
+        vantor::CTextTreeCtrl tree;
+        QuietHost host;
+        vantor::RunCount(*loaded.directory, tree, host, byContainer);
+    }
+    return 0;
+}
