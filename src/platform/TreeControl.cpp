@@ -217,6 +217,9 @@ bool TreeControl::Expand(HTREEITEM item, unsigned code) {
     if (!expand && selected_ != 0 && RowOf(selected_) == static_cast<std::size_t>(-1)) {
         Select(item);  // a hidden selection moves to the collapsed item
     }
+    if (!expand) {
+        SetFirstVisibleRow(firstVisibleRow_);  // the view keeps starting at a row
+    }
     Changed();
     return true;
 }

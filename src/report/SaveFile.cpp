@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 namespace vantor {
@@ -41,26 +42,33 @@ int WriteAll(int fd, const std::string& content) {
 
 }  // namespace
 
-std::optional<std::string> SaveFileReplacing(const std::string& path, const std::string& content) {
+std::optional<std::string> SaveFileReplacing(const std::string& requested,
+                                             const std::string& content) {
+    // A symbolic link is written through: its target gets the new report, the link stays.
+    std::string path = requested;
+    if (char* resolved = ::realpath(requested.c_str(), nullptr)) {
+        path = resolved;
+        std::free(resolved);
+    }
     struct stat existing {};
     const bool exists = ::stat(path.c_str(), &existing) == 0;
     if (exists && !S_ISREG(existing.st_mode)) {
         // A device or other special file cannot be replaced by a rename; write to it directly.
         const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
         if (fd < 0) {
-            return Failure(path, errno);
+            return Failure(requested, errno);
         }
         const int error = WriteAll(fd, content);
         if (::close(fd) != 0 && error == 0) {
-            return Failure(path, errno);
+            return Failure(requested, errno);
         }
-        return error == 0 ? std::nullopt : std::optional(Failure(path, error));
+        return error == 0 ? std::nullopt : std::optional(Failure(requested, error));
     }
 
     std::string temporary = DirectoryOf(path) + "/.vantor-XXXXXX";
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0) {
-        return Failure(path, errno);
+        return Failure(requested, errno);
     }
     int error = WriteAll(fd, content);
     if (error == 0) {
@@ -77,7 +85,7 @@ std::optional<std::string> SaveFileReplacing(const std::string& path, const std:
     }
     if (error != 0) {
         ::unlink(temporary.c_str());
-        return Failure(path, error);
+        return Failure(requested, error);
     }
     return std::nullopt;
 }

@@ -65,15 +65,14 @@ public:
     LinkList list;
 };
 
-// Puts a shown node's result line, and its error lines, into the tree.
-void ShowNode(CTextTreeCtrl& tree, CCountNode& node, int image) {
-    const HTREEITEM parentLine = node.parent != nullptr ? node.parent->treeItem : 0;
+// Puts a shown node's result line into the tree, under its parent's line.
+void InsertResultLine(CTextTreeCtrl& tree, CCountNode& node, int image) {
     std::string text = node.displayName;
     text += ' ';
     text += std::to_string(node.count);
 
     TVINSERTSTRUCT record;
-    record.hParent = parentLine;
+    record.hParent = node.parent != nullptr ? node.parent->treeItem : 0;
     record.hInsertAfter = TVI_LAST;
     record.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
     record.item.pszText = text.c_str();
@@ -82,17 +81,17 @@ void ShowNode(CTextTreeCtrl& tree, CCountNode& node, int image) {
     record.item.iSelectedImage = image;
     record.item.lParam = node.count;
     node.treeItem = tree.InsertItem(&record);
+}
 
-    if (node.hasErrors != 0) {
-        const std::string header = std::string(node.displayName) + ":ERRORS";
-        const HTREEITEM headerLine = tree.InsertItem(header.c_str(), node.treeItem, TVI_LAST);
-        node.FirstError();
-        while (const CountError* error = node.NextError()) {
-            tree.InsertItem(ErrorLineText(*error).c_str(), headerLine, TVI_LAST);
-        }
-        tree.Expand(headerLine, TVE_EXPAND);
+// Puts the error header line, expanded, and one line per recorded error under the node's line.
+void InsertErrorLines(CTextTreeCtrl& tree, CCountNode& node) {
+    const std::string header = std::string(node.displayName) + ":ERRORS";
+    const HTREEITEM headerLine = tree.InsertItem(header.c_str(), node.treeItem, TVI_LAST);
+    node.FirstError();
+    while (const CountError* error = node.NextError()) {
+        tree.InsertItem(ErrorLineText(*error).c_str(), headerLine, TVI_LAST);
     }
-    tree.Expand(parentLine, TVE_EXPAND);
+    tree.Expand(headerLine, TVE_EXPAND);
 }
 
 // Opens the run's context and configures it for typeless names from the tree root.
@@ -154,10 +153,14 @@ CountRunOutcome RunCount(DirectoryClient& client, CTextTreeCtrl& tree, CountRunH
             if (result == kCancelled) {
                 continue;
             }
-            ShowNode(tree, *node, image);
-            host.NodeShown(*node, node->treeItem);
+            InsertResultLine(tree, *node, image);
             runningTotal += node->count;
             host.ShowTotal(runningTotal);
+            if (node->hasErrors != 0) {
+                InsertErrorLines(tree, *node);
+            }
+            tree.Expand(node->parent != nullptr ? node->parent->treeItem : 0, TVE_EXPAND);
+            host.NodeShown(*node, node->treeItem);
             host.PumpMessages();
         }
 

@@ -1,0 +1,343 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <algorithm>
+#include <memory>
+
+#include "TestDialogs.h"
+#include "platform/ResourceIds.h"
+#include "platform/qt/QtTreeView.h"
+#include "platform/qt/QtUiServices.h"
+
+namespace vantor {
+namespace {
+
+using test::RecordingDialog;
+
+class MainWindowHost : public testing::Test {
+  protected:
+    void SetUp() override {
+        host = ui.CreateModeless(dialog);
+        ASSERT_NE(host, nullptr);
+    }
+
+    QtUiServices ui;
+    RecordingDialog dialog{res::IDD_MAIN, ui};
+    TreeControl tree;  // outlives the host that shows it
+    std::unique_ptr<QtDialogHost> host;
+};
+
+TEST(DialogUnits, BaseUnitsComeFromTheFontsAverageWidthAndHeight) {
+    const QFont font = DialogFont(*FindDialogTemplate(res::IDD_MAIN));
+    const QFontMetrics metrics(font);
+    const DialogUnits units(font);
+    const int alphabet = metrics.horizontalAdvance(
+        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    EXPECT_EQ(units.BaseX(), (alphabet + 26) / 52);
+    EXPECT_EQ(units.BaseY(), metrics.height());
+    EXPECT_EQ(font.pointSize(), 8);
+    EXPECT_TRUE(font.family() == "Liberation Sans" || font.family() == "DejaVu Sans");
+}
+
+TEST(DialogUnits, EachEdgeIsConvertedOnItsOwn) {
+    const DialogUnits units(DialogFont(*FindDialogTemplate(res::IDD_MAIN)));
+    const QRect rect = units.ToPixels(Xywh(7, 128, 277, 114));
+    EXPECT_EQ(rect.left(), units.X(7));
+    EXPECT_EQ(rect.top(), units.Y(128));
+    EXPECT_EQ(rect.left() + rect.width(), units.X(7 + 277));
+    EXPECT_EQ(rect.top() + rect.height(), units.Y(128 + 114));
+    EXPECT_EQ(units.X(4), units.BaseX());
+    EXPECT_EQ(units.Y(8), units.BaseY());
+}
+
+TEST_F(MainWindowHost, BuildsEveryControlOfTheTemplateByKind) {
+    auto* quit = qobject_cast<QPushButton*>(host->Control(res::IDOK));
+    ASSERT_NE(quit, nullptr);
+    EXPECT_TRUE(quit->isDefault());
+    EXPECT_EQ(quit->text(), "Quit");
+    for (int id : {res::IDCANCEL, res::IDC_COUNT, res::IDC_PRINT, res::IDC_SAVE, res::IDC_ABOUT}) {
+        auto* button = qobject_cast<QPushButton*>(host->Control(id));
+        ASSERT_NE(button, nullptr) << id;
+        EXPECT_FALSE(button->isDefault()) << id;
+    }
+    EXPECT_NE(qobject_cast<QCheckBox*>(host->Control(res::IDC_BY_CONTAINER)), nullptr);
+    for (int id : {res::IDC_USERS, res::IDC_SERVERS, res::IDC_GROUPS, res::IDC_PARTITIONS}) {
+        EXPECT_NE(qobject_cast<QRadioButton*>(host->Control(id)), nullptr) << id;
+    }
+    EXPECT_NE(host->TreeView(res::IDC_TREE), nullptr);
+    for (int id : {res::IDC_TOTAL, res::IDC_BRANCH_TOTAL, res::IDC_CURRENT_CONTAINER,
+                   res::IDC_CURRENT_LABEL}) {
+        EXPECT_NE(qobject_cast<QLabel*>(host->Control(id)), nullptr) << id;
+    }
+    EXPECT_EQ(host->ControlText(res::IDC_CURRENT_LABEL), "Current Container:");
+    EXPECT_EQ(host->ControlText(res::IDC_ABOUT), "About...");
+
+    // Controls without an id are there too, though not reachable by id.
+    const auto boxes = host->findChildren<QGroupBox*>();
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_EQ(boxes.front()->title(), "Objects");
+    QStringList labels;
+    for (const QLabel* label : host->findChildren<QLabel*>()) {
+        labels << label->text();
+    }
+    for (const char* text :
+         {"Total Count:", "Total count of selected branch:", "Count", "Partition/Container"}) {
+        EXPECT_TRUE(labels.contains(QString::fromLatin1(text))) << text;
+    }
+    const QList<QLabel*> all = host->findChildren<QLabel*>();
+    const auto centred = std::find_if(all.cbegin(), all.cend(),
+                                      [](const QLabel* l) { return l->text() == "Count"; });
+    ASSERT_NE(centred, all.cend());
+    EXPECT_TRUE(((*centred)->alignment() & Qt::AlignHCenter) != 0);
+}
+
+TEST_F(MainWindowHost, KeepsTheTemplatesProportions) {
+    const DialogTemplate& t = *FindDialogTemplate(res::IDD_MAIN);
+    const QSize size = host->size();
+    EXPECT_EQ(size, host->Units().ToPixels(t.width, t.height));
+    const QRect treeRect = host->Control(res::IDC_TREE)->geometry();
+    // The tree view is 7, 128, 277, 114 of 291 by 281.
+    EXPECT_NEAR(treeRect.left(), 7.0 * size.width() / 291, 2);
+    EXPECT_NEAR(treeRect.top(), 128.0 * size.height() / 281, 2);
+    EXPECT_NEAR(treeRect.width(), 277.0 * size.width() / 291, 2);
+    EXPECT_NEAR(treeRect.height(), 114.0 * size.height() / 281, 2);
+    const QRect quit = host->Control(res::IDOK)->geometry();
+    EXPECT_NEAR(quit.right() + 1, 284.0 * size.width() / 291, 2);
+    EXPECT_NEAR(quit.bottom() + 1, 274.0 * size.height() / 281, 2);
+}
+
+TEST_F(MainWindowHost, HasATitleBarButNoBoxesAndATaskBarEntry) {
+    EXPECT_EQ(host->windowTitle(), "Quillon Vantor");
+    const Qt::WindowFlags flags = host->windowFlags();
+    EXPECT_EQ(host->windowType(), Qt::Window);
+    EXPECT_TRUE(flags.testFlag(Qt::WindowTitleHint));
+    EXPECT_FALSE(flags.testFlag(Qt::WindowCloseButtonHint));
+    EXPECT_FALSE(flags.testFlag(Qt::WindowMinimizeButtonHint));
+    EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint));
+    EXPECT_EQ(host->minimumSize(), host->maximumSize());
+}
+
+TEST(DialogFrames, CloseBoxOnlyWithASystemMenuAndNoCaptionWithoutOne) {
+    QtUiServices ui;
+    RecordingDialog about(res::IDD_ABOUT, ui);
+    RecordingDialog splash(res::IDD_SPLASH, ui);
+    const auto aboutHost = ui.CreateModeless(about);
+    const auto splashHost = ui.CreateModeless(splash);
+    EXPECT_TRUE(aboutHost->windowFlags().testFlag(Qt::WindowCloseButtonHint));
+    EXPECT_TRUE(aboutHost->windowFlags().testFlag(Qt::WindowTitleHint));
+    EXPECT_FALSE(splashHost->windowFlags().testFlag(Qt::WindowTitleHint));
+    EXPECT_FALSE(splashHost->windowFlags().testFlag(Qt::WindowCloseButtonHint));
+}
+
+TEST(DialogFrames, PicturesKeepTheirBitmapsSize) {
+    QtUiServices ui;
+    RecordingDialog splash(res::IDD_SPLASH, ui);
+    const auto host = ui.CreateModeless(splash);
+    const auto pictures = host->findChildren<QLabel*>();
+    ASSERT_EQ(pictures.size(), 1);
+    EXPECT_EQ(pictures.front()->size(), QSize(359, 269));
+    EXPECT_EQ(pictures.front()->pos(), QPoint(host->Units().X(1), host->Units().Y(1)));
+    // The splash window has room for its picture.
+    EXPECT_TRUE(host->rect().contains(pictures.front()->geometry()));
+}
+
+TEST(DialogFrames, ButtonsStayInFrontOfPictures) {
+    QtUiServices ui;
+    for (int id : {res::IDD_SPLASH, res::IDD_ABOUT, res::IDD_NOTICE}) {
+        RecordingDialog dialog(id, ui);
+        const auto host = ui.CreateModeless(dialog);
+        QWidget* ok = host->Control(res::IDOK);
+        EXPECT_EQ(host->childAt(ok->geometry().center()), ok) << id;
+    }
+}
+
+TEST_F(MainWindowHost, TheGroupBoxLetsClicksThroughToItsRadios) {
+    QWidget* radio = host->Control(res::IDC_SERVERS);
+    EXPECT_EQ(host->childAt(radio->geometry().center()), radio);
+    const QRect frame = host->findChildren<QGroupBox*>().front()->geometry();
+    EXPECT_TRUE(frame.contains(radio->geometry()));
+}
+
+TEST_F(MainWindowHost, RunsStartUpBeforeShowingAndFocusesTheFirstControl) {
+    EXPECT_EQ(dialog.inits, 1);
+    EXPECT_FALSE(dialog.shownAtInit);
+    EXPECT_TRUE(host->isVisible());
+    EXPECT_EQ(dialog.Host(), host.get());
+    EXPECT_EQ(host->focusWidget(), host->Control(res::IDOK));
+}
+
+TEST(DialogLifetime, DestroyingTheHostDetachesTheDialog) {
+    QtUiServices ui;
+    RecordingDialog dialog(res::IDD_NOTICE, ui);
+    auto host = ui.CreateModeless(dialog);
+    host.reset();
+    EXPECT_EQ(dialog.Host(), nullptr);
+}
+
+TEST_F(MainWindowHost, EscapeAndCloseRequestsGoToOnCancelAndCloseNothing) {
+    QTest::keyClick(host.get(), Qt::Key_Escape);
+    EXPECT_EQ(dialog.cancels, 1);
+    EXPECT_TRUE(host->isVisible());
+
+    EXPECT_FALSE(host->close());
+    EXPECT_EQ(dialog.cancels, 2);
+    EXPECT_TRUE(host->isVisible());
+
+    host->reject();
+    EXPECT_EQ(dialog.cancels, 3);
+    EXPECT_TRUE(host->isVisible());
+    EXPECT_FALSE(host->Ended());
+}
+
+TEST_F(MainWindowHost, ACancelThatEndsTheDialogClosesIt) {
+    dialog.endOnCancel = true;
+    EXPECT_TRUE(host->close());
+    EXPECT_EQ(dialog.cancels, 1);
+    EXPECT_FALSE(host->isVisible());
+    EXPECT_EQ(host->result(), res::IDCANCEL);
+}
+
+TEST_F(MainWindowHost, OnlyEndDialogClosesTheWindow) {
+    host->EndDialog(7);
+    EXPECT_TRUE(host->Ended());
+    EXPECT_FALSE(host->isVisible());
+    EXPECT_EQ(host->result(), 7);
+    EXPECT_EQ(dialog.cancels, 0);
+}
+
+TEST_F(MainWindowHost, EnterActivatesTheDefaultButton) {
+    QtTreeView* view = host->TreeView(res::IDC_TREE);
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_Return);
+    EXPECT_EQ(dialog.commands, std::vector<int>{res::IDOK});
+    EXPECT_TRUE(host->Ended());
+    EXPECT_EQ(host->result(), res::IDOK);
+}
+
+TEST_F(MainWindowHost, ControlsAreReachedByIdAndUnknownIdsAreIgnored) {
+    host->EnableControl(res::IDC_PRINT, false);
+    EXPECT_FALSE(host->IsControlEnabled(res::IDC_PRINT));
+    EXPECT_FALSE(host->Control(res::IDC_PRINT)->isEnabled());
+    host->EnableControl(res::IDC_PRINT, true);
+    EXPECT_TRUE(host->IsControlEnabled(res::IDC_PRINT));
+
+    host->SetControlText(res::IDC_CURRENT_CONTAINER, "Sales & Marketing.Acme");
+    EXPECT_EQ(host->ControlText(res::IDC_CURRENT_CONTAINER), "Sales & Marketing.Acme");
+    EXPECT_EQ(qobject_cast<QLabel*>(host->Control(res::IDC_CURRENT_CONTAINER))->textFormat(),
+              Qt::PlainText);
+
+    host->SetCheck(res::IDC_BY_CONTAINER, 1);
+    EXPECT_EQ(host->Check(res::IDC_BY_CONTAINER), 1);
+    host->SetCheck(res::IDC_BY_CONTAINER, 0);
+    EXPECT_EQ(host->Check(res::IDC_BY_CONTAINER), 0);
+
+    constexpr int kUnknown = 4321;
+    EXPECT_FALSE(host->HasControl(kUnknown));
+    EXPECT_FALSE(host->HasControl(res::IDC_STATIC));
+    host->EnableControl(kUnknown, true);
+    host->SetControlText(kUnknown, "x");
+    host->SetCheck(kUnknown, 1);
+    host->SetTreeIndent(kUnknown, 5);
+    host->Click(kUnknown);
+    EXPECT_FALSE(host->IsControlEnabled(kUnknown));
+    EXPECT_EQ(host->ControlText(kUnknown), "");
+    EXPECT_EQ(host->Check(kUnknown), 0);
+    EXPECT_EQ(host->TreeIndent(kUnknown), 0);
+    EXPECT_TRUE(dialog.commands.empty());
+    // A push button has no check state.
+    host->SetCheck(res::IDC_COUNT, 1);
+    EXPECT_EQ(host->Check(res::IDC_COUNT), 0);
+}
+
+TEST_F(MainWindowHost, RadiosOfOneGroupAreExclusive) {
+    host->SetCheck(res::IDC_USERS, 1);
+    host->Click(res::IDC_GROUPS);
+    EXPECT_EQ(host->Check(res::IDC_GROUPS), 1);
+    EXPECT_EQ(host->Check(res::IDC_USERS), 0);
+    EXPECT_EQ(dialog.commands, std::vector<int>{res::IDC_GROUPS});
+
+    host->SetCheck(res::IDC_PARTITIONS, 1);
+    EXPECT_EQ(host->Check(res::IDC_GROUPS), 0);
+    // The program may clear a radio of an exclusive group.
+    host->SetCheck(res::IDC_PARTITIONS, 0);
+    for (int id : {res::IDC_USERS, res::IDC_SERVERS, res::IDC_GROUPS, res::IDC_PARTITIONS}) {
+        EXPECT_EQ(host->Check(id), 0) << id;
+    }
+}
+
+TEST(RadioGroups, AGroupEndsWhereTheNextOneStarts) {
+    QtUiServices ui;
+    RecordingDialog dialog(res::IDD_NOTICE, ui);
+    const DialogTemplate twoGroups{500,
+                                   "Groups",
+                                   100,
+                                   100,
+                                   true,
+                                   false,
+                                   "MS Sans Serif",
+                                   8,
+                                   {{11, ControlKind::kRadioButton, "a", Xywh(0, 0, 40, 10), true},
+                                    {12, ControlKind::kRadioButton, "b", Xywh(0, 10, 40, 10)},
+                                    {21, ControlKind::kRadioButton, "c", Xywh(0, 20, 40, 10), true},
+                                    {22, ControlKind::kRadioButton, "d", Xywh(0, 30, 40, 10)}}};
+    QtDialogHost host(twoGroups, dialog);
+    host.Click(11);
+    host.Click(21);
+    EXPECT_EQ(host.Check(11), 1);
+    EXPECT_EQ(host.Check(21), 1);
+    host.Click(22);
+    EXPECT_EQ(host.Check(11), 1);
+    EXPECT_EQ(host.Check(21), 0);
+    EXPECT_EQ(host.Check(22), 1);
+}
+
+TEST_F(MainWindowHost, ClickIsIgnoredOnADisabledButton) {
+    host->EnableControl(res::IDC_COUNT, false);
+    host->Click(res::IDC_COUNT);
+    EXPECT_TRUE(dialog.commands.empty());
+    host->EnableControl(res::IDC_COUNT, true);
+    host->Click(res::IDC_COUNT);
+    EXPECT_EQ(dialog.commands, std::vector<int>{res::IDC_COUNT});
+}
+
+TEST_F(MainWindowHost, ACheckBoxClickChangesItsStateBeforeTheCommand) {
+    int stateSeen = -1;
+    dialog.handlers[res::IDC_BY_CONTAINER] = [&](RecordingDialog& d) {
+        stateSeen = d.Host()->Check(res::IDC_BY_CONTAINER);
+    };
+    host->Click(res::IDC_BY_CONTAINER);
+    EXPECT_EQ(stateSeen, 1);
+}
+
+TEST_F(MainWindowHost, TitleIconAndTreeIndent) {
+    host->SetTitle("Counting...");
+    EXPECT_EQ(host->Title(), "Counting...");
+    EXPECT_TRUE(host->windowIcon().isNull());
+    host->SetIcon(res::IDI_MAIN);
+    EXPECT_FALSE(host->windowIcon().isNull());
+    EXPECT_GE(host->windowIcon().availableSizes().size(), 3);
+
+    EXPECT_EQ(host->TreeIndent(res::IDC_TREE), QtTreeView::kDefaultIndent);
+    host->SetTreeIndent(res::IDC_TREE, host->TreeIndent(res::IDC_TREE) / 2);
+    EXPECT_EQ(host->TreeIndent(res::IDC_TREE), QtTreeView::kDefaultIndent / 2);
+}
+
+TEST_F(MainWindowHost, AttachTreeShowsTheTreeWithItsImages) {
+    host->AttachTree(res::IDC_TREE, tree, res::IDB_TREE_IMAGES, 12);
+    QtTreeView* view = host->TreeView(res::IDC_TREE);
+    EXPECT_EQ(view->Tree(), &tree);
+    TVINSERTSTRUCT record;
+    record.hParent = TVI_ROOT;
+    const HTREEITEM item = tree.Insert(record);
+    // Images 12 pixels wide: the text starts after the image column.
+    const Rect text = view->ItemTextRect(item);
+    EXPECT_EQ(text.left, QtTreeView::kDefaultIndent + 12 + TreeRowLayout::kImageGap);
+}
+
+}  // namespace
+}  // namespace vantor

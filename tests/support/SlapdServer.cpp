@@ -1,0 +1,368 @@
+#include "support/SlapdServer.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+extern char** environ;
+
+namespace vantor::test {
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+constexpr auto kPollStep = 10ms;
+constexpr int kStartSeconds = 10;
+constexpr int kStopSeconds = 5;
+constexpr int kLoadSeconds = 120;
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+bool WriteFile(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+    return static_cast<bool>(out.flush());
+}
+
+void Replace(std::string& text, const std::string& name, const std::string& value) {
+    const std::string marker = "@" + name + "@";
+    for (std::size_t at = text.find(marker); at != std::string::npos;
+         at = text.find(marker, at + value.size())) {
+        text.replace(at, marker.size(), value);
+    }
+}
+
+std::string FirstExisting(const std::vector<std::string>& candidates, const std::string& file) {
+    for (const std::string& folder : candidates) {
+        if (fs::exists(fs::path(folder) / file)) {
+            return folder;
+        }
+    }
+    return {};
+}
+
+// Debian builds the database back ends as modules; other builds link them in.
+std::string ModuleLines() {
+    const std::string folder =
+        FirstExisting({"/usr/lib/ldap", "/usr/lib/openldap", "/usr/lib64/openldap",
+                       "/usr/libexec/openldap", "/usr/local/libexec/openldap"},
+                      "back_mdb.la");
+    return folder.empty() ? std::string() : "modulepath " + folder + "\nmoduleload back_mdb";
+}
+
+std::string PercentEncoded(const std::string& path) {
+    std::string out;
+    for (char c : path) {
+        if (c == '/') {
+            out += "%2F";
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+// Waits for the child to end, at most limitSeconds. Its exit status, or -1.
+int WaitFor(pid_t pid, int limitSeconds) {
+    const auto deadline = Clock::now() + std::chrono::seconds(limitSeconds);
+    int status = 0;
+    while (Clock::now() < deadline) {
+        const pid_t done = waitpid(pid, &status, WNOHANG);
+        if (done == pid) {
+            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        }
+        if (done < 0) {
+            return -1;
+        }
+        std::this_thread::sleep_for(kPollStep);
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+    return -1;
+}
+
+pid_t Spawn(const std::vector<std::string>& argv, const std::string& logFile) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, logFile.c_str(),
+                                     O_WRONLY | O_CREAT | O_APPEND, 0600);
+    posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+    std::vector<char*> args;
+    for (const std::string& arg : argv) {
+        args.push_back(const_cast<char*>(arg.c_str()));
+    }
+    args.push_back(nullptr);
+    pid_t pid = -1;
+    if (posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ) != 0) {
+        pid = -1;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+bool Accepts(int port) {
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        return false;
+    }
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const bool connected =
+        connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    close(fd);
+    return connected;
+}
+
+std::string DatabaseBlock(const std::string& folder, const std::string& suffix,
+                          const std::string& extra, int index) {
+    std::string block = ReadFile(std::string(VANTOR_LDAP_TEST_DATA) + "/database.conf.in");
+    const std::string directory = folder + "/db" + std::to_string(index);
+    fs::create_directories(directory);
+    Replace(block, "SUFFIX", suffix);
+    Replace(block, "DIRECTORY", directory);
+    Replace(block, "EXTRA", extra);
+    return block;
+}
+
+std::string Configuration(const SlapdOptions& options, const std::string& folder) {
+    std::string databases;
+    int index = 0;
+    for (const SlapdDatabase& database : options.subordinates) {
+        // A subordinate database is declared before the one it is glued to.
+        const std::string extra = database.glue == SlapdDatabase::Glue::kGlued ? "subordinate"
+                                  : database.glue == SlapdDatabase::Glue::kGluedAdvertised
+                                      ? "subordinate advertise"
+                                      : "";
+        databases += DatabaseBlock(folder, database.suffix, extra, ++index);
+    }
+    databases += DatabaseBlock(
+        folder, options.suffix,
+        "rootdn \"cn=admin," + options.suffix + "\"\nrootpw " + SlapdServer::kRootPassword,
+        ++index);
+
+    std::string config = ReadFile(std::string(VANTOR_LDAP_TEST_DATA) + "/slapd.conf.in");
+    Replace(config, "SCHEMA_DIR",
+            FirstExisting(
+                {"/etc/ldap/schema", "/etc/openldap/schema", "/usr/local/etc/openldap/schema"},
+                "core.schema"));
+    Replace(config, "DATA_DIR", VANTOR_LDAP_TEST_DATA);
+    Replace(config, "FOLDER", folder);
+    Replace(config, "MODULES", ModuleLines());
+    Replace(config, "TLS",
+            options.tls ? "TLSCertificateFile " + folder + "/server.pem\nTLSCertificateKeyFile " +
+                              folder + "/server.key"
+                        : "");
+    Replace(config, "SIZE_LIMIT", options.sizeLimit);
+    Replace(config, "ACCESS", options.access);
+    Replace(config, "DATABASES", databases);
+    return config;
+}
+
+bool Load(const std::string& folder, const std::string& suffix, const std::string& ldif, int index,
+          std::string& error) {
+    const std::string file = folder + "/load" + std::to_string(index) + ".ldif";
+    if (!WriteFile(file, ldif)) {
+        error = "cannot write " + file;
+        return false;
+    }
+    const std::string log = folder + "/slapadd.log";
+    if (RunProgram(
+            {VANTOR_SLAPADD_PROGRAM, "-q", "-f", folder + "/slapd.conf", "-b", suffix, "-l", file},
+            log, kLoadSeconds) != 0) {
+        error = "slapadd failed for " + suffix + ": " + ReadFile(log);
+        return false;
+    }
+    return true;
+}
+
+bool MakeCertificate(const std::string& folder, std::string& error) {
+    const std::string log = folder + "/openssl.log";
+    if (RunProgram({OpensslProgram(), "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout",
+                    folder + "/server.key", "-out", folder + "/server.pem", "-days", "2", "-subj",
+                    "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1,DNS:localhost"},
+                   log, 60) != 0) {
+        error = "openssl could not make a test certificate: " + ReadFile(log);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string SlapdServer::Unavailable() {
+    if (std::string(VANTOR_SLAPD_PROGRAM).empty() || std::string(VANTOR_SLAPADD_PROGRAM).empty()) {
+        return "slapd and slapadd are not installed (scripts/setup.sh installs them)";
+    }
+    return {};
+}
+
+std::string OpensslProgram() {
+    return VANTOR_OPENSSL_PROGRAM;
+}
+
+std::unique_ptr<SlapdServer> SlapdServer::Start(const SlapdOptions& options, std::string& error) {
+    if (error = Unavailable(); !error.empty()) {
+        return nullptr;
+    }
+    std::string pattern = (fs::temp_directory_path() / "vantor-slapd-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) {
+        error = "cannot make a temporary folder";
+        return nullptr;
+    }
+    std::unique_ptr<SlapdServer> server(new SlapdServer);
+    server->folder_ = pattern;
+    server->suffix_ = options.suffix;
+    const std::string& folder = server->folder_;
+
+    if (options.tls && (OpensslProgram().empty() || !MakeCertificate(folder, error))) {
+        error = error.empty() ? "openssl is not installed" : error;
+        return nullptr;
+    }
+    if (!WriteFile(folder + "/slapd.conf", Configuration(options, folder))) {
+        error = "cannot write the slapd configuration";
+        return nullptr;
+    }
+    std::string mainLdif;
+    for (const std::string& name : options.ldifFiles) {
+        mainLdif += ReadFile(std::string(VANTOR_LDAP_TEST_DATA) + "/" + name) + "\n";
+    }
+    mainLdif += options.ldif;
+    int index = 0;
+    if (!Load(folder, options.suffix, mainLdif, index++, error)) {
+        return nullptr;
+    }
+    for (const SlapdDatabase& database : options.subordinates) {
+        if (!Load(folder, database.suffix, database.ldif, index++, error)) {
+            return nullptr;
+        }
+    }
+
+    // The port may be taken between choosing and binding it: try a few.
+    for (int attempt = 0; attempt < 3 && server->pid_ < 0; ++attempt) {
+        server->port_ = FreeLoopbackPort();
+        server->uri_ = "ldap://127.0.0.1:" + std::to_string(server->port_);
+        std::string listeners = server->uri_ + "/";
+        if (options.ldapi) {
+            listeners += " " + server->LdapiUri();
+        }
+        const pid_t pid =
+            Spawn({VANTOR_SLAPD_PROGRAM, "-d", "0", "-f", folder + "/slapd.conf", "-h", listeners},
+                  folder + "/slapd.log");
+        if (pid < 0) {
+            error = "cannot start slapd";
+            return nullptr;
+        }
+        const auto deadline = Clock::now() + std::chrono::seconds(kStartSeconds);
+        int status = 0;
+        while (Clock::now() < deadline) {
+            if (waitpid(pid, &status, WNOHANG) == pid) {
+                break;  // slapd gave up, most likely on a taken port
+            }
+            if (Accepts(server->port_)) {
+                server->pid_ = pid;
+                break;
+            }
+            std::this_thread::sleep_for(kPollStep);
+        }
+        if (server->pid_ < 0 && Clock::now() >= deadline) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+        }
+    }
+    if (server->pid_ < 0) {
+        error = "slapd did not start: " + ReadFile(folder + "/slapd.log");
+        return nullptr;
+    }
+    return server;
+}
+
+SlapdServer::~SlapdServer() {
+    Stop();
+    std::error_code ignored;
+    fs::remove_all(folder_, ignored);
+}
+
+std::string SlapdServer::LdapiUri() const {
+    return "ldapi://" + PercentEncoded(folder_ + "/ldapi");
+}
+
+void SlapdServer::Stop() {
+    if (pid_ < 0) {
+        return;
+    }
+    kill(pid_, SIGCONT);
+    kill(pid_, SIGINT);
+    WaitFor(pid_, kStopSeconds);
+    pid_ = -1;
+}
+
+void SlapdServer::Kill() {
+    if (pid_ < 0) {
+        return;
+    }
+    kill(pid_, SIGKILL);
+    int status = 0;
+    waitpid(pid_, &status, 0);
+    pid_ = -1;
+}
+
+void SlapdServer::Pause() {
+    if (pid_ >= 0) {
+        kill(pid_, SIGSTOP);
+    }
+}
+
+void SlapdServer::Resume() {
+    if (pid_ >= 0) {
+        kill(pid_, SIGCONT);
+    }
+}
+
+int FreeLoopbackPort() {
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        return -1;
+    }
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    int port = -1;
+    if (bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
+        getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
+        port = ntohs(address.sin_port);
+    }
+    close(fd);
+    return port;
+}
+
+int RunProgram(const std::vector<std::string>& argv, const std::string& logFile, int limitSeconds) {
+    const pid_t pid = Spawn(argv, logFile);
+    return pid < 0 ? -1 : WaitFor(pid, limitSeconds);
+}
+
+}  // namespace vantor::test
