@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <variant>
 
@@ -11,6 +12,8 @@
 #include "cli/OutputFormats.h"
 #include "cli/TerminalPrompt.h"
 #include "directory/source/DirectorySource.h"
+#include "platform/qtprint/PdfPrintDevice.h"
+#include "report/PrintedReport.h"
 #include "report/ReportDate.h"
 #include "report/SaveFile.h"
 #include "report/TextReport.h"
@@ -48,6 +51,28 @@ std::optional<std::string> WriteOutput(const CliOptions& options, const std::str
     std::cout.flush();
     if (!std::cout) {
         return std::string("Could not write to standard output");
+    }
+    return std::nullopt;
+}
+
+// Prints the report into a PDF beside the path first, so an existing file is replaced only by
+// a complete one.
+std::optional<std::string> PrintToPdf(const std::string& path, const CCountTreeCtrl& tree,
+                                      CTreeWalk& walk, const RunRecord& record) {
+    const std::string partial = path + ".partial";
+    std::string error;
+    {
+        std::unique_ptr<PrintDevice> device = OpenPdfPrintDevice(partial, error);
+        if (!device) {
+            return "Could not print to \"" + path + "\": " + error;
+        }
+        PrintReport(*device, tree, walk, record.kind, record.date);
+    }  // the PDF is complete once its device is gone
+    std::error_code code;
+    if (std::filesystem::file_size(partial, code) == 0 || code ||
+        std::rename(partial.c_str(), path.c_str()) != 0) {
+        std::filesystem::remove(partial, code);
+        return "Could not print to \"" + path + "\"";
     }
     return std::nullopt;
 }
@@ -93,6 +118,11 @@ int Run(int argc, char** argv) {
     CTreeWalk walk(tree);
     if (auto error = WriteOutput(options, BuildOutput(options, tree, walk, record))) {
         return Fail(kExitUsageOrFileError, *error);
+    }
+    if (options.pdfPath) {
+        if (auto error = PrintToPdf(*options.pdfPath, tree, walk, record)) {
+            return Fail(kExitUsageOrFileError, *error);
+        }
     }
     if (outcome == CountRunOutcome::kRunCancelled) {
         return kExitCancelled;

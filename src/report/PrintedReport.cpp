@@ -27,7 +27,7 @@ struct PageLayout {
     int marginY = 0;     // top margin, and bottom margin for item lines: half an inch
     int indentStep = 0;  // a quarter inch
     int columnStep = 0;  // from one number column to the next, and on to the names
-    int wrapSteps = 0;   // indentation steps across the printable width
+    int wrapSteps = 0;   // indentation steps at which a name still starts on the page
     int dateX = 0;
     int pageNumberX = 0;
     int pageNumberY = 0;
@@ -66,7 +66,11 @@ PageLayout MeasurePage(PrintDevice& device, ReportFonts& fonts, const std::strin
     page.pageNumberY = height - (pixelsY / 2) / 2;
     page.indentStep = pixelsX / 4;
     page.columnStep = 3 * page.indentStep;
-    page.wrapSteps = page.indentStep > 0 ? width / page.indentStep : 0;
+    // A name must start inside the printable width; deeper names wrap by this many steps.
+    const int room = width - page.NameX(0);
+    page.wrapSteps = page.indentStep > 0 && room > 0
+                         ? (room + page.indentStep - 1) / page.indentStep
+                         : 1;
 
     device.SelectFont(fonts.title);
     const int titleHeight = device.CharHeight();
@@ -106,15 +110,15 @@ void DrawPageNumber(PrintDevice& device, const PageLayout& page, const ReportFon
     device.SelectFont(fonts.body);
 }
 
-// Draws one item line whose numbers sit at y; returns the y of the line below it. A name
-// indented by a whole printable width or more would start off the page: it goes one line
-// lower instead, indented by the steps left over after the whole widths.
+// Draws one item line whose numbers sit at y; returns the y of the line below it. A name so
+// deep that it would start off the page goes one line lower instead, indented by the steps
+// left over after the whole runs of steps that fit.
 int DrawItemLine(PrintDevice& device, const PageLayout& page, const std::string& branchTotal,
                  const std::string& ownCount, const std::string& name, int depth, int y) {
     device.TextOut(page.marginX, y, branchTotal);
     device.TextOut(page.marginX + page.columnStep, y, ownCount);
     int steps = depth;
-    if (page.wrapSteps > 0 && depth >= page.wrapSteps) {
+    if (depth >= page.wrapSteps) {
         steps = depth % page.wrapSteps;
         y += page.lineHeight;
     }

@@ -3,6 +3,7 @@
 #include "app/Dialogs.h"
 #include "engine/ObjectKinds.h"
 #include "platform/ResourceIds.h"
+#include "report/PrintedReport.h"
 #include "report/ReportDate.h"
 #include "report/SaveFile.h"
 #include "report/TextReport.h"
@@ -141,7 +142,13 @@ void CCountDlg::OnSave() {
     SetRunning(false);
 }
 
-void CCountDlg::OnPrint() {}
+void CCountDlg::OnPrint() {
+    std::unique_ptr<PrintDevice> device = m_printers.ChoosePrinter();
+    if (!device) {
+        return;
+    }
+    PrintReport(*device, m_tree, *this, m_objectKind, FormatReportDate());
+}
 
 void CCountDlg::OnSelChangedTree(HTREEITEM selected) {
     if (selected == 0) {

@@ -339,9 +339,10 @@ TEST_F(PrintedReportTest, ErrorAndCancelledLinesPrintZerosAndWholeText) {
 }
 
 TEST_F(PrintedReportTest, DeepNamesMoveToTheNextLineIndentedByTheRemainder) {
-    // 1500 pixels across at a 150-pixel step: ten steps per printable width.
+    // 3000 pixels across, names from 1200 at a 150-pixel step: a name starts on the page at
+    // steps 0 to 11 (2850), never at 12 (3000).
     DeviceGeometry geometry;
-    geometry.width = 1500;
+    geometry.width = 3000;
     geometry.height = 8000;
     HTREEITEM parent = 0;
     for (int depth = 0; depth <= 25; ++depth) {
@@ -370,18 +371,20 @@ TEST_F(PrintedReportTest, DeepNamesMoveToTheNextLineIndentedByTheRemainder) {
     ASSERT_EQ(numbersY.size(), 26u);
     const int lineH = geometry.defaultLineHeight;
 
-    // Below one width: on its own line, however far right.
+    // While the name starts on the page: on its own line.
     EXPECT_EQ(name[0], std::make_pair(1200, numbersY[0]));
-    EXPECT_EQ(name[9], std::make_pair(1200 + 9 * 150, numbersY[9]));
-    // From one width on: one line lower, indented by the remainder.
-    EXPECT_EQ(name[10], std::make_pair(1200, numbersY[10] + lineH));
-    EXPECT_EQ(name[15], std::make_pair(1200 + 5 * 150, numbersY[15] + lineH));
-    EXPECT_EQ(name[19], std::make_pair(1200 + 9 * 150, numbersY[19] + lineH));
-    EXPECT_EQ(name[20], std::make_pair(1200, numbersY[20] + lineH));
-    EXPECT_EQ(name[25], std::make_pair(1200 + 5 * 150, numbersY[25] + lineH));
+    EXPECT_EQ(name[11], std::make_pair(1200 + 11 * 150, numbersY[11]));
+    // Deeper: one line lower, indented by the remainder, never past the edge.
+    EXPECT_EQ(name[12], std::make_pair(1200, numbersY[12] + lineH));
+    EXPECT_EQ(name[15], std::make_pair(1200 + 3 * 150, numbersY[15] + lineH));
+    EXPECT_EQ(name[23], std::make_pair(1200 + 11 * 150, numbersY[23] + lineH));
+    EXPECT_EQ(name[24], std::make_pair(1200, numbersY[24] + lineH));
+    for (const auto& [depth, at] : name) {
+        EXPECT_LT(at.first, geometry.width) << "depth " << depth;
+    }
     // A moved name takes two lines.
-    EXPECT_EQ(numbersY[10] - numbersY[9], lineH);
-    EXPECT_EQ(numbersY[11] - numbersY[10], 2 * lineH);
+    EXPECT_EQ(numbersY[12] - numbersY[11], lineH);
+    EXPECT_EQ(numbersY[13] - numbersY[12], 2 * lineH);
     EXPECT_EQ(numbersY[25] - numbersY[24], 2 * lineH);
 }
 

@@ -1,0 +1,230 @@
+#include "platform/qt/QtDialogHost.h"
+
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QRadioButton>
+
+#include "platform/ResourceIds.h"
+#include "platform/qt/DialogControls.h"
+#include "platform/qt/QtResources.h"
+#include "platform/qt/QtTreeView.h"
+
+namespace vantor {
+
+namespace {
+
+Qt::WindowFlags FlagsFor(const DialogTemplate& dialogTemplate, bool topLevel) {
+    // Customised, so that the frame has exactly the buttons asked for: a modal frame never
+    // has minimise or maximise boxes.
+    Qt::WindowFlags flags = (topLevel ? Qt::Window : Qt::Dialog) | Qt::CustomizeWindowHint;
+    if (dialogTemplate.hasCaption) {
+        flags |= Qt::WindowTitleHint;
+    }
+    if (dialogTemplate.hasSystemMenu) {
+        flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    }
+    return flags;
+}
+
+}  // namespace
+
+QtDialogHost::QtDialogHost(const DialogTemplate& dialogTemplate, CDialog& dialog, QWidget* parent)
+    : QDialog(parent, FlagsFor(dialogTemplate, parent == nullptr)),
+      dialog_(dialog),
+      units_(DialogFont(dialogTemplate)) {
+    setFont(DialogFont(dialogTemplate));
+    setWindowTitle(QString::fromStdString(dialogTemplate.caption));
+    setFixedSize(units_.ToPixels(dialogTemplate.width, dialogTemplate.height));
+    BuildControls(dialogTemplate);
+}
+
+QtDialogHost::~QtDialogHost() {
+    if (dialog_.Host() == this) {
+        dialog_.Attach(nullptr);
+    }
+}
+
+void QtDialogHost::BuildControls(const DialogTemplate& dialogTemplate) {
+    QButtonGroup* radioGroup = nullptr;
+    for (const ControlTemplate& control : dialogTemplate.controls) {
+        QWidget* widget = CreateControl(control, this);
+        if (widget == nullptr) {
+            continue;
+        }
+        const QRect rect = units_.ToPixels(control.rect);
+        if (control.kind == ControlKind::kPicture) {
+            widget->move(rect.topLeft());
+            widget->resize(widget->sizeHint());  // a picture keeps its bitmap's size
+            // With a font smaller than the template was made for, a picture at its own size
+            // reaches under the controls below it: it stays behind them.
+            widget->lower();
+        } else {
+            widget->setGeometry(rect);
+        }
+        // A group runs from a control marked as its start up to the next such control.
+        if (control.groupStart) {
+            radioGroup = nullptr;
+        }
+        if (auto* radio = qobject_cast<QRadioButton*>(widget)) {
+            if (radioGroup == nullptr) {
+                radioGroup = new QButtonGroup(this);
+                radioGroup->setExclusive(true);
+            }
+            radioGroup->addButton(radio);
+        }
+        if (control.id != res::IDC_STATIC) {
+            controls_.emplace(control.id, widget);
+            if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+                const int id = control.id;
+                connect(button, &QAbstractButton::clicked, this,
+                        [this, id] { dialog_.OnCommand(id); });
+            }
+        }
+        tabOrder_.push_back(widget);
+    }
+}
+
+QWidget* QtDialogHost::Control(int id) const {
+    const auto it = controls_.find(id);
+    return it != controls_.end() ? it->second : nullptr;
+}
+
+QAbstractButton* QtDialogHost::Button(int id) const {
+    return qobject_cast<QAbstractButton*>(Control(id));
+}
+
+QtTreeView* QtDialogHost::TreeView(int id) const {
+    return qobject_cast<QtTreeView*>(Control(id));
+}
+
+bool QtDialogHost::HasControl(int id) const {
+    return Control(id) != nullptr;
+}
+
+void QtDialogHost::EnableControl(int id, bool enable) {
+    if (QWidget* widget = Control(id)) {
+        widget->setEnabled(enable);
+    }
+}
+
+bool QtDialogHost::IsControlEnabled(int id) const {
+    const QWidget* widget = Control(id);
+    return widget != nullptr && widget->isEnabledTo(this);
+}
+
+void QtDialogHost::SetControlText(int id, const std::string& text) {
+    QWidget* widget = Control(id);
+    const QString value = QString::fromStdString(text);
+    if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+        button->setText(value);
+    } else if (auto* label = qobject_cast<QLabel*>(widget)) {
+        label->setText(value);
+    } else if (auto* box = qobject_cast<QGroupBox*>(widget)) {
+        box->setTitle(value);
+    }
+}
+
+std::string QtDialogHost::ControlText(int id) const {
+    QWidget* widget = Control(id);
+    if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+        return button->text().toStdString();
+    }
+    if (auto* label = qobject_cast<QLabel*>(widget)) {
+        return label->text().toStdString();
+    }
+    if (auto* box = qobject_cast<QGroupBox*>(widget)) {
+        return box->title().toStdString();
+    }
+    return {};
+}
+
+void QtDialogHost::SetCheck(int id, int state) {
+    QAbstractButton* button = Button(id);
+    if (button == nullptr || !button->isCheckable()) {
+        return;
+    }
+    const bool checked = state != 0;
+    QButtonGroup* group = button->group();
+    // An exclusive group refuses to clear its checked button; the program may.
+    if (!checked && group != nullptr && group->exclusive()) {
+        group->setExclusive(false);
+        button->setChecked(false);
+        group->setExclusive(true);
+    } else {
+        button->setChecked(checked);
+    }
+}
+
+int QtDialogHost::Check(int id) const {
+    const QAbstractButton* button = Button(id);
+    return button != nullptr && button->isCheckable() && button->isChecked() ? 1 : 0;
+}
+
+void QtDialogHost::AttachTree(int id, TreeControl& tree, int bitmapId, int imageWidth) {
+    if (QtTreeView* view = TreeView(id)) {
+        view->SetImageList(CutImageStrip(BitmapResource(bitmapId), imageWidth));
+        view->SetTree(&tree);
+    }
+}
+
+int QtDialogHost::TreeIndent(int id) const {
+    const QtTreeView* view = TreeView(id);
+    return view != nullptr ? view->Indent() : 0;
+}
+
+void QtDialogHost::SetTreeIndent(int id, int indent) {
+    if (QtTreeView* view = TreeView(id)) {
+        view->SetIndent(indent);
+    }
+}
+
+void QtDialogHost::SetIcon(int iconId) {
+    setWindowIcon(IconResource(iconId));
+}
+
+void QtDialogHost::SetTitle(const std::string& title) {
+    setWindowTitle(QString::fromStdString(title));
+}
+
+std::string QtDialogHost::Title() const {
+    return windowTitle().toStdString();
+}
+
+void QtDialogHost::EndDialog(int result) {
+    ended_ = true;
+    done(result);
+}
+
+void QtDialogHost::Click(int id) {
+    // click() itself ignores a disabled button, as a user's click would be.
+    if (QAbstractButton* button = Button(id)) {
+        button->click();
+    }
+}
+
+void QtDialogHost::FocusFirstControl() {
+    for (QWidget* widget : tabOrder_) {
+        if ((widget->focusPolicy() & Qt::TabFocus) != 0 && widget->isEnabledTo(this)) {
+            widget->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
+}
+
+void QtDialogHost::reject() {
+    dialog_.OnCancel();
+}
+
+void QtDialogHost::closeEvent(QCloseEvent* event) {
+    // A close that EndDialog started itself is no request to the dialog.
+    if (!ended_) {
+        dialog_.OnCancel();
+    }
+    // Closed only when the dialog chose to end.
+    event->setAccepted(ended_);
+}
+
+}  // namespace vantor
