@@ -31,6 +31,7 @@ function(vantor_test target)
   target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   vantor_warnings(${target})
   include(GoogleTest)
+  # Only one ENVIRONMENT entry survives test discovery; pass paths as compile definitions.
   gtest_discover_tests(${target}
     DISCOVERY_MODE PRE_TEST
     PROPERTIES ENVIRONMENT "${ARG_ENVIRONMENT}" LABELS "${ARG_LABELS}")

@@ -78,6 +78,8 @@ std::optional<std::string> PrintToPdf(const std::string& path, const CCountTreeC
 }
 
 int Run(int argc, char** argv) {
+    // From the start, so an interrupt while a large export loads cancels the run too.
+    CliHost::InstallInterruptHandler();
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     ScrubPasswordArguments(argc, argv);
     const std::string usageHint = "\nTry 'vantor-count --help'.";
@@ -108,7 +110,6 @@ int Run(int argc, char** argv) {
     record.byContainer = options.byContainer;
     CCountTreeCtrl tree;
     CliHost host(*directory, record, !options.quiet && ::isatty(STDERR_FILENO) != 0);
-    CliHost::InstallInterruptHandler();
     const CountRunOutcome outcome = RunCount(*directory, tree, host, options.byContainer);
     if (outcome == CountRunOutcome::kTablesFailed || outcome == CountRunOutcome::kContextFailed) {
         return Fail(kExitCannotOpenDirectory, host.Failure());

@@ -47,8 +47,10 @@ DirectoryArguments TakeDirectoryArguments(const std::vector<std::string>& argume
         out.error = ldap.error;
         return out;
     }
-    for (const std::string& argument : others) {
+    for (std::size_t i = 0; i < others.size(); ++i) {
+        const std::string& argument = others[i];
         if (IsProfileFlag(argument)) {
+            i += argument == "--profile" ? 1 : 0;  // and its value
             continue;
         }
         // An argument the LDAP flags took (it is not among the rest) chooses the LDAP server.

@@ -1,0 +1,231 @@
+// vantor-count run as a user runs it: a real process, real files, real signals.
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace vantor {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::EndsWith;
+using ::testing::HasSubstr;
+
+struct Outcome {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string ReadWhole(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string Data(const std::string& name) {
+    return std::string(VANTOR_TEST_DATA) + "/" + name;
+}
+
+class CountCommand : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "vantor-cli-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        dir = pattern;
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    // Starts vantor-count with arguments, its output going to files in dir.
+    pid_t Start(const std::vector<std::string>& arguments) {
+        const std::string program = VANTOR_COUNT;
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            const int out = ::open((dir / "stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            const int err = ::open((dir / "stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            ::dup2(out, STDOUT_FILENO);
+            ::dup2(err, STDERR_FILENO);
+            std::vector<char*> argv{const_cast<char*>(program.c_str())};
+            for (const std::string& a : arguments) {
+                argv.push_back(const_cast<char*>(a.c_str()));
+            }
+            argv.push_back(nullptr);
+            ::execv(program.c_str(), argv.data());
+            ::_exit(127);
+        }
+        return pid;
+    }
+
+    Outcome Finish(pid_t pid) {
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status),
+                ReadWhole(dir / "stdout"), ReadWhole(dir / "stderr")};
+    }
+
+    Outcome Run(const std::vector<std::string>& arguments) { return Finish(Start(arguments)); }
+
+    fs::path dir;
+};
+
+// The item lines of a text report: everything after the kind line and its empty line.
+std::string ItemLines(const std::string& report) {
+    const std::size_t kind = report.find(" objects -- Total: ");
+    const std::size_t start = report.find("\r\n\r\n", kind);
+    return start == std::string::npos ? "" : report.substr(start + 4);
+}
+
+TEST_F(CountCommand, CountsByPartitionAndByContainer) {
+    const Outcome byPartition = Run({"--ldif", Data("cli/acme.ldif")});
+    EXPECT_EQ(byPartition.exitCode, 0) << byPartition.err;
+    EXPECT_THAT(byPartition.out, HasSubstr("\r\nUser objects -- Total: 6\r\n\r\n"));
+    EXPECT_EQ(ItemLines(byPartition.out),
+              "6\t\t0\t\t[Root] \r\n"
+              "6\t\t4\t\t\tacme \r\n"
+              "2\t\t2\t\t\t\tQA \r\n");
+
+    const Outcome byContainer = Run({"--ldif", Data("cli/acme.ldif"), "--by-container"});
+    EXPECT_EQ(byContainer.exitCode, 0) << byContainer.err;
+    EXPECT_EQ(ItemLines(byContainer.out),
+              "6\t\t0\t\t[Root] \r\n"
+              "6\t\t1\t\t\tacme \r\n"
+              "2\t\t2\t\t\t\tSales Dept \r\n"
+              "3\t\t1\t\t\t\tDev \r\n"
+              "2\t\t2\t\t\t\t\tQA \r\n");
+}
+
+TEST_F(CountCommand, CountsEachKind) {
+    const std::vector<std::pair<std::string, std::string>> kinds = {
+        {"groups", "Group objects -- Total: 1"},
+        {"servers", "Server objects -- Total: 1"},
+        {"partitions", "Partition objects -- Total: 2"}};
+    for (const auto& [kind, line] : kinds) {
+        const Outcome outcome = Run({"--ldif", Data("cli/acme.ldif"), "--kind", kind});
+        EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+        EXPECT_THAT(outcome.out, HasSubstr(line));
+    }
+}
+
+TEST_F(CountCommand, WritesCsvAndJsonNamingTheDirectoryClassAndMode) {
+    const Outcome csv =
+        Run({"--ldif", Data("cli/acme.ldif"), "--by-container", "--format", "csv", "-q"});
+    EXPECT_EQ(csv.exitCode, 0) << csv.err;
+    const std::string source = Data("cli/acme.ldif");
+    EXPECT_EQ(csv.out,
+              "directory,object_class,mode,full_name,name,depth,count,branch_total,errors,"
+              "error_details,cancelled\r\n" +
+                  source + ",User,by container,[Root],[Root],0,0,6,0,,false\r\n" + source +
+                  ",User,by container,acme,acme,1,1,6,0,,false\r\n" + source +
+                  ",User,by container,Sales Dept.acme,Sales Dept,2,2,2,0,,false\r\n" + source +
+                  ",User,by container,Dev.acme,Dev,2,1,3,0,,false\r\n" + source +
+                  ",User,by container,QA.Dev.acme,QA,3,2,2,0,,false\r\n");
+
+    const Outcome json = Run({"--ldif", Data("cli/acme.ldif"), "--format=json"});
+    EXPECT_EQ(json.exitCode, 0) << json.err;
+    EXPECT_THAT(json.out, HasSubstr("\"object_class\": \"User\""));
+    EXPECT_THAT(json.out, HasSubstr("\"mode\": \"by partition\""));
+    EXPECT_THAT(json.out, HasSubstr("\"cancelled\": false"));
+    EXPECT_THAT(json.out, HasSubstr("\"total\": 6"));
+    EXPECT_THAT(json.out, HasSubstr("{\"full_name\": \"QA.Dev.acme\", \"name\": \"QA\", "
+                                    "\"depth\": 2, \"count\": 2, \"branch_total\": 2"));
+}
+
+TEST_F(CountCommand, ListsDirectoryErrorsAndSaysSoInItsExitCode) {
+    // Three 100-character containers make a full name longer than a name may be.
+    const std::string a(100, 'a'), b(100, 'b'), c(100, 'c');
+    std::ofstream(dir / "long.ldif") << "dn: o=top\nobjectClass: organization\n\n"
+                                     << "dn: ou=" << a << ",o=top\nobjectClass: organizationalUnit\n\n"
+                                     << "dn: ou=" << b << ",ou=" << a
+                                     << ",o=top\nobjectClass: organizationalUnit\n\n"
+                                     << "dn: ou=" << c << ",ou=" << b << ",ou=" << a
+                                     << ",o=top\nobjectClass: organizationalUnit\n\n";
+    const Outcome outcome = Run({"--ldif", (dir / "long.ldif").string(), "--by-container"});
+    EXPECT_EQ(outcome.exitCode, 1) << outcome.err;
+    EXPECT_THAT(outcome.out, HasSubstr(":ERRORS\r\n"));
+    EXPECT_THAT(outcome.out,
+                HasSubstr("-2001:NWDSSearch:" + c + "." + b + "." + a + ".top\r\n"));
+}
+
+TEST_F(CountCommand, FileProblemsAndAnUnreachableServerAreReportedWithTheirExitCodes) {
+    const Outcome missing = Run({"--ldif", (dir / "none.ldif").string()});
+    EXPECT_EQ(missing.exitCode, 4);
+    EXPECT_THAT(missing.err, HasSubstr("none.ldif"));
+
+    std::ofstream(dir / "bad.ldif") << "dn: o=acme\nobjectClass: organization\n\nnot ldif at all\n";
+    const Outcome malformed = Run({"--ldif", (dir / "bad.ldif").string()});
+    EXPECT_EQ(malformed.exitCode, 4);
+    EXPECT_THAT(malformed.err, HasSubstr("bad.ldif:"));
+
+    const Outcome full = Run({"--ldif", Data("cli/acme.ldif"), "-o", "/dev/full"});
+    EXPECT_EQ(full.exitCode, 4);
+    EXPECT_THAT(full.err, HasSubstr("/dev/full"));
+
+    const Outcome usage = Run({"--frobnicate"});
+    EXPECT_EQ(usage.exitCode, 4);
+    EXPECT_THAT(usage.err, HasSubstr("--frobnicate"));
+
+    const Outcome unreachable = Run({"-H", "ldap://127.0.0.1:1/", "-x"});
+    EXPECT_EQ(unreachable.exitCode, 3);
+    EXPECT_THAT(unreachable.err, HasSubstr("Could not create context"));
+}
+
+TEST_F(CountCommand, OutputFileIsReplacedWholeAndHelpListsTheExitCodes) {
+    std::ofstream(dir / "report.txt") << "previous report";
+    const Outcome saved = Run({"--ldif", Data("cli/acme.ldif"), "-o", (dir / "report.txt").string()});
+    EXPECT_EQ(saved.exitCode, 0) << saved.err;
+    EXPECT_TRUE(saved.out.empty());
+    EXPECT_THAT(ReadWhole(dir / "report.txt"), EndsWith("2\t\t2\t\t\t\tQA \r\n"));
+
+    const Outcome help = Run({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_THAT(help.out, HasSubstr("Exit status:"));
+}
+
+bool CatchesInterrupt(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("SigCgt:", 0) == 0) {
+            return (std::stoull(line.substr(7), nullptr, 16) & (1ULL << (SIGINT - 1))) != 0;
+        }
+    }
+    return false;
+}
+
+TEST_F(CountCommand, InterruptCancelsTheRunAndStillWritesTheOutput) {
+    // Big enough that the count is still going when the interrupt arrives.
+    {
+        std::ofstream ldif(dir / "big.ldif");
+        ldif << "dn: o=big\nobjectClass: organization\n\n";
+        for (int unit = 0; unit < 20000; ++unit) {
+            ldif << "dn: ou=u" << unit << ",o=big\nobjectClass: organizationalUnit\n\n";
+            for (int person = 0; person < 4; ++person) {
+                ldif << "dn: cn=p" << person << ",ou=u" << unit
+                     << ",o=big\nobjectClass: inetOrgPerson\ncn: p\nsn: p\n\n";
+            }
+        }
+    }
+    const pid_t pid = Start({"--ldif", (dir / "big.ldif").string(), "--by-container"});
+    for (int i = 0; i < 500 && !CatchesInterrupt(pid); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    ASSERT_TRUE(CatchesInterrupt(pid));
+    ::kill(pid, SIGINT);
+    const Outcome outcome = Finish(pid);
+    EXPECT_EQ(outcome.exitCode, 2) << outcome.err;
+    EXPECT_THAT(outcome.out, EndsWith("\t\tCANCELLED\r\n"));
+}
+
+}  // namespace
+}  // namespace vantor

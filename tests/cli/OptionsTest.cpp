@@ -1,0 +1,80 @@
+#include <gtest/gtest.h>
+
+#include <variant>
+
+#include "cli/Options.h"
+#include "directory/source/DirectorySource.h"
+
+namespace vantor {
+namespace {
+
+std::variant<CliOptions, std::string> Parse(std::vector<std::string> arguments) {
+    return ParseCommandLine(arguments);
+}
+
+TEST(CommandLine, DefaultsCountUsersByPartitionAsAReport) {
+    const auto options = std::get<CliOptions>(Parse({}));
+    EXPECT_EQ(options.kind, 0);
+    EXPECT_FALSE(options.byContainer);
+    EXPECT_EQ(options.format, OutputFormat::kReport);
+    EXPECT_FALSE(options.outputPath);
+    EXPECT_FALSE(options.quiet);
+}
+
+TEST(CommandLine, ReadsEveryOptionInBothSpellings) {
+    const auto options = std::get<CliOptions>(Parse(
+        {"--kind=partitions", "--by-container", "--format", "json", "-o", "out.json", "--pdf=r.pdf",
+         "-q"}));
+    EXPECT_EQ(options.kind, 3);
+    EXPECT_TRUE(options.byContainer);
+    EXPECT_EQ(options.format, OutputFormat::kJson);
+    EXPECT_EQ(options.outputPath, "out.json");
+    EXPECT_EQ(options.pdfPath, "r.pdf");
+    EXPECT_TRUE(options.quiet);
+}
+
+TEST(CommandLine, RefusesWhatItDoesNotKnowAndNamesIt) {
+    EXPECT_EQ(std::get<std::string>(Parse({"--kind", "printers"})),
+              "option --kind needs one of users, servers, groups, partitions");
+    EXPECT_EQ(std::get<std::string>(Parse({"--format"})),
+              "option --format needs one of report, csv, json");
+    EXPECT_EQ(std::get<std::string>(Parse({"-o"})), "option -o needs a file name");
+    EXPECT_EQ(std::get<std::string>(Parse({"--colour"})), "unknown option --colour");
+}
+
+TEST(DirectoryOptions, ChooseTheSampleAnLdifFileOrAServer) {
+    const auto none = [](std::string_view) { return std::optional<std::string>(); };
+    const DirectoryArguments sample = TakeDirectoryArguments({"--kind", "groups"}, none);
+    EXPECT_TRUE(sample.error.empty());
+    EXPECT_FALSE(sample.choice.ldap);
+    EXPECT_FALSE(sample.choice.ldifPath);
+    EXPECT_EQ(sample.rest, (std::vector<std::string>{"--kind", "groups"}));
+
+    const DirectoryArguments file = TakeDirectoryArguments({"--ldif", "a.ldif", "--profile", "edirectory"}, none);
+    EXPECT_TRUE(file.error.empty()) << file.error;
+    EXPECT_EQ(file.choice.ldifPath, "a.ldif");
+    EXPECT_FALSE(file.choice.ldap);
+
+    const DirectoryArguments server =
+        TakeDirectoryArguments({"-H", "ldap://127.0.0.1:389/", "-b", "o=acme", "-q"}, none);
+    EXPECT_TRUE(server.error.empty()) << server.error;
+    EXPECT_TRUE(server.choice.ldap);
+    EXPECT_EQ(server.choice.ldapSettings.base, "o=acme");
+    EXPECT_EQ(server.rest, std::vector<std::string>{"-q"});
+
+    EXPECT_FALSE(TakeDirectoryArguments({"--ldif", "a.ldif", "-H", "ldap://x/"}, none).error.empty());
+    EXPECT_FALSE(TakeDirectoryArguments({"--profile", "novell"}, none).error.empty());
+    EXPECT_FALSE(TakeDirectoryArguments({"--ldif"}, none).error.empty());
+}
+
+TEST(DirectoryOptions, PasswordsAreBlankedInTheProcessArguments) {
+    std::string program = "vantor-count", flag = "-w", secret = "s3cret", joined = "-wtopsecret";
+    std::vector<char*> argv = {program.data(), flag.data(), secret.data(), joined.data()};
+    ScrubPasswordArguments(static_cast<int>(argv.size()), argv.data());
+    EXPECT_STREQ(argv[2], "xxxxxx");
+    EXPECT_STREQ(argv[3], "-wxxxxxxxxx");
+    EXPECT_STREQ(argv[1], "-w");
+}
+
+}  // namespace
+}  // namespace vantor
