@@ -28,7 +28,9 @@ DialogUnits::DialogUnits(const QFont& font) {
     const int alphabet = metrics.horizontalAdvance(
         QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
     baseX_ = static_cast<int>(std::lround(alphabet / 52.0));
-    baseY_ = metrics.height();
+    // The classic dialog font's cell height counts one row more than its ascent and descent;
+    // with it the windows keep their intended proportions (6 by 13 with Liberation Sans 8 pt).
+    baseY_ = metrics.height() + 1;
 }
 
 int DialogUnits::X(int units) const {
