@@ -16,6 +16,9 @@ namespace vantor {
 
 namespace {
 
+// The width a control's template gave it, kept on the widget.
+constexpr const char* kTemplateWidth = "vantorTemplateWidth";
+
 Qt::WindowFlags FlagsFor(const DialogTemplate& dialogTemplate, bool topLevel) {
     // Customised, so that the frame has exactly the buttons asked for: a modal frame never
     // has minimise or maximise boxes.
@@ -63,6 +66,7 @@ void QtDialogHost::BuildControls(const DialogTemplate& dialogTemplate) {
             widget->lower();
         } else {
             widget->setGeometry(rect);
+            widget->setProperty(kTemplateWidth, rect.width());
         }
         // A group runs from a control marked as its start up to the next such control.
         if (control.groupStart) {
@@ -122,9 +126,22 @@ void QtDialogHost::SetControlText(int id, const std::string& text) {
         button->setText(value);
     } else if (auto* label = qobject_cast<QLabel*>(widget)) {
         label->setText(value);
+        FitLabelWidth(*label);
     } else if (auto* box = qobject_cast<QGroupBox*>(widget)) {
         box->setTitle(value);
     }
+}
+
+void QtDialogHost::FitLabelWidth(QLabel& label) const {
+    // A left-aligned text longer than its template rectangle (a large total, say) grows to the
+    // right as far as the window allows instead of being cut off.
+    if ((label.alignment() & Qt::AlignLeft) == 0) {
+        return;
+    }
+    const int templateWidth = label.property(kTemplateWidth).toInt();
+    const int needed = label.fontMetrics().horizontalAdvance(label.text()) + 2;
+    const int room = width() - label.x() - units_.X(2);
+    label.resize(std::max(templateWidth, std::min(needed, room)), label.height());
 }
 
 std::string QtDialogHost::ControlText(int id) const {

@@ -4,6 +4,7 @@
 // requests to close go to the dialog's OnCancel, and only EndDialog closes the window.
 
 #include <QDialog>
+#include <QLabel>
 #include <unordered_map>
 #include <vector>
 
@@ -59,6 +60,7 @@ class QtDialogHost : public QDialog, public DialogHost {
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    void FitLabelWidth(QLabel& label) const;
     void BuildControls(const DialogTemplate& dialogTemplate);
     QAbstractButton* Button(int id) const;
 

@@ -1,0 +1,66 @@
+#include "directory/ldif/LdifProbe.h"
+
+#include <gtest/gtest.h>
+
+#include "support/EngineFixture.h"
+
+namespace vantor::test {
+
+std::unique_ptr<MemoryDirectory> Loaded(std::string_view ldif, const ClassProfile& profile) {
+    LdifLoadResult result = LoadLdifText(ldif, "test.ldif", profile);
+    EXPECT_TRUE(result) << result.error;
+    return result ? std::move(result.directory) : std::make_unique<MemoryDirectory>();
+}
+
+std::string DataFile(std::string_view name) {
+    return std::string(VANTOR_LDIF_TEST_DATA) + "/" + std::string(name);
+}
+
+std::vector<std::string> ListedNames(MemoryDirectory& dir, std::string_view fullName) {
+    const std::string base(fullName);
+    const DirContext context = dir.OpenContext();
+    DirBuffer* reply = nullptr;
+    dir.NWDSAllocBuf(4096, &reply);
+    std::vector<std::string> names;
+    std::int32_t iteration = kNoIteration;
+    do {
+        std::uint32_t count = 0;
+        if (dir.NWDSListContainers(context, base.c_str(), &iteration, reply) != 0 ||
+            dir.NWDSGetObjCount(context, reply, &count) != 0) {
+            ADD_FAILURE() << "cannot list " << base;
+            break;
+        }
+        for (std::uint32_t i = 0; i < count; ++i) {
+            char name[kNameBufferSize] = {};
+            std::uint32_t attributes = 0;
+            ObjectInfo info;
+            EXPECT_EQ(dir.NWDSGetObjName(context, reply, name, &attributes, &info), 0);
+            names.emplace_back(name);
+        }
+    } while (iteration != kNoIteration);
+    dir.ReleaseBuffer(reply);
+    dir.CloseContext(context);
+    return names;
+}
+
+NodeCounts CountRun(MemoryDirectory& dir, std::string_view className, bool byPartition) {
+    EngineRun run(dir, className, byPartition);
+    run.Run();
+    NodeCounts counts;
+    for (const EngineRun::Processed& processed : run.History()) {
+        EXPECT_EQ(processed.result, 0) << processed.node->fullName;
+        EXPECT_EQ(processed.node->hasErrors, 0) << processed.node->fullName;
+        counts.emplace_back(processed.node->fullName, processed.node->count);
+    }
+    return counts;
+}
+
+long long Total(const NodeCounts& counts) {
+    long long total = 0;
+    for (const auto& [name, count] : counts) {
+        total += count;
+    }
+    return total;
+}
+
+}  // namespace vantor::test

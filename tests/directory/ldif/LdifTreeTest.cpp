@@ -1,0 +1,208 @@
+// How the entries of an LDIF file become containers, partition roots and objects.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "directory/ldif/LdifProbe.h"
+
+namespace vantor::test {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using ::testing::Pair;
+
+std::string Entry(std::string_view dn, std::initializer_list<std::string_view> classes) {
+    std::string text = "dn: " + std::string(dn) + "\n";
+    for (std::string_view c : classes) {
+        text += "objectClass: " + std::string(c) + "\n";
+    }
+    return text + "\n";
+}
+
+std::string Org(std::string_view dn) {
+    return Entry(dn, {"top", "organization"});
+}
+std::string Unit(std::string_view dn) {
+    return Entry(dn, {"top", "organizationalUnit"});
+}
+std::string PartitionUnit(std::string_view dn) {
+    return Entry(dn, {"top", "organizationalUnit", "partition"});
+}
+std::string User(std::string_view dn) {
+    return Entry(dn, {"top", "person", "organizationalPerson", "inetOrgPerson"});
+}
+
+// The partition root above fullName, as the directory answers it.
+std::string PartitionRootOf(MemoryDirectory& dir, const std::string& fullName) {
+    char root[kNameBufferSize] = {};
+    EXPECT_EQ(dir.FindPartitionRoot(0, fullName.c_str(), root), 0) << fullName;
+    return root;
+}
+
+TEST(LdifTree, TopEntriesAreContainersUnderTheRootInFileOrder) {
+    const auto dir = Loaded(Org("o=globex") + Org("o=acme") + Unit("ou=Dev,o=acme"));
+    EXPECT_THAT(ListedNames(*dir, "[Root]"), ElementsAre("globex", "acme"));
+    EXPECT_EQ(PartitionRootOf(*dir, "globex"), "globex");
+    EXPECT_EQ(PartitionRootOf(*dir, "Dev.acme"), "acme");
+}
+
+TEST(LdifTree, ATopEntryIsNamedByItsWholeDn) {
+    const auto dir =
+        Loaded(Entry("dc=example,dc=com", {"top", "dcObject", "organization"}) +
+               Unit("ou=People,dc=example,dc=com") + User("uid=ann,ou=People,dc=example,dc=com"));
+    EXPECT_THAT(ListedNames(*dir, "[Root]"), ElementsAre("example.com"));
+    EXPECT_THAT(ListedNames(*dir, "example.com"), ElementsAre("People"));
+    EXPECT_EQ(PartitionRootOf(*dir, "People.example.com"), "example.com");
+    EXPECT_THAT(
+        CountRun(*dir, "User", false),
+        ElementsAre(Pair("[Root]", 0), Pair("example.com", 0), Pair("People.example.com", 1)));
+}
+
+TEST(LdifTree, NamesKeepBlanksAmpersandsDotsAndEscapes) {
+    const auto dir = Loaded(Org("o=Acme Widgets") + Unit("ou=Sales & Marketing,o=Acme Widgets") +
+                            Unit("ou=St. Louis,o=Acme Widgets") +
+                            Unit("ou=Smith\\, Jones \\+ Co,o=Acme Widgets") +
+                            Unit("ou=Lab+l=Rome,o=Acme Widgets"));
+    EXPECT_THAT(ListedNames(*dir, "Acme Widgets"),
+                ElementsAre("Sales & Marketing", "St. Louis", "Smith, Jones + Co", "Lab+Rome"));
+    EXPECT_TRUE(dir->Find("St. Louis.Acme Widgets"));
+}
+
+TEST(LdifTree, NamesLongerThanTheEngineTakesAreKeptWhole) {
+    const std::string longName(300, 'x');
+    const auto dir = Loaded(Org("o=acme") + Unit("ou=" + longName + ",o=acme"));
+    EXPECT_TRUE(dir->Find(longName + ".acme"));
+    EXPECT_EQ(dir->ContainerCount(), 3U);
+}
+
+TEST(LdifTree, PartitionRootsNest) {
+    const auto dir = Loaded(Org("o=acme") + PartitionUnit("ou=Dev,o=acme") +
+                            PartitionUnit("ou=QA,ou=Dev,o=acme") +
+                            Unit("ou=Lab,ou=QA,ou=Dev,o=acme") + Unit("ou=Ops,o=acme"));
+    EXPECT_EQ(PartitionRootOf(*dir, "acme"), "acme");
+    EXPECT_EQ(PartitionRootOf(*dir, "Ops.acme"), "acme");
+    EXPECT_EQ(PartitionRootOf(*dir, "Dev.acme"), "Dev.acme");
+    EXPECT_EQ(PartitionRootOf(*dir, "QA.Dev.acme"), "QA.Dev.acme");
+    EXPECT_EQ(PartitionRootOf(*dir, "Lab.QA.Dev.acme"), "QA.Dev.acme");
+    // Each partition root is one "Partition" object of the container above it.
+    EXPECT_THAT(CountRun(*dir, "Partition", true),
+                ElementsAre(Pair("[Root]", 1), Pair("acme", 1), Pair("Dev.acme", 1),
+                            Pair("QA.Dev.acme", 0)));
+}
+
+TEST(LdifTree, ObjectsCountForEveryKindTheyMatch) {
+    const std::string ldif = Org("o=acme") + User("cn=Ann,o=acme") + User("cn=Bob,o=acme") +
+                             Entry("cn=FS1,o=acme", {"top", "ncpServer"}) +
+                             Entry("cn=Staff,o=acme", {"top", "groupOfNames"}) +
+                             Entry("cn=Admins,o=acme", {"top", "groupOfUniqueNames"}) +
+                             Entry("cn=Hybrid,o=acme", {"top", "inetOrgPerson", "groupOfNames"}) +
+                             Entry("cn=Printer,o=acme", {"top", "device"});
+    const auto generic = Loaded(ldif, GenericProfile());
+    EXPECT_THAT(CountRun(*generic, "User", false), ElementsAre(Pair("[Root]", 0), Pair("acme", 3)));
+    EXPECT_THAT(CountRun(*generic, "NCP_Server", false),
+                ElementsAre(Pair("[Root]", 0), Pair("acme", 1)));
+    EXPECT_THAT(CountRun(*generic, "Group", false),
+                ElementsAre(Pair("[Root]", 0), Pair("acme", 3)));
+    EXPECT_THAT(ListedNames(*generic, "acme"), IsEmpty());
+
+    // groupOfUniqueNames is a group under the generic profile only.
+    const auto edirectory = Loaded(ldif, EDirectoryProfile());
+    EXPECT_THAT(CountRun(*edirectory, "Group", false),
+                ElementsAre(Pair("[Root]", 0), Pair("acme", 2)));
+}
+
+TEST(LdifTree, ContainersAreListedInFileOrder) {
+    const auto dir = Loaded(Org("o=acme") + Unit("ou=Zeta,o=acme") + Unit("ou=Alpha,o=acme") +
+                            Unit("ou=Inner,ou=Zeta,o=acme") + Unit("ou=Mid,o=acme") +
+                            Unit("ou=B,ou=Alpha,o=acme") + Unit("ou=A,ou=Alpha,o=acme"));
+    EXPECT_THAT(ListedNames(*dir, "acme"), ElementsAre("Zeta", "Alpha", "Mid"));
+    EXPECT_THAT(ListedNames(*dir, "Alpha.acme"), ElementsAre("B", "A"));
+}
+
+TEST(LdifTree, ChildrenMayComeBeforeTheirParents) {
+    // As a glued export may have them: deepest first, siblings still in file order.
+    const auto dir = Loaded(User("cn=Ann,ou=QA,ou=Dev,o=acme") + Unit("ou=QA,ou=Dev,o=acme") +
+                            Unit("ou=Ops,o=acme") + Unit("ou=Dev,o=acme") + Org("o=acme") +
+                            Unit("ou=Build,ou=Dev,o=acme"));
+    EXPECT_THAT(ListedNames(*dir, "[Root]"), ElementsAre("acme"));
+    EXPECT_THAT(ListedNames(*dir, "acme"), ElementsAre("Ops", "Dev"));
+    EXPECT_THAT(ListedNames(*dir, "Dev.acme"), ElementsAre("QA", "Build"));
+    EXPECT_EQ(Total(CountRun(*dir, "User", false)), 1);
+}
+
+TEST(LdifTree, ADeepChainGivenDeepestFirstIsBuilt) {
+    constexpr int kDepth = 400;
+    std::vector<std::string> dns = {"o=acme"};
+    for (int level = 1; level < kDepth; ++level) {
+        dns.push_back("ou=L" + std::to_string(level) + "," + dns.back());
+    }
+    std::string ldif;
+    for (auto dn = dns.rbegin(); dn != dns.rend(); ++dn) {
+        ldif += dn == dns.rend() - 1 ? Org(*dn) : Unit(*dn);
+    }
+    const auto dir = Loaded(ldif);
+    EXPECT_EQ(dir->ContainerCount(), kDepth + 1U);
+    EXPECT_THAT(ListedNames(*dir, "L2.L1.acme"), ElementsAre("L3"));
+    std::string deepest;
+    for (int level = kDepth - 1; level > 0; --level) {
+        deepest += 'L';
+        deepest += std::to_string(level);
+        deepest += '.';
+    }
+    deepest += "acme";
+    EXPECT_TRUE(dir->Find(deepest));
+    EXPECT_EQ(PartitionRootOf(*dir, deepest), "acme");
+}
+
+TEST(LdifTree, ParentsAreFoundWhateverTheSpelling) {
+    const auto dir =
+        Loaded(Org("o=Acme") + Unit("ou=People,o=Acme") + Unit("OU=Staff, ou=PEOPLE,O=acme") +
+               Entry("ou=Lab+l=Rome,o=acme", {"organizationalUnit"}) +
+               Unit("ou=Bench,l=rome+OU=lab,o=acme"));
+    EXPECT_THAT(ListedNames(*dir, "[Root]"), ElementsAre("Acme"));
+    EXPECT_THAT(ListedNames(*dir, "People.Acme"), ElementsAre("Staff"));
+    EXPECT_THAT(ListedNames(*dir, "Lab+Rome.Acme"), ElementsAre("Bench"));
+}
+
+TEST(LdifTree, AMissingParentIsBridgedToTheNearestEntryAbove) {
+    // ou=Dev,o=acme is not in the file; dc=example,dc=com has no entry above it at all.
+    const auto dir =
+        Loaded(Org("o=acme") + Unit("ou=QA,ou=Dev,o=acme") + User("cn=Ann,ou=QA,ou=Dev,o=acme") +
+               Unit("ou=People,dc=example,dc=com"));
+    EXPECT_THAT(ListedNames(*dir, "[Root]"), ElementsAre("acme", "People.example.com"));
+    EXPECT_THAT(ListedNames(*dir, "acme"), ElementsAre("QA.Dev"));
+    EXPECT_TRUE(dir->Find("QA.Dev.acme"));
+    EXPECT_EQ(PartitionRootOf(*dir, "People.example.com"), "People.example.com");
+    EXPECT_THAT(CountRun(*dir, "User", false),
+                ElementsAre(Pair("[Root]", 0), Pair("acme", 0), Pair("People.example.com", 0),
+                            Pair("QA.Dev.acme", 1)));
+}
+
+TEST(LdifTree, EntriesBelowANonContainerBelongToTheContainerAbove) {
+    const auto dir = Loaded(
+        Org("o=acme") + Unit("ou=Sales,o=acme") + User("cn=Ann,ou=Sales,o=acme") +
+        User("cn=Assistant,cn=Ann,ou=Sales,o=acme") + Unit("ou=Desk,cn=Ann,ou=Sales,o=acme") +
+        User("cn=Temp,ou=Desk,cn=Ann,ou=Sales,o=acme"));
+    EXPECT_THAT(ListedNames(*dir, "Sales.acme"), ElementsAre("Desk.Ann"));
+    EXPECT_THAT(CountRun(*dir, "User", false),
+                ElementsAre(Pair("[Root]", 0), Pair("acme", 0), Pair("Sales.acme", 2),
+                            Pair("Desk.Ann.Sales.acme", 1)));
+}
+
+TEST(LdifTree, TopEntriesThatAreNoContainersCountUnderTheRoot) {
+    // An export of the users of one container, without the container.
+    const auto dir = Loaded(User("cn=Ann,ou=People,o=acme") + User("cn=Bob,ou=People,o=acme") +
+                            User("cn=Cid,cn=Bob,ou=People,o=acme"));
+    EXPECT_THAT(ListedNames(*dir, "[Root]"), IsEmpty());
+    EXPECT_THAT(CountRun(*dir, "User", true), ElementsAre(Pair("[Root]", 3)));
+}
+
+TEST(LdifTree, TheRootDseAddsNothing) {
+    const auto dir = Loaded("dn:\nobjectClass: top\nnamingContexts: o=acme\n\n" + Org("o=acme"));
+    EXPECT_THAT(ListedNames(*dir, "[Root]"), ElementsAre("acme"));
+    EXPECT_EQ(dir->ContainerCount(), 2U);
+}
+
+}  // namespace
+}  // namespace vantor::test
