@@ -12,7 +12,7 @@
 namespace vantor {
 
 class CliHost : public CountRunHost {
-public:
+  public:
     CliHost(const DirectoryClient& client, RunRecord& record, bool showProgress);
     ~CliHost() override;
 
@@ -29,7 +29,7 @@ public:
     void ShowTotal(std::int32_t runningTotal) override;
     void NodeShown(CCountNode& node, HTREEITEM line) override;
 
-private:
+  private:
     void Progress(const char* container);
 
     const DirectoryClient& client_;

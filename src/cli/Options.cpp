@@ -9,8 +9,7 @@ namespace vantor {
 
 namespace {
 
-constexpr std::array<std::string_view, 4> kKindWords = {"users", "servers", "groups",
-                                                        "partitions"};
+constexpr std::array<std::string_view, 4> kKindWords = {"users", "servers", "groups", "partitions"};
 
 }  // namespace
 
@@ -35,9 +34,7 @@ std::variant<CliOptions, std::string> ParseCommandLine(const std::vector<std::st
             }
             return std::nullopt;
         };
-        auto needs = [&](const std::string& what) {
-            return "option " + flag + " needs " + what;
-        };
+        auto needs = [&](const std::string& what) { return "option " + flag + " needs " + what; };
 
         if (flag == "--help" || flag == "-h") {
             options.help = true;

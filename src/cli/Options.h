@@ -13,7 +13,7 @@ enum class OutputFormat { kReport, kCsv, kJson };
 // What to count and how to write it; the directory options are taken out before (see
 // directory/source/DirectorySource.h).
 struct CliOptions {
-    int kind = 0;                         // 0 users, 1 servers, 2 groups, 3 partitions
+    int kind = 0;  // 0 users, 1 servers, 2 groups, 3 partitions
     bool byContainer = false;
     OutputFormat format = OutputFormat::kReport;
     std::optional<std::string> outputPath;

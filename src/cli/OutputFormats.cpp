@@ -119,8 +119,8 @@ std::string BuildCsv(const CTextTreeCtrl& tree, CTreeWalk& walk, const RunRecord
     std::string out =
         "directory,object_class,mode,full_name,name,depth,count,branch_total,errors,"
         "error_details,cancelled\r\n";
-    const std::string fixed = CsvField(run.directory) + "," + CsvField(run.className) + "," +
-                              ModeName(run) + ",";
+    const std::string fixed =
+        CsvField(run.directory) + "," + CsvField(run.className) + "," + ModeName(run) + ",";
     walk.Walk([&](HTREEITEM line) {
         if (!tree.CarriesData(line)) {
             return true;

@@ -37,7 +37,7 @@ struct CountCallbacks {
 };
 
 class CCountNode : public ListElement {
-public:
+  public:
     // The root node of a run ("[Root]") or a child node made by a walk. fullName and
     // displayName must fit kMaxNameChars (the walk refuses longer names before it gets here).
     CCountNode(DirectoryClient& client, DirContext context, std::string_view fullName,
@@ -78,7 +78,7 @@ public:
     std::int32_t byPartition;
     CountCallbacks callbacks;
 
-private:
+  private:
     // The search loop of CountObjects over prepared buffers.
     int SearchBatches(const char* base, DirBuffer* filter, DirBuffer* reply);
     // One listed container: counted into this node or queued as a node of its own.

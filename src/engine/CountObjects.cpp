@@ -8,7 +8,7 @@ namespace {
 
 // Owns the two buffers and the filter cursor of one search, so every path releases them.
 class SearchResources {
-public:
+  public:
     explicit SearchResources(DirectoryClient& client) : client_(client) {}
     ~SearchResources() {
         if (cursor != nullptr) {
@@ -28,7 +28,7 @@ public:
     DirBuffer* filter = nullptr;
     FilterCursor* cursor = nullptr;  // owned until StoreFilter takes it
 
-private:
+  private:
     DirectoryClient& client_;
 };
 
@@ -98,8 +98,8 @@ int CCountNode::SearchBatches(const char* base, DirBuffer* filter, DirBuffer* re
     int r = 0;
     std::int32_t iteration = kNoIteration;
     do {
-        r = client.NWDSSearch(context, base, kScopeOneLevel, 0, filter, kInfoTypeNames, 0,
-                              nullptr, &iteration, 0, nullptr, reply);
+        r = client.NWDSSearch(context, base, kScopeOneLevel, 0, filter, kInfoTypeNames, 0, nullptr,
+                              &iteration, 0, nullptr, reply);
         if (r < 0) {
             AddError(r, OP_SEARCH, base);
             hasErrors = 1;

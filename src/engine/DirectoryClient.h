@@ -23,12 +23,12 @@ using DirContext = std::int32_t;
 // Error codes shared by every back end.
 namespace dirError {
 inline constexpr int kCreateContextFailed = -328;
-inline constexpr int kObjectNotFound = -601;      // "Object not found"
-inline constexpr int kInvalidSyntax = -623;       // "Invalid syntax"
-inline constexpr int kReferralsFailed = -626;     // "Referrals failed"
-inline constexpr int kNoReferrals = -634;         // "No referrals"
-inline constexpr int kMemoryStack = -648;         // "Memory error (stack)"
-inline constexpr int kNoMemory = -649;            // "No memory"
+inline constexpr int kObjectNotFound = -601;   // "Object not found"
+inline constexpr int kInvalidSyntax = -623;    // "Invalid syntax"
+inline constexpr int kReferralsFailed = -626;  // "Referrals failed"
+inline constexpr int kNoReferrals = -634;      // "No referrals"
+inline constexpr int kMemoryStack = -648;      // "Memory error (stack)"
+inline constexpr int kNoMemory = -649;         // "No memory"
 // A composed full name or search base would exceed kMaxNameChars: the engine refuses the
 // container instead of cutting its name. A back end returns it for a name it cannot hand out
 // within kMaxNameChars.
@@ -81,16 +81,16 @@ struct ObjectInfo {
 
 // Opaque buffer and filter cursor; each back end derives its own.
 class DirBuffer {
-public:
+  public:
     virtual ~DirBuffer() = default;
 };
 class FilterCursor {
-public:
+  public:
     virtual ~FilterCursor() = default;
 };
 
 class DirectoryClient {
-public:
+  public:
     virtual ~DirectoryClient() = default;
 
     // Selects the workstation locale. Always 0; callers ignore it.
@@ -111,7 +111,8 @@ public:
     // Reads a context value (key kContextKeyFlags) into flags. 0 on success, negative for an
     // unknown context or key.
     virtual int ReadContextValue(DirContext context, int key, std::uint32_t& flags) = 0;
-    // Writes the flags (key kContextKeyFlags). 0 on success, negative for an unknown context or key.
+    // Writes the flags (key kContextKeyFlags). 0 on success, negative for an unknown context or
+    // key.
     virtual int WriteContextValue(DirContext context, int key, std::uint32_t flags) = 0;
     // Writes a text value (key kContextKeyNameContext, the name context; "" is the tree root).
     // 0 on success, negative for an unknown context or key.

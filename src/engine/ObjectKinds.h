@@ -8,6 +8,6 @@
 namespace vantor {
 
 inline constexpr std::array<std::string_view, 4> kKindClassNames = {"User", "NCP_Server", "Group",
-                                                                     "Partition"};
+                                                                    "Partition"};
 
 }  // namespace vantor

@@ -21,7 +21,7 @@ bool IsRootName(const char* name) {
 
 // Releases the walk's reply buffer on every path.
 class ReplyBuffer {
-public:
+  public:
     explicit ReplyBuffer(DirectoryClient& client) : client_(client) {}
     ~ReplyBuffer() {
         if (buffer != nullptr) {
@@ -33,7 +33,7 @@ public:
 
     DirBuffer* buffer = nullptr;
 
-private:
+  private:
     DirectoryClient& client_;
 };
 

@@ -17,7 +17,7 @@ namespace vantor {
 // A dialog window as it runs: the realisation's controls, addressed by id. Operations on an
 // id the dialog does not have do nothing (and read as empty, 0 or disabled).
 class DialogHost {
-public:
+  public:
     virtual ~DialogHost() = default;
     virtual bool HasControl(int id) const = 0;
     virtual void EnableControl(int id, bool enable) = 0;
@@ -44,7 +44,7 @@ public:
 class UiServices;
 
 class CDialog {
-public:
+  public:
     CDialog(int templateId, UiServices& ui);
     virtual ~CDialog();
     CDialog(const CDialog&) = delete;
@@ -70,16 +70,16 @@ public:
     virtual void DoDataExchange(bool save);
     void EndDialog(int result);
 
-protected:
+  protected:
     UiServices& m_ui;
     DialogHost* m_host = nullptr;
 
-private:
+  private:
     int m_templateId;
 };
 
 class UiServices {
-public:
+  public:
     virtual ~UiServices() = default;
     // Runs the dialog modally and returns how it ended.
     virtual int RunModal(CDialog& dialog) = 0;

@@ -13,13 +13,13 @@ namespace vantor {
 enum class ControlKind {
     kDefPushButton,
     kPushButton,
-    kCheckBox,     // automatic check box
-    kRadioButton,  // automatic radio button; groupStart begins a new group
-    kStatic,       // static text, left-aligned
-    kStaticCenter, // static text, centred
+    kCheckBox,      // automatic check box
+    kRadioButton,   // automatic radio button; groupStart begins a new group
+    kStatic,        // static text, left-aligned
+    kStaticCenter,  // static text, centred
     kGroupBox,
-    kTreeView,     // with buttons, lines and lines at root, bordered
-    kPicture,      // a bitmap resource shown at its own size
+    kTreeView,  // with buttons, lines and lines at root, bordered
+    kPicture,   // a bitmap resource shown at its own size
 };
 
 struct ControlTemplate {

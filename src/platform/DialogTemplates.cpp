@@ -45,36 +45,36 @@ const DialogTemplate& MainWindow() {
 }
 
 const DialogTemplate& Splash() {
-    static const DialogTemplate t{IDD_SPLASH,
-                                  "",
-                                  241,
-                                  185,
-                                  false,
-                                  false,
-                                  "MS Sans Serif",
-                                  8,
-                                  {
-                                      {IDOK, K::kDefPushButton, "OK", Xywh(189, 168, 50, 14)},
-                                      {IDC_STATIC, K::kPicture, "", Xywh(1, 1, 0, 0), false,
-                                       IDB_SPLASH},
-                                  }};
+    static const DialogTemplate t{
+        IDD_SPLASH,
+        "",
+        241,
+        185,
+        false,
+        false,
+        "MS Sans Serif",
+        8,
+        {
+            {IDOK, K::kDefPushButton, "OK", Xywh(189, 168, 50, 14)},
+            {IDC_STATIC, K::kPicture, "", Xywh(1, 1, 0, 0), false, IDB_SPLASH},
+        }};
     return t;
 }
 
 const DialogTemplate& About() {
-    static const DialogTemplate t{IDD_ABOUT,
-                                  "About Vantor",
-                                  253,
-                                  194,
-                                  true,
-                                  true,
-                                  "MS Sans Serif",
-                                  8,
-                                  {
-                                      {IDOK, K::kDefPushButton, "OK", Xywh(195, 174, 50, 14), true},
-                                      {IDC_STATIC, K::kPicture, "", Xywh(7, 7, 0, 0), false,
-                                       IDB_ABOUT},
-                                  }};
+    static const DialogTemplate t{
+        IDD_ABOUT,
+        "About Vantor",
+        253,
+        194,
+        true,
+        true,
+        "MS Sans Serif",
+        8,
+        {
+            {IDOK, K::kDefPushButton, "OK", Xywh(195, 174, 50, 14), true},
+            {IDC_STATIC, K::kPicture, "", Xywh(7, 7, 0, 0), false, IDB_ABOUT},
+        }};
     return t;
 }
 

@@ -23,7 +23,7 @@ inline constexpr int COLOR_HIGHLIGHT = 13;
 inline constexpr int COLOR_HIGHLIGHTTEXT = 14;
 
 class DrawingContext {
-public:
+  public:
     virtual ~DrawingContext() = default;
     virtual void FillSolidRect(const Rect& rect, Color color) = 0;
     // Both return the previous colour.

@@ -68,7 +68,7 @@ struct TVINSERTSTRUCT {
 };
 
 class TreeControl {
-public:
+  public:
     TreeControl();
     virtual ~TreeControl();
     TreeControl(const TreeControl&) = delete;
@@ -118,7 +118,7 @@ public:
     std::function<void()> onChanged;
     std::function<void(HTREEITEM)> onSelectionChanged;
 
-private:
+  private:
     struct Item {
         HTREEITEM parent = 0;
         HTREEITEM firstChild = 0;

@@ -7,7 +7,7 @@
 namespace vantor {
 
 class TreeViewPort {
-public:
+  public:
     virtual ~TreeViewPort() = default;
     virtual Rect ClientRect() const = 0;
     // The text part of a shown line (where the control's own item text would go).

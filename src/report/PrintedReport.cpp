@@ -68,9 +68,8 @@ PageLayout MeasurePage(PrintDevice& device, ReportFonts& fonts, const std::strin
     page.columnStep = 3 * page.indentStep;
     // A name must start inside the printable width; deeper names wrap by this many steps.
     const int room = width - page.NameX(0);
-    page.wrapSteps = page.indentStep > 0 && room > 0
-                         ? (room + page.indentStep - 1) / page.indentStep
-                         : 1;
+    page.wrapSteps =
+        page.indentStep > 0 && room > 0 ? (room + page.indentStep - 1) / page.indentStep : 1;
 
     device.SelectFont(fonts.title);
     const int titleHeight = device.CharHeight();

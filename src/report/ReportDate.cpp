@@ -18,8 +18,9 @@ std::string FormatReportDate(const std::tm& localTime) {
     }
     const int month = localTime.tm_mon >= 0 && localTime.tm_mon < 12 ? localTime.tm_mon : 0;
     char text[96];
-    std::snprintf(text, sizeof text, "%s %02d, %04d %d:%d%s", kMonths[static_cast<std::size_t>(month)],
-                  localTime.tm_mday, localTime.tm_year + 1900, hour, localTime.tm_min, suffix);
+    std::snprintf(text, sizeof text, "%s %02d, %04d %d:%d%s",
+                  kMonths[static_cast<std::size_t>(month)], localTime.tm_mday,
+                  localTime.tm_year + 1900, hour, localTime.tm_min, suffix);
     return text;
 }
 

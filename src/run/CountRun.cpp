@@ -51,7 +51,7 @@ namespace {
 
 // The run's work queue; deletes every node, first to last, on every way out.
 class WorkQueue {
-public:
+  public:
     WorkQueue() { ListInit(&list); }
     ~WorkQueue() {
         while (ListElement* first = ListFirst(&list)) {
@@ -134,9 +134,9 @@ CountRunOutcome RunCount(DirectoryClient& client, CTextTreeCtrl& tree, CountRunH
     {
         WorkQueue queue;
         queue.list.cursor = nullptr;
-        auto root = std::make_unique<CCountNode>(client, context, kRootName, kRootName,
-                                                 &queue.list, nullptr, className, !byContainer,
-                                                 host.Callbacks());
+        auto root =
+            std::make_unique<CCountNode>(client, context, kRootName, kRootName, &queue.list,
+                                         nullptr, className, !byContainer, host.Callbacks());
         Enqueue(&queue.list, root.release());
         const int image = byContainer ? 1 : 0;
         std::int32_t runningTotal = 0;

@@ -14,7 +14,7 @@
 namespace vantor {
 
 class CountRunHost {
-public:
+  public:
     virtual ~CountRunHost() = default;
     // A failure that ends the run before it starts: the run's text, and the back end's cause
     // ("" when it gave none).
@@ -39,7 +39,7 @@ enum class CountRunOutcome {
     kTablesFailed,   // nothing opened; the tree is empty
     kContextFailed,  // the tables were unloaded again; the tree is empty
     kFinished,
-    kRunCancelled,   // the tree ends with the "CANCELLED" line
+    kRunCancelled,  // the tree ends with the "CANCELLED" line
 };
 
 inline constexpr const char* kCouldNotLoadTables = "Could not load Unicode tables";

@@ -12,7 +12,7 @@
 namespace vantor {
 
 class CTextTreeCtrl : public TreeControl {
-public:
+  public:
     CTextTreeCtrl() = default;
     ~CTextTreeCtrl() override;
 
@@ -34,11 +34,11 @@ public:
     // item rectangles (mouse selection, scrolling) are as wide as the drawn text.
     void FitItemPlaceholder(HTREEITEM item, DrawingContext& dc, int width);
 
-protected:
+  protected:
     // Width of text drawn as one run.
     static int MeasureText(DrawingContext& dc, const std::string& text);
 
-private:
+  private:
     void Store(HTREEITEM item, std::string text);
 
     std::unordered_map<HTREEITEM, std::string> m_itemTexts;
@@ -47,7 +47,7 @@ private:
 // The main window's result tree: a result line shows its count right-aligned against the
 // client area's right edge, in blue.
 class CCountTreeCtrl : public CTextTreeCtrl {
-public:
+  public:
     ~CCountTreeCtrl() override;
 
     int DrawItem(HTREEITEM item, DrawingContext& dc, Rect& rect, unsigned state,

@@ -10,7 +10,7 @@
 namespace vantor {
 
 class CTreeWalk {
-public:
+  public:
     explicit CTreeWalk(const TreeControl& tree) : m_walkTree(tree) {}
 
     // The item's data plus that of every item below it.
@@ -25,7 +25,7 @@ public:
 
     std::int32_t m_depth = 0;
 
-private:
+  private:
     const TreeControl& m_walkTree;
 };
 

@@ -40,7 +40,7 @@ std::string Data(const std::string& name) {
 }
 
 class CountCommand : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         std::string pattern = (fs::temp_directory_path() / "vantor-cli-XXXXXX").string();
         ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
@@ -145,17 +145,16 @@ TEST_F(CountCommand, WritesCsvAndJsonNamingTheDirectoryClassAndMode) {
 TEST_F(CountCommand, ListsDirectoryErrorsAndSaysSoInItsExitCode) {
     // Three 100-character containers make a full name longer than a name may be.
     const std::string a(100, 'a'), b(100, 'b'), c(100, 'c');
-    std::ofstream(dir / "long.ldif") << "dn: o=top\nobjectClass: organization\n\n"
-                                     << "dn: ou=" << a << ",o=top\nobjectClass: organizationalUnit\n\n"
-                                     << "dn: ou=" << b << ",ou=" << a
-                                     << ",o=top\nobjectClass: organizationalUnit\n\n"
-                                     << "dn: ou=" << c << ",ou=" << b << ",ou=" << a
-                                     << ",o=top\nobjectClass: organizationalUnit\n\n";
+    std::ofstream(dir / "long.ldif")
+        << "dn: o=top\nobjectClass: organization\n\n"
+        << "dn: ou=" << a << ",o=top\nobjectClass: organizationalUnit\n\n"
+        << "dn: ou=" << b << ",ou=" << a << ",o=top\nobjectClass: organizationalUnit\n\n"
+        << "dn: ou=" << c << ",ou=" << b << ",ou=" << a
+        << ",o=top\nobjectClass: organizationalUnit\n\n";
     const Outcome outcome = Run({"--ldif", (dir / "long.ldif").string(), "--by-container"});
     EXPECT_EQ(outcome.exitCode, 1) << outcome.err;
     EXPECT_THAT(outcome.out, HasSubstr(":ERRORS\r\n"));
-    EXPECT_THAT(outcome.out,
-                HasSubstr("-2001:NWDSSearch:" + c + "." + b + "." + a + ".top\r\n"));
+    EXPECT_THAT(outcome.out, HasSubstr("-2001:NWDSSearch:" + c + "." + b + "." + a + ".top\r\n"));
 }
 
 TEST_F(CountCommand, FileProblemsAndAnUnreachableServerAreReportedWithTheirExitCodes) {
@@ -183,7 +182,8 @@ TEST_F(CountCommand, FileProblemsAndAnUnreachableServerAreReportedWithTheirExitC
 
 TEST_F(CountCommand, OutputFileIsReplacedWholeAndHelpListsTheExitCodes) {
     std::ofstream(dir / "report.txt") << "previous report";
-    const Outcome saved = Run({"--ldif", Data("cli/acme.ldif"), "-o", (dir / "report.txt").string()});
+    const Outcome saved =
+        Run({"--ldif", Data("cli/acme.ldif"), "-o", (dir / "report.txt").string()});
     EXPECT_EQ(saved.exitCode, 0) << saved.err;
     EXPECT_TRUE(saved.out.empty());
     EXPECT_THAT(ReadWhole(dir / "report.txt"), EndsWith("2\t\t2\t\t\t\tQA \r\n"));

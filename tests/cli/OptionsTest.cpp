@@ -22,9 +22,9 @@ TEST(CommandLine, DefaultsCountUsersByPartitionAsAReport) {
 }
 
 TEST(CommandLine, ReadsEveryOptionInBothSpellings) {
-    const auto options = std::get<CliOptions>(Parse(
-        {"--kind=partitions", "--by-container", "--format", "json", "-o", "out.json", "--pdf=r.pdf",
-         "-q"}));
+    const auto options =
+        std::get<CliOptions>(Parse({"--kind=partitions", "--by-container", "--format", "json", "-o",
+                                    "out.json", "--pdf=r.pdf", "-q"}));
     EXPECT_EQ(options.kind, 3);
     EXPECT_TRUE(options.byContainer);
     EXPECT_EQ(options.format, OutputFormat::kJson);
@@ -50,7 +50,8 @@ TEST(DirectoryOptions, ChooseTheSampleAnLdifFileOrAServer) {
     EXPECT_FALSE(sample.choice.ldifPath);
     EXPECT_EQ(sample.rest, (std::vector<std::string>{"--kind", "groups"}));
 
-    const DirectoryArguments file = TakeDirectoryArguments({"--ldif", "a.ldif", "--profile", "edirectory"}, none);
+    const DirectoryArguments file =
+        TakeDirectoryArguments({"--ldif", "a.ldif", "--profile", "edirectory"}, none);
     EXPECT_TRUE(file.error.empty()) << file.error;
     EXPECT_EQ(file.choice.ldifPath, "a.ldif");
     EXPECT_FALSE(file.choice.ldap);
@@ -62,7 +63,8 @@ TEST(DirectoryOptions, ChooseTheSampleAnLdifFileOrAServer) {
     EXPECT_EQ(server.choice.ldapSettings.base, "o=acme");
     EXPECT_EQ(server.rest, std::vector<std::string>{"-q"});
 
-    EXPECT_FALSE(TakeDirectoryArguments({"--ldif", "a.ldif", "-H", "ldap://x/"}, none).error.empty());
+    EXPECT_FALSE(
+        TakeDirectoryArguments({"--ldif", "a.ldif", "-H", "ldap://x/"}, none).error.empty());
     EXPECT_FALSE(TakeDirectoryArguments({"--profile", "novell"}, none).error.empty());
     EXPECT_FALSE(TakeDirectoryArguments({"--ldif"}, none).error.empty());
 }

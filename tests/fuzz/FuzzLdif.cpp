@@ -11,7 +11,7 @@
 namespace {
 
 class QuietHost : public vantor::CountRunHost {
-public:
+  public:
     void ShowFailure(const std::string&, const std::string&) override {}
     std::string ReadObjectKind() override { return "User"; }
     bool IsCancelRequested() override { return false; }

@@ -4,7 +4,8 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/file.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -16,8 +17,6 @@
 #include <fstream>
 #include <sstream>
 #include <thread>
-
-extern char** environ;
 
 namespace vantor::test {
 
@@ -102,24 +101,63 @@ int WaitFor(pid_t pid, int limitSeconds) {
     return -1;
 }
 
-pid_t Spawn(const std::vector<std::string>& argv, const std::string& logFile) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, logFile.c_str(),
-                                     O_WRONLY | O_CREAT | O_APPEND, 0600);
-    posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+// Starts argv[0] with its output appended to logFile. dieWithParent: the child is killed when
+// this process ends, however it ends, so a crashed test leaves no server behind.
+pid_t Spawn(const std::vector<std::string>& argv, const std::string& logFile, bool dieWithParent) {
     std::vector<char*> args;
     for (const std::string& arg : argv) {
         args.push_back(const_cast<char*>(arg.c_str()));
     }
     args.push_back(nullptr);
-    pid_t pid = -1;
-    if (posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ) != 0) {
-        pid = -1;
+    const pid_t parent = getpid();
+    const pid_t pid = fork();
+    if (pid != 0) {
+        return pid;
     }
-    posix_spawn_file_actions_destroy(&actions);
-    return pid;
+    // The child: only async-signal-safe calls until exec.
+    if (dieWithParent && (prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || getppid() != parent)) {
+        _exit(127);
+    }
+    const int in = open("/dev/null", O_RDONLY);
+    const int out = open(logFile.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+    if (in < 0 || out < 0 || dup2(in, STDIN_FILENO) < 0 || dup2(out, STDOUT_FILENO) < 0 ||
+        dup2(out, STDERR_FILENO) < 0) {
+        _exit(127);
+    }
+    execv(args[0], args.data());
+    _exit(127);
+}
+
+// The pid slapd wrote into its pid file, which it does only once it listens.
+pid_t PidFromFile(const std::string& path) {
+    std::ifstream in(path);
+    pid_t pid = -1;
+    in >> pid;
+    return in ? pid : -1;
+}
+
+// A port of 127.0.0.1 that nothing uses at the moment of the call.
+int FreeLoopbackPort() {
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        return -1;
+    }
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    int port = -1;
+    if (bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
+        getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
+        port = ntohs(address.sin_port);
+    }
+    close(fd);
+    return port;
+}
+
+std::string PortLockFile(int port) {
+    return (fs::temp_directory_path() / ("vantor-slapd-port-" + std::to_string(port) + ".lock"))
+        .string();
 }
 
 bool Accepts(int port) {
@@ -263,7 +301,10 @@ std::unique_ptr<SlapdServer> SlapdServer::Start(const SlapdOptions& options, std
 
     // The port may be taken between choosing and binding it: try a few.
     for (int attempt = 0; attempt < 3 && server->pid_ < 0; ++attempt) {
-        server->port_ = FreeLoopbackPort();
+        if (!server->ClaimPort()) {
+            error = "no free port on 127.0.0.1";
+            return nullptr;
+        }
         server->uri_ = "ldap://127.0.0.1:" + std::to_string(server->port_);
         std::string listeners = server->uri_ + "/";
         if (options.ldapi) {
@@ -271,7 +312,7 @@ std::unique_ptr<SlapdServer> SlapdServer::Start(const SlapdOptions& options, std
         }
         const pid_t pid =
             Spawn({VANTOR_SLAPD_PROGRAM, "-d", "0", "-f", folder + "/slapd.conf", "-h", listeners},
-                  folder + "/slapd.log");
+                  folder + "/slapd.log", true);
         if (pid < 0) {
             error = "cannot start slapd";
             return nullptr;
@@ -282,7 +323,8 @@ std::unique_ptr<SlapdServer> SlapdServer::Start(const SlapdOptions& options, std
             if (waitpid(pid, &status, WNOHANG) == pid) {
                 break;  // slapd gave up, most likely on a taken port
             }
-            if (Accepts(server->port_)) {
+            // Its pid file says that this slapd, not another one on the same port, listens.
+            if (PidFromFile(folder + "/slapd.pid") == pid && Accepts(server->port_)) {
                 server->pid_ = pid;
                 break;
             }
@@ -291,6 +333,9 @@ std::unique_ptr<SlapdServer> SlapdServer::Start(const SlapdOptions& options, std
         if (server->pid_ < 0 && Clock::now() >= deadline) {
             kill(pid, SIGKILL);
             waitpid(pid, &status, 0);
+        }
+        if (server->pid_ < 0) {
+            server->ReleasePort();
         }
     }
     if (server->pid_ < 0) {
@@ -302,6 +347,7 @@ std::unique_ptr<SlapdServer> SlapdServer::Start(const SlapdOptions& options, std
 
 SlapdServer::~SlapdServer() {
     Stop();
+    ReleasePort();
     std::error_code ignored;
     fs::remove_all(folder_, ignored);
 }
@@ -320,6 +366,34 @@ void SlapdServer::Stop() {
     pid_ = -1;
 }
 
+bool SlapdServer::ClaimPort() {
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        const int port = FreeLoopbackPort();
+        if (port <= 0) {
+            continue;
+        }
+        const int fd = open(PortLockFile(port).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            port_ = port;
+            portLock_ = fd;
+            return true;
+        }
+        if (fd >= 0) {
+            close(fd);
+        }
+    }
+    return false;
+}
+
+void SlapdServer::ReleasePort() {
+    if (portLock_ >= 0) {
+        // Removed while still locked, and only once slapd has let the port go.
+        unlink(PortLockFile(port_).c_str());
+        close(portLock_);
+        portLock_ = -1;
+    }
+}
+
 void SlapdServer::Kill() {
     if (pid_ < 0) {
         return;
@@ -331,8 +405,14 @@ void SlapdServer::Kill() {
 }
 
 void SlapdServer::Pause() {
-    if (pid_ >= 0) {
-        kill(pid_, SIGSTOP);
+    if (pid_ < 0 || kill(pid_, SIGSTOP) != 0) {
+        return;
+    }
+    // The stop takes a moment to reach every thread; a request sent before would be answered.
+    const auto deadline = Clock::now() + std::chrono::seconds(kStopSeconds);
+    int status = 0;
+    while (Clock::now() < deadline && waitpid(pid_, &status, WUNTRACED | WNOHANG) != pid_) {
+        std::this_thread::sleep_for(kPollStep);
     }
 }
 
@@ -342,26 +422,8 @@ void SlapdServer::Resume() {
     }
 }
 
-int FreeLoopbackPort() {
-    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) {
-        return -1;
-    }
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    int port = -1;
-    if (bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
-        getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
-        port = ntohs(address.sin_port);
-    }
-    close(fd);
-    return port;
-}
-
 int RunProgram(const std::vector<std::string>& argv, const std::string& logFile, int limitSeconds) {
-    const pid_t pid = Spawn(argv, logFile);
+    const pid_t pid = Spawn(argv, logFile, false);
     return pid < 0 ? -1 : WaitFor(pid, limitSeconds);
 }
 

@@ -59,23 +59,26 @@ class SlapdServer {
 
     // Ends slapd at once with SIGKILL, as a crash would.
     void Kill();
-    // Stops (SIGSTOP) and continues (SIGCONT) slapd: a server that no longer answers.
+    // Stops (SIGSTOP, returning once slapd is stopped) and continues (SIGCONT) slapd: a server
+    // that no longer answers.
     void Pause();
     void Resume();
 
   private:
     SlapdServer() = default;
     void Stop();
+    // Picks a free port of 127.0.0.1 and claims it against the other test processes (an flock on
+    // a lock file named after it) until the server ends. False when none could be claimed.
+    bool ClaimPort();
+    void ReleasePort();
 
     std::string folder_;
     std::string suffix_;
     std::string uri_;
     int port_ = 0;
+    int portLock_ = -1;  // the claim's lock file, open while the port is ours
     pid_t pid_ = -1;
 };
-
-// A port on 127.0.0.1 that nothing listens on at the moment of the call.
-int FreeLoopbackPort();
 
 // Runs a program with its output appended to logFile; at most limitSeconds. The exit status, or
 // -1 when it could not start, was killed by a signal or ran too long (it is then killed).

@@ -45,7 +45,7 @@ struct MemoryDirectory::Iteration {
 };
 
 class MemoryDirectory::Buffer : public DirBuffer {
-public:
+  public:
     bool prepared = false;
     std::optional<std::uint32_t> filterClass;  // set by StoreFilter; nullopt: matches nothing
     bool hasFilter = false;
@@ -56,7 +56,7 @@ public:
 };
 
 class MemoryDirectory::Filter : public FilterCursor {
-public:
+  public:
     std::vector<std::pair<int, std::string>> items;
 };
 
@@ -350,8 +350,8 @@ int MemoryDirectory::StoreFilter(DirContext context, DirBuffer* buffer, FilterCu
         {filterToken::kEquals, ""},
         {filterToken::kValue, filter->items.size() > 2 ? filter->items[2].second : ""},
         {filterToken::kEnd, ""}};
-    if (result == 0 && (!KnownContext(context) || !target->prepared ||
-                        filter->items != expectedShape)) {
+    if (result == 0 &&
+        (!KnownContext(context) || !target->prepared || filter->items != expectedShape)) {
         result = dirError::kInvalidSyntax;
     }
     if (result == 0) {

@@ -43,10 +43,10 @@ enum class DirOp {
 // One call as the directory received it.
 struct DirCall {
     DirOp op;
-    std::string name;             // base, container or value argument; "" when none
-    std::int32_t iteration = 0;   // iteration handle as passed in (Search, List, EndIteration)
-    std::int32_t number = 0;      // operation (PrepareBuffer, EndIteration), key, token or size
-    const void* buffer = nullptr; // the buffer or cursor the call worked on
+    std::string name;              // base, container or value argument; "" when none
+    std::int32_t iteration = 0;    // iteration handle as passed in (Search, List, EndIteration)
+    std::int32_t number = 0;       // operation (PrepareBuffer, EndIteration), key, token or size
+    const void* buffer = nullptr;  // the buffer or cursor the call worked on
     int result = 0;
 };
 
@@ -60,7 +60,7 @@ struct FailureRule {
 };
 
 class MemoryDirectory : public DirectoryClient {
-public:
+  public:
     using EntryId = std::uint32_t;
     static constexpr EntryId kRoot = 0;
 
@@ -128,7 +128,7 @@ public:
     std::string Description() const override { return description_; }
     std::string FailureCause() const override { return failureCause_; }
 
-private:
+  private:
     static constexpr EntryId kAmbiguous = UINT32_MAX;
     struct Entry;
     struct Iteration;

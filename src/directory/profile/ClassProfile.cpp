@@ -22,7 +22,7 @@ bool HasAny(const std::vector<std::string>& have, const std::vector<std::string>
 }
 
 std::vector<std::string> StandardContainers() {
-    return {"organization", "organizationalUnit", "country", "locality",
+    return {"organization", "organizationalUnit", "country",  "locality",
             "domain",       "dcObject",           "container"};
 }
 
@@ -51,8 +51,9 @@ ClassProfile MakeGeneric() {
 ClassProfile MakeActiveDirectory() {
     ClassProfile p;
     p.name = "ad";
-    p.containerClasses = {"domain",   "domainDNS", "organizationalUnit", "container",
-                          "builtinDomain", "organization", "country", "locality", "dcObject"};
+    p.containerClasses = {"domain",    "domainDNS",     "organizationalUnit",
+                          "container", "builtinDomain", "organization",
+                          "country",   "locality",      "dcObject"};
     p.partitionClass = "domainDNS";
     p.kinds[0] = {{"user"}, {"computer"}, "(&(objectClass=user)(objectCategory=person))"};
     p.kinds[1] = {{"computer"}, {}, "(objectClass=computer)"};
@@ -71,7 +72,8 @@ bool ClassProfile::IsPartitionRoot(const std::vector<std::string>& objectClasses
     return HasAny(objectClasses, {partitionClass});
 }
 
-bool ClassProfile::MatchesKind(std::size_t kind, const std::vector<std::string>& objectClasses) const {
+bool ClassProfile::MatchesKind(std::size_t kind,
+                               const std::vector<std::string>& objectClasses) const {
     const KindRule& rule = kinds.at(kind);
     return HasAny(objectClasses, rule.anyOfClasses) && !HasAny(objectClasses, rule.noneOfClasses);
 }
@@ -101,7 +103,8 @@ const ClassProfile& ActiveDirectoryProfile() {
 }
 
 const ClassProfile* FindProfile(std::string_view name) {
-    for (const ClassProfile* p : {&EDirectoryProfile(), &GenericProfile(), &ActiveDirectoryProfile()}) {
+    for (const ClassProfile* p :
+         {&EDirectoryProfile(), &GenericProfile(), &ActiveDirectoryProfile()}) {
         if (EqualsIgnoreCase(p->name, name)) {
             return p;
         }

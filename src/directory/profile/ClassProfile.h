@@ -12,18 +12,17 @@
 
 namespace vantor {
 
-
 struct KindRule {
-    std::vector<std::string> anyOfClasses;    // an entry matches when it has one of these
-    std::vector<std::string> noneOfClasses;   // ... and none of these
-    std::string ldapFilter;                   // the same rule as an LDAP filter
+    std::vector<std::string> anyOfClasses;   // an entry matches when it has one of these
+    std::vector<std::string> noneOfClasses;  // ... and none of these
+    std::string ldapFilter;                  // the same rule as an LDAP filter
 };
 
 struct ClassProfile {
-    std::string name;                         // "edirectory", "generic" or "ad"
+    std::string name;  // "edirectory", "generic" or "ad"
     std::vector<std::string> containerClasses;
-    std::string partitionClass;               // auxiliary class marking a partition root
-    std::array<KindRule, 4> kinds;            // in kind order
+    std::string partitionClass;     // auxiliary class marking a partition root
+    std::array<KindRule, 4> kinds;  // in kind order
 
     // True when one of objectClasses (compared without regard to case) is a container class.
     bool IsContainer(const std::vector<std::string>& objectClasses) const;
