@@ -1,0 +1,47 @@
+#pragma once
+// The LDAP back end's buffers and filter cursor, as handed to the engine through the directory
+// client interface. A buffer holds either a search filter or the last batch put into it.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/DirectoryClient.h"
+
+namespace vantor {
+
+// One entry of a batch.
+struct BatchEntry {
+    std::string dn;
+    std::string name;  // the name relative to the listed parent; empty: the DN's own RDN value
+    std::uint32_t flags = 0;  // kContainerFlag for the entries of a container listing
+};
+
+class LdapBuffer final : public DirBuffer {
+  public:
+    void SetBatch(std::vector<BatchEntry> entries) {
+        batch = std::move(entries);
+        next = 0;
+    }
+
+    bool forFilter = false;  // PrepareBuffer readied it for a search filter
+    bool hasFilter = false;  // StoreFilter put one in
+    std::string filter;      // the LDAP filter
+    std::vector<BatchEntry> batch;
+    std::size_t next = 0;  // the entry NWDSGetObjName reads next
+};
+
+struct FilterItem {
+    int token = 0;
+    std::string value;
+    bool hasValue = false;
+    int syntax = 0;
+};
+
+class LdapFilterCursor final : public FilterCursor {
+  public:
+    std::vector<FilterItem> items;
+};
+
+}  // namespace vantor

@@ -1,0 +1,28 @@
+#pragma once
+// The naming contexts a server publishes in its root DSE: the tops of its tree, and the
+// sub-suffixes (glued or separate databases) that start a partition of their own below them.
+
+#include <string>
+#include <vector>
+
+#include "directory/ldap/DistinguishedName.h"
+
+namespace vantor {
+
+class NamingContexts {
+  public:
+    // Values that are not DNs are left out.
+    explicit NamingContexts(const std::vector<std::string>& published);
+
+    bool Empty() const { return contexts_.empty(); }
+    bool Contains(const Dn& dn) const;
+    // The contexts that lie under no other one, in the server's order.
+    std::vector<Dn> Tops() const;
+    // The contexts one level below parent.
+    std::vector<Dn> DirectlyUnder(const Dn& parent) const;
+
+  private:
+    std::vector<Dn> contexts_;
+};
+
+}  // namespace vantor

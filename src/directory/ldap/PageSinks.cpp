@@ -1,0 +1,57 @@
+#include "directory/ldap/PageSinks.h"
+
+#include <ldap.h>
+
+#include <optional>
+
+namespace vantor {
+
+namespace {
+
+// The DN a continuation reference points at, if one of its URLs names one.
+std::optional<Dn> ReferredDn(const std::vector<std::string>& urls) {
+    for (const std::string& url : urls) {
+        LDAPURLDesc* desc = nullptr;
+        if (ldap_url_parse(url.c_str(), &desc) != LDAP_URL_SUCCESS) {
+            continue;
+        }
+        std::optional<Dn> dn;
+        if (desc->lud_dn != nullptr) {
+            dn = Dn::Parse(desc->lud_dn);
+        }
+        ldap_free_urldesc(desc);
+        if (dn && dn->Depth() > 0) {
+            return dn;
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+void ListingSink::Entry(LDAP* ld, LDAPMessage* entry) {
+    char* text = ldap_get_dn(ld, entry);
+    auto dn = text != nullptr ? Dn::Parse(text) : std::nullopt;
+    if (!dn) {
+        badDn = text != nullptr ? text : "(none)";
+    } else {
+        roots_.Remember(*dn, AttributesOf(ld, entry));
+        children.push_back(std::move(*dn));
+    }
+    ldap_memfree(text);
+}
+
+void ListingSink::Reference(const std::vector<std::string>& urls) {
+    if (auto dn = ReferredDn(urls)) {
+        roots_.MarkRoot(*dn);
+        referred.push_back(std::move(*dn));
+    }
+}
+
+void SearchSink::Entry(LDAP* ld, LDAPMessage* entry) {
+    char* dn = ldap_get_dn(ld, entry);
+    entries.push_back({dn != nullptr ? dn : "", {}, 0});
+    ldap_memfree(dn);
+}
+
+}  // namespace vantor

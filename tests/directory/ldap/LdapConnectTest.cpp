@@ -1,0 +1,219 @@
+// Opening a context against a real slapd (binds, password files, SASL, StartTLS, wrong
+// credentials, unreachable servers) and what happens when the server goes away mid-run.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <ldap.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "directory/ldap/LdapErrors.h"
+#include "directory/ldap/LdapTestSupport.h"
+
+namespace vantor::test {
+namespace {
+
+using testing::AllOf;
+using testing::HasSubstr;
+using testing::Not;
+
+std::string ConnectTree() {
+    return "dn: o=acme\nobjectClass: organization\no: acme\n\n" + OuLdif("ou=QA,o=acme", "QA") +
+           UsersLdif("ou=QA,o=acme", "qa", 30) +
+           "dn: uid=alice,o=acme\nobjectClass: inetOrgPerson\nuid: alice\ncn: Alice\nsn: A\n"
+           "userPassword: wonderland\n\n";
+}
+
+std::string WriteTempFile(const std::string& folder, const std::string& name,
+                          const std::string& text) {
+    const std::string path = folder + "/" + name;
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+}
+
+class LdapConnect : public testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        SlapdOptions options;
+        options.ldif = ConnectTree();
+        options.ldapi = true;
+        server_.Start(options);
+    }
+    static void TearDownTestSuite() { server_.Stop(); }
+
+    void SetUp() override { REQUIRE_SLAPD(server_); }
+
+    static ServerHolder server_;
+};
+
+ServerHolder LdapConnect::server_;
+
+TEST_F(LdapConnect, AnonymousAndSimpleBindsOpenAContext) {
+    LdapDirectory anonymous(SettingsFor(*server_));
+    EXPECT_GE(anonymous.OpenContext(), 0) << anonymous.FailureCause();
+
+    LdapSettings root = SettingsFor(*server_);
+    root.bindDn = server_->RootDn();
+    root.password = SlapdServer::kRootPassword;
+    LdapDirectory admin(root);
+    EXPECT_GE(admin.OpenContext(), 0) << admin.FailureCause();
+
+    LdapSettings user = SettingsFor(*server_);
+    user.bindDn = "uid=alice,o=acme";
+    user.password = "wonderland";
+    LdapDirectory alice(user);
+    EXPECT_GE(alice.OpenContext(), 0) << alice.FailureCause();
+}
+
+TEST_F(LdapConnect, AWrongPasswordFailsWithTheCauseButNotThePassword) {
+    LdapSettings settings = SettingsFor(*server_);
+    settings.bindDn = "uid=alice,o=acme";
+    settings.password = "looking-glass";
+    LdapDirectory dir(settings);
+    EXPECT_EQ(dir.OpenContext(), dirError::kCreateContextFailed);
+    EXPECT_THAT(dir.FailureCause(),
+                AllOf(HasSubstr("Invalid credentials"), HasSubstr(server_->Uri()),
+                      HasSubstr("uid=alice,o=acme"), Not(HasSubstr("looking-glass"))));
+    EXPECT_THAT(dir.Description(), Not(HasSubstr("looking-glass")));
+}
+
+TEST_F(LdapConnect, APasswordFileIsReadWhole) {
+    LdapSettings settings = SettingsFor(*server_);
+    settings.bindDn = "uid=alice,o=acme";
+    settings.passwordFile = WriteTempFile(server_->Folder(), "pw", "wonderland");
+    LdapDirectory good(settings);
+    EXPECT_GE(good.OpenContext(), 0) << good.FailureCause();
+
+    // As with the OpenLDAP tools, a trailing newline is part of the password.
+    settings.passwordFile = WriteTempFile(server_->Folder(), "pw-newline", "wonderland\n");
+    LdapDirectory newline(settings);
+    EXPECT_EQ(newline.OpenContext(), dirError::kCreateContextFailed);
+
+    settings.passwordFile = server_->Folder() + "/no-such-file";
+    LdapDirectory missing(settings);
+    EXPECT_EQ(missing.OpenContext(), dirError::kCreateContextFailed);
+    EXPECT_THAT(missing.FailureCause(),
+                HasSubstr("cannot read the password file " + settings.passwordFile));
+}
+
+TEST_F(LdapConnect, AnUnreachableServerFailsWithItsUri) {
+    const ClosedPort closed;
+    LdapSettings settings = SettingsFor(*server_);
+    settings.uri = closed.Uri();
+    LdapDirectory dir(settings);
+    EXPECT_EQ(dir.OpenContext(), dirError::kCreateContextFailed);
+    EXPECT_THAT(dir.FailureCause(), AllOf(HasSubstr("cannot reach the LDAP server " + settings.uri),
+                                          HasSubstr("Can't contact LDAP server")));
+}
+
+TEST_F(LdapConnect, AMissingBaseFailsToOpen) {
+    LdapSettings settings = SettingsFor(*server_);
+    settings.base = "ou=Gone,o=acme";
+    LdapDirectory dir(settings);
+    EXPECT_EQ(dir.OpenContext(), dirError::kCreateContextFailed);
+    EXPECT_THAT(dir.FailureCause(),
+                AllOf(HasSubstr("ou=Gone,o=acme"), HasSubstr("No such object")));
+}
+
+TEST_F(LdapConnect, SaslExternalOverTheLocalSocket) {
+    LdapSettings settings = SettingsFor(*server_);
+    settings.uri = server_->LdapiUri();
+    settings.saslMechanism = "EXTERNAL";
+    LdapDirectory dir(settings);
+    const DirContext context = dir.OpenContext();
+    ASSERT_GE(context, 0) << dir.FailureCause();
+    EXPECT_THAT(ListAll(dir, context, "[Root]").names, testing::ElementsAre("acme"));
+}
+
+TEST_F(LdapConnect, DescriptionNamesServerAndBaseOnly) {
+    LdapSettings settings = SettingsFor(*server_);
+    settings.uri = server_->Uri() + "/o=acme??one";
+    settings.base = "o=acme";
+    settings.bindDn = server_->RootDn();
+    settings.password = SlapdServer::kRootPassword;
+    EXPECT_EQ(LdapDirectory(settings).Description(), server_->Uri() + " (base o=acme)");
+}
+
+TEST_F(LdapConnect, ContextsAreIndependentAndCloseOnce) {
+    LdapDirectory dir(SettingsFor(*server_));
+    const DirContext first = dir.OpenContext();
+    const DirContext second = dir.OpenContext();
+    ASSERT_GE(first, 0);
+    ASSERT_GE(second, 0);
+    EXPECT_NE(first, second);
+    ASSERT_EQ(ListAll(dir, first, "[Root]").result, 0);
+    EXPECT_EQ(ListAll(dir, second, "acme").result, dirError::kUnknownName);
+    EXPECT_EQ(dir.CloseContext(first), 0);
+    EXPECT_EQ(dir.CloseContext(first), ldapError::kUnknownContext);
+    EXPECT_EQ(ListAll(dir, first, "[Root]").result, ldapError::kUnknownContext);
+    std::uint32_t flags = 0;
+    EXPECT_EQ(dir.ReadContextValue(second, kContextKeyFlags, flags), 0);
+    EXPECT_EQ(dir.WriteContextValue(second, kContextKeyFlags, flags | kContextFlagTypelessNames),
+              0);
+    EXPECT_EQ(dir.ReadContextValue(second, kContextKeyFlags, flags), 0);
+    EXPECT_EQ(flags, kContextFlagTypelessNames);
+    EXPECT_EQ(dir.WriteContextValue(second, kContextKeyNameContext, ""), 0);
+    EXPECT_EQ(dir.WriteContextValue(second, kContextKeyNameContext, "acme"),
+              ldapError::kBadArgument);
+}
+
+// The server dies or stops answering in the middle of a search: the next call fails, promptly.
+class LdapServerLoss : public testing::Test {
+  protected:
+    void SetUp() override {
+        if (const std::string why = SlapdServer::Unavailable(); !why.empty()) {
+            GTEST_SKIP() << why;
+        }
+        SlapdOptions options;
+        options.ldif = ConnectTree();
+        server_.Start(options);
+        ASSERT_TRUE(server_.Ready()) << server_.Error();
+        LdapSettings settings = SettingsFor(*server_);
+        settings.operationTimeout = std::chrono::seconds(1);
+        settings.networkTimeout = std::chrono::seconds(1);
+        dir_ = std::make_unique<LdapDirectory>(settings);
+        context_ = dir_->OpenContext();
+        ASSERT_GE(context_, 0) << dir_->FailureCause();
+        ASSERT_EQ(ListAll(*dir_, context_, "[Root]").result, 0);
+        ASSERT_EQ(ListAll(*dir_, context_, "acme").result, 0);
+    }
+
+    ServerHolder server_;
+    std::unique_ptr<LdapDirectory> dir_;
+    DirContext context_ = -1;
+};
+
+TEST_F(LdapServerLoss, AKilledServerEndsTheSearchWithAnError) {
+    SearchCursor search(*dir_, context_, "QA.acme", "User");
+    std::uint32_t n = 0;
+    ASSERT_EQ(search.Next(n), 0);
+    ASSERT_NE(search.Handle(), kNoIteration);
+    server_->Kill();
+    EXPECT_EQ(search.Next(n), ldapError::kClientBase + LDAP_SERVER_DOWN);
+    EXPECT_EQ(search.Handle(), kNoIteration);
+    EXPECT_THAT(dir_->FailureCause(), HasSubstr("Can't contact LDAP server"));
+    EXPECT_LT(ListAll(*dir_, context_, "QA.acme").result, 0);
+}
+
+TEST_F(LdapServerLoss, AServerThatDoesNotAnswerTheBindFailsToOpen) {
+    server_->Pause();
+    LdapSettings settings = SettingsFor(*server_);
+    settings.operationTimeout = std::chrono::seconds(1);
+    LdapDirectory dir(settings);
+    const int result = dir.OpenContext();
+    server_->Resume();
+    EXPECT_EQ(result, dirError::kCreateContextFailed);
+    EXPECT_THAT(dir.FailureCause(), HasSubstr("cannot reach the LDAP server " + server_->Uri()));
+}
+
+TEST_F(LdapServerLoss, AServerThatStopsAnsweringTimesOut) {
+    server_->Pause();
+    const Search stalled = SearchAll(*dir_, context_, "QA.acme", "User");
+    server_->Resume();
+    EXPECT_EQ(stalled.result, ldapError::kClientBase + LDAP_TIMEOUT);
+    EXPECT_THAT(dir_->FailureCause(), HasSubstr("Timed out"));
+}
+
+}  // namespace
+}  // namespace vantor::test

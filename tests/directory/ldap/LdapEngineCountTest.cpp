@@ -1,0 +1,187 @@
+// The counting engine over the LDAP back end and a loaded slapd, by container and by partition.
+// Every count is checked against ldapsearch's own one-level searches of the same server, and
+// the partition roots against an ldapsearch for the markers, so nothing here trusts the back end.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+#include <set>
+
+#include "directory/ldap/DistinguishedName.h"
+#include "directory/ldap/LdapTestSupport.h"
+#include "engine/CountNode.h"
+
+namespace vantor::test {
+namespace {
+
+struct NodeResult {
+    std::string fullName;
+    std::int32_t count = 0;
+    std::int32_t hasErrors = 0;
+    int result = 0;
+};
+
+// The Count command's loop: the root node, then every queued node first in, first out.
+std::vector<NodeResult> RunEngine(DirectoryClient& dir, const char* className, bool byPartition) {
+    std::vector<NodeResult> results;
+    const DirContext context = dir.OpenContext();
+    EXPECT_GE(context, 0) << dir.FailureCause();
+    if (context < 0) {
+        return results;
+    }
+    auto queue = std::make_unique<LinkList>();
+    ListInit(queue.get());
+    queue->cursor = nullptr;
+    Enqueue(queue.get(), new CCountNode(dir, context, kRootName, kRootName, queue.get(), nullptr,
+                                        className, byPartition, CountCallbacks{}));
+    while (CCountNode* node = AsNode(queue->cursor)) {
+        queue->cursor = ListNext(node);
+        const int result = node->Process();
+        results.push_back({node->fullName, node->count, node->hasErrors, result});
+    }
+    while (ListElement* first = ListFirst(queue.get())) {
+        ListRemove(queue.get(), first);
+        delete AsNode(first);
+    }
+    dir.CloseContext(context);
+    return results;
+}
+
+class LdapEngineCount : public testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        SlapdOptions options;
+        options.ldifFiles = {"acme.ldif"};
+        options.subordinates = {{"ou=Branch,o=acme", SlapdDatabase::Glue::kGluedAdvertised,
+                                 OuLdif("ou=Branch,o=acme", "Branch") +
+                                     UsersLdif("ou=Branch,o=acme", "branch", 4) +
+                                     OuLdif("ou=Depot,ou=Branch,o=acme", "Depot") +
+                                     UsersLdif("ou=Depot,ou=Branch,o=acme", "depot", 13)}};
+        server_.Start(options);
+    }
+    static void TearDownTestSuite() { server_.Stop(); }
+
+    void SetUp() override {
+        if (std::string(VANTOR_LDAPSEARCH_PROGRAM).empty()) {
+            GTEST_SKIP() << "ldapsearch is not installed";
+        }
+        REQUIRE_SLAPD(server_);
+        ASSERT_NO_FATAL_FAILURE(ReadContainers());
+    }
+
+    // The DNs that ldapsearch finds.
+    std::vector<std::string> Ldapsearch(const std::string& base, const std::string& scope,
+                                        const std::string& filter,
+                                        const std::string& attribute = "1.1") {
+        const std::string output = server_->Folder() + "/ldapsearch.out";
+        std::remove(output.c_str());
+        const int status =
+            RunProgram({VANTOR_LDAPSEARCH_PROGRAM, "-x", "-LLL", "-o", "ldif-wrap=no", "-H",
+                        server_->Uri(), "-b", base, "-s", scope, filter, attribute},
+                       output, 30);
+        EXPECT_EQ(status, 0) << "ldapsearch -b " << base;
+        std::vector<std::string> values;
+        std::ifstream in(output);
+        const std::string prefix = (attribute == "1.1" ? std::string("dn") : attribute) + ": ";
+        for (std::string line; std::getline(in, line);) {
+            if (line.rfind(prefix, 0) == 0) {
+                values.push_back(line.substr(prefix.size()));
+            }
+        }
+        return values;
+    }
+
+    std::uint32_t UsersDirectlyUnder(const std::string& dn) {
+        return static_cast<std::uint32_t>(
+            Ldapsearch(dn, "one", "(objectClass=inetOrgPerson)").size());
+    }
+
+    // Every container's DN by the dotted full name the engine composes for it.
+    void ReadContainers() {
+        containers_.clear();
+        for (const std::string& text :
+             Ldapsearch("o=acme", "sub",
+                        "(|(objectClass=organization)(objectClass=organizationalUnit))")) {
+            const auto dn = Dn::Parse(text);
+            ASSERT_TRUE(dn) << text;
+            containers_.insert_or_assign(dn->DottedName(dn->Depth()), *dn);
+        }
+        ASSERT_GT(containers_.size(), 10u);
+    }
+
+    // The partition roots by what the server holds: naming contexts and marked entries.
+    std::set<std::string> PartitionRootKeys() {
+        std::set<std::string> keys;
+        for (const std::string& text :
+             Ldapsearch("", "base", "(objectClass=*)", "namingContexts")) {
+            keys.insert(Dn::Parse(text)->Key());
+        }
+        for (const std::string& text :
+             Ldapsearch("o=acme", "sub",
+                        "(|(objectClass=partition)(entryFlags:1.2.840.113556.1.4.803:=2)"
+                        "(instanceType:1.2.840.113556.1.4.803:=1))")) {
+            keys.insert(Dn::Parse(text)->Key());
+        }
+        return keys;
+    }
+
+    static ServerHolder server_;
+    std::map<std::string, Dn> containers_;
+};
+
+ServerHolder LdapEngineCount::server_;
+
+TEST_F(LdapEngineCount, ByContainerEachCountIsTheOneLevelSearchCount) {
+    LdapDirectory dir(SettingsFor(*server_, 7));
+    const std::vector<NodeResult> nodes = RunEngine(dir, "User", false);
+    ASSERT_FALSE(nodes.empty());
+    EXPECT_EQ(nodes.front().fullName, "[Root]");
+    EXPECT_EQ(nodes.front().count, 0);
+    std::set<std::string> seen;
+    for (const NodeResult& node : nodes) {
+        EXPECT_EQ(node.hasErrors, 0) << node.fullName << ": " << dir.FailureCause();
+        EXPECT_EQ(node.result, 0) << node.fullName;
+        if (node.fullName == "[Root]") {
+            continue;
+        }
+        const auto it = containers_.find(node.fullName);
+        ASSERT_NE(it, containers_.end()) << "no container is named " << node.fullName;
+        EXPECT_EQ(static_cast<std::uint32_t>(node.count), UsersDirectlyUnder(it->second.Text()))
+            << node.fullName;
+        seen.insert(node.fullName);
+    }
+    EXPECT_EQ(seen.size(), containers_.size()) << "every container is a node, once";
+}
+
+TEST_F(LdapEngineCount, ByPartitionEachCountSumsItsPartitionsContainers) {
+    const std::set<std::string> rootKeys = PartitionRootKeys();
+    std::map<std::string, std::uint32_t> expected;  // partition root key -> users
+    for (const auto& [name, dn] : containers_) {
+        Dn root = dn;
+        while (!rootKeys.contains(root.Key()) && root.Depth() > 1) {
+            root = root.Ancestor(1);
+        }
+        expected[root.Key()] += UsersDirectlyUnder(dn.Text());
+    }
+
+    LdapDirectory dir(SettingsFor(*server_, 7));
+    const std::vector<NodeResult> nodes = RunEngine(dir, "User", true);
+    std::map<std::string, std::uint32_t> counted;
+    for (const NodeResult& node : nodes) {
+        EXPECT_EQ(node.hasErrors, 0) << node.fullName << ": " << dir.FailureCause();
+        if (node.fullName == "[Root]") {
+            EXPECT_EQ(node.count, 0);
+            continue;
+        }
+        const auto it = containers_.find(node.fullName);
+        ASSERT_NE(it, containers_.end()) << "no container is named " << node.fullName;
+        counted[it->second.Key()] = static_cast<std::uint32_t>(node.count);
+    }
+    EXPECT_EQ(counted, expected);
+    EXPECT_GE(counted.size(), 6u) << "the tree has several partitions";
+}
+
+}  // namespace
+}  // namespace vantor::test

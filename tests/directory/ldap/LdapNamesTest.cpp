@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include "directory/ldap/DistinguishedName.h"
+#include "directory/ldap/NameMap.h"
+#include "directory/ldap/NamingContexts.h"
+
+namespace vantor {
+namespace {
+
+Dn Parsed(const std::string& text) {
+    auto dn = Dn::Parse(text);
+    EXPECT_TRUE(dn.has_value()) << text;
+    return dn.value_or(*Dn::Parse(""));
+}
+
+TEST(Dn, DottedNamesKeepBlanksDotsAndCommasOfValues) {
+    const Dn dn = Parsed("ou=Tools\\, Inc.,ou=Sales Team,dc=example,dc=com");
+    EXPECT_EQ(dn.Depth(), 4u);
+    EXPECT_EQ(dn.Value(0), "Tools, Inc.");
+    EXPECT_EQ(dn.Value(1), "Sales Team");
+    EXPECT_EQ(dn.DottedName(1), "Tools, Inc.");
+    EXPECT_EQ(dn.DottedName(4), "Tools, Inc..Sales Team.example.com");
+    EXPECT_EQ(dn.Ancestor(2).DottedName(2), "example.com");
+}
+
+TEST(Dn, MultiValuedAndHexValues) {
+    const Dn dn = Parsed("cn=Ann+uid=ann7,o=acme");
+    EXPECT_EQ(dn.Value(0), "Ann+ann7");
+    const Dn hex = Parsed("cn=#04024869,o=acme");
+    EXPECT_EQ(hex.Value(0), "#04024869");
+}
+
+TEST(Dn, KeysIgnoreCaseAndSpacing) {
+    EXPECT_EQ(Parsed("OU=Dev, O=Acme").Key(), Parsed("ou=dev,o=acme").Key());
+    EXPECT_NE(Parsed("ou=Dev,o=acme").Key(), Parsed("ou=Dev2,o=acme").Key());
+}
+
+TEST(Dn, AncestorsAndBelow) {
+    const Dn child = Parsed("ou=QA,ou=Dev,o=acme");
+    const Dn parent = Parsed("OU=dev,o=ACME");
+    EXPECT_TRUE(child.IsUnder(parent));
+    EXPECT_TRUE(child.IsUnder(Parsed("o=acme")));
+    EXPECT_FALSE(parent.IsUnder(child));
+    EXPECT_FALSE(child.IsUnder(child));
+    EXPECT_FALSE(Parsed("ou=QA,ou=Dev2,o=acme").IsUnder(parent));
+    EXPECT_EQ(child.Ancestor(1).Key(), parent.Key());
+    EXPECT_EQ(child.Ancestor(3).Depth(), 0u);
+}
+
+TEST(Dn, RefusesWhatIsNoDn) {
+    EXPECT_FALSE(Dn::Parse("no equals sign").has_value());
+    EXPECT_FALSE(Dn::Parse("ou=a,,o=b").has_value());
+    EXPECT_EQ(Parsed("").Depth(), 0u);
+}
+
+TEST(NameMap, ComposesLikeTheEngine) {
+    EXPECT_EQ(ComposeFullName("[Root]", "example.com"), "example.com");
+    EXPECT_EQ(ComposeFullName("[ROOT]", "acme"), "acme");
+    EXPECT_EQ(ComposeFullName("Dev.acme", "QA"), "QA.Dev.acme");
+}
+
+TEST(NameMap, FindsTheEntryOfAHandedOutName) {
+    NameMap names;
+    names.Add("Tools, Inc..Dev.acme", Parsed("ou=Tools\\, Inc.,ou=Dev,o=acme"));
+    const NameMap::Lookup found = names.Find("Tools, Inc..Dev.acme");
+    ASSERT_NE(found.dn, nullptr);
+    EXPECT_EQ(found.dn->Text(), "ou=Tools\\, Inc.,ou=Dev,o=acme");
+    EXPECT_EQ(names.Find("tools, inc..dev.acme").dn, nullptr);  // names are kept as handed out
+    const std::string* back = names.FullNameOf(Parsed("OU=tools\\, inc.,OU=dev,O=acme").Key());
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(*back, "Tools, Inc..Dev.acme");
+}
+
+TEST(NameMap, TwoEntriesWithOneComposedNameMakeItAmbiguous) {
+    NameMap names;
+    names.Add("a.b.acme", Parsed("ou=a.b,o=acme"));
+    names.Add("a.b.acme", Parsed("ou=a.b,o=acme"));  // listed again: still one entry
+    EXPECT_NE(names.Find("a.b.acme").dn, nullptr);
+    names.Add("a.b.acme", Parsed("ou=a,ou=b,o=acme"));
+    const NameMap::Lookup lookup = names.Find("a.b.acme");
+    EXPECT_EQ(lookup.dn, nullptr);
+    EXPECT_EQ(lookup.dns, (std::vector<std::string>{"ou=a.b,o=acme", "ou=a,ou=b,o=acme"}));
+    EXPECT_TRUE(names.Find("unknown").dns.empty());
+}
+
+TEST(NamingContexts, TopsAndSubSuffixes) {
+    const NamingContexts contexts({"ou=Branch,o=acme", "o=acme", "dc=example,dc=com",
+                                   "ou=Deep,ou=Far,o=acme", "not a dn", "O=ACME"});
+    std::vector<std::string> tops;
+    for (const Dn& top : contexts.Tops()) {
+        tops.push_back(top.Text());
+    }
+    EXPECT_EQ(tops, (std::vector<std::string>{"o=acme", "dc=example,dc=com"}));
+    const auto under = contexts.DirectlyUnder(Parsed("o=Acme"));
+    ASSERT_EQ(under.size(), 1u);
+    EXPECT_EQ(under[0].Text(), "ou=Branch,o=acme");
+    EXPECT_TRUE(contexts.Contains(Parsed("OU=branch,o=acme")));
+    EXPECT_FALSE(contexts.Contains(Parsed("ou=Far,o=acme")));
+    EXPECT_TRUE(NamingContexts({"", "junk"}).Empty());
+}
+
+}  // namespace
+}  // namespace vantor
