@@ -5,19 +5,11 @@
 #include <algorithm>
 #include <cctype>
 #include "engine/CountNode.h"
+#include "engine/FullName.h"
 
 namespace vantor {
 
 namespace {
-
-bool IsRootName(const char* name) {
-    const std::string_view view(name);
-    return view.size() == kRootName.size() &&
-           std::equal(view.begin(), view.end(), kRootName.begin(), [](char a, char b) {
-               return std::tolower(static_cast<unsigned char>(a)) ==
-                      std::tolower(static_cast<unsigned char>(b));
-           });
-}
 
 // Releases the walk's reply buffer on every path.
 class ReplyBuffer {
@@ -101,11 +93,7 @@ int CCountNode::VisitChild(const char* base, const char* entryName) {
     if (callbacks.showProgress) {
         callbacks.showProgress(entryName);
     }
-    std::string childName = entryName;
-    if (!IsRootName(base)) {
-        childName += '.';
-        childName += base;
-    }
+    const std::string childName = ComposeFullName(base, entryName);
     if (childName.size() > kMaxNameChars) {
         // Refused whole rather than cut: a cut name would count some other container.
         AddError(dirError::kNameTooLong, OP_SEARCH, childName.c_str());

@@ -344,7 +344,7 @@ int LdapDirectory::NWDSGetObjName(DirContext context, DirBuffer* reply, char* ob
             name = dn->Value(0);
         }
         if (name.size() > kMaxNameChars) {
-            return Fail(ldapError::kListedNameTooLong,
+            return Fail(dirError::kNameTooLong,
                         "the name of " + entry.dn + " is longer than 256 characters");
         }
         std::memcpy(objectName, name.c_str(), name.size() + 1);
@@ -373,7 +373,7 @@ int LdapDirectory::FindPartitionRoot(DirContext context, const char* name, char*
             return r;
         }
         if (root.size() > kMaxNameChars) {
-            return Fail(ldapError::kListedNameTooLong,
+            return Fail(dirError::kNameTooLong,
                         "the partition root's name is longer than 256 characters");
         }
         std::memcpy(rootName, root.c_str(), root.size() + 1);

@@ -6,6 +6,7 @@
 #include <set>
 
 #include "directory/ldap/LdapErrors.h"
+#include "engine/FullName.h"
 #include "directory/ldap/LdapFilter.h"
 #include "directory/ldap/LdapUris.h"
 #include "directory/ldap/PageSinks.h"

@@ -4,15 +4,6 @@
 
 namespace vantor {
 
-std::string ComposeFullName(std::string_view parentFullName, std::string_view listedName) {
-    std::string name(listedName);
-    if (!EqualsIgnoreCase(parentFullName, "[Root]")) {
-        name += '.';
-        name += parentFullName;
-    }
-    return name;
-}
-
 void NameMap::Add(const std::string& fullName, const Dn& dn) {
     byDnKey_.insert_or_assign(dn.Key(), fullName);
     const auto [it, inserted] = byName_.try_emplace(fullName, Target{dn, {}});

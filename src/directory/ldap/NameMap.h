@@ -14,8 +14,6 @@
 
 namespace vantor {
 
-// The full name the engine composes for a child listed as listedName under parentFullName.
-std::string ComposeFullName(std::string_view parentFullName, std::string_view listedName);
 
 class NameMap {
   public:

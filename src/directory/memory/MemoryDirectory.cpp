@@ -4,6 +4,8 @@
 #include <cctype>
 #include <cstring>
 
+#include "engine/FullName.h"
+
 namespace vantor {
 
 namespace {
@@ -13,10 +15,6 @@ std::string Lower(std::string_view text) {
     std::transform(out.begin(), out.end(), out.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return out;
-}
-
-bool IsRoot(std::string_view name) {
-    return Lower(name) == "[root]";
 }
 
 constexpr std::string_view kPartitionClass = "Partition";
@@ -82,7 +80,7 @@ MemoryDirectory::EntryId MemoryDirectory::AddContainer(EntryId parent, std::stri
                                                        std::vector<std::string> classes) {
     const auto id = static_cast<EntryId>(entries_.size());
     Entry entry;
-    entry.fullName = parent == kRoot ? name : name + "." + entries_.at(parent).fullName;
+    entry.fullName = ComposeFullName(entries_.at(parent).fullName, name);
     entry.name = std::move(name);
     entry.parent = parent;
     for (const std::string& c : classes) {
@@ -121,7 +119,7 @@ void MemoryDirectory::AddListedLeaf(EntryId parent, std::string name) {
 }
 
 MemoryDirectory::EntryId MemoryDirectory::Path(std::string_view dottedFullName) {
-    if (IsRoot(dottedFullName)) {
+    if (IsRootName(dottedFullName)) {
         return kRoot;
     }
     std::vector<std::string_view> parts;
@@ -135,18 +133,14 @@ MemoryDirectory::EntryId MemoryDirectory::Path(std::string_view dottedFullName) 
     }
     EntryId current = kRoot;
     for (auto part = parts.rbegin(); part != parts.rend(); ++part) {
-        std::string full(*part);
-        if (current != kRoot) {
-            full += "." + entries_[current].fullName;
-        }
-        const auto found = Find(full);
+        const auto found = Find(ComposeFullName(entries_[current].fullName, *part));
         current = found ? *found : AddContainer(current, std::string(*part));
     }
     return current;
 }
 
 std::optional<MemoryDirectory::EntryId> MemoryDirectory::Find(std::string_view fullName) const {
-    if (IsRoot(fullName)) {
+    if (IsRootName(fullName)) {
         return kRoot;
     }
     auto it = byFullName_.find(std::string(fullName));

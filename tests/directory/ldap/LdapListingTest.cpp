@@ -134,7 +134,7 @@ TEST_F(LdapListing, ANameLongerThanTheEnginesBufferFailsInsteadOfBeingCut) {
     LdapDirectory deep(settings);
     const DirContext context = deep.OpenContext();
     ASSERT_GE(context, 0) << deep.FailureCause();
-    EXPECT_EQ(ListAll(deep, context, "[Root]").result, ldapError::kListedNameTooLong);
+    EXPECT_EQ(ListAll(deep, context, "[Root]").result, dirError::kNameTooLong);
     EXPECT_THAT(deep.FailureCause(), HasSubstr("longer than 256 characters"));
 }
 

@@ -3,6 +3,7 @@
 #include "directory/ldap/DistinguishedName.h"
 #include "directory/ldap/NameMap.h"
 #include "directory/ldap/NamingContexts.h"
+#include "engine/FullName.h"
 
 namespace vantor {
 namespace {
