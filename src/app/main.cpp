@@ -50,6 +50,9 @@ int Run(int argc, char** argv) {
         std::cerr << "vantor: " << chosen.error << "\nTry 'vantor --help'.\n";
         return 4;
     }
+    if (auto warning = ClearTextPasswordWarning(chosen.choice)) {
+        ui.MessageBox(*warning);
+    }
     auto opened = OpenDirectory(chosen.choice);
     if (auto* error = std::get_if<std::string>(&opened)) {
         ui.MessageBox(*error);

@@ -98,6 +98,9 @@ int Run(int argc, char** argv) {
         return kExitComplete;
     }
 
+    if (auto warning = ClearTextPasswordWarning(directoryArguments.choice)) {
+        std::cerr << "vantor-count: warning: " << *warning << '\n';
+    }
     auto opened = OpenDirectory(directoryArguments.choice);
     if (auto* error = std::get_if<std::string>(&opened)) {
         return Fail(kExitUsageOrFileError, *error);

@@ -69,6 +69,19 @@ TEST(DirectoryOptions, ChooseTheSampleAnLdifFileOrAServer) {
     EXPECT_FALSE(TakeDirectoryArguments({"--ldif"}, none).error.empty());
 }
 
+TEST(DirectoryOptions, WarnOnlyWhenAPasswordWouldCrossTheNetworkUnencrypted) {
+    const auto none = [](std::string_view) { return std::optional<std::string>(); };
+    const auto warning = [&](std::vector<std::string> arguments) {
+        return ClearTextPasswordWarning(TakeDirectoryArguments(arguments, none).choice);
+    };
+    EXPECT_TRUE(warning({"-H", "ldap://directory.example.com/", "-D", "cn=a", "-w", "pw", "-x"}));
+    EXPECT_FALSE(warning({"-H", "ldaps://directory.example.com/", "-D", "cn=a", "-w", "pw"}));
+    EXPECT_FALSE(warning({"-H", "ldap://directory.example.com/", "-D", "cn=a", "-w", "pw", "-ZZ"}));
+    EXPECT_FALSE(warning({"-H", "ldap://127.0.0.1:389/", "-D", "cn=a", "-w", "pw"}));
+    EXPECT_FALSE(warning({"-H", "ldap://directory.example.com/"}));
+    EXPECT_FALSE(warning({"--ldif", "a.ldif"}));
+}
+
 TEST(DirectoryOptions, PasswordsAreBlankedInTheProcessArguments) {
     std::string program = "vantor-count", flag = "-w", secret = "s3cret", joined = "-wtopsecret";
     std::vector<char*> argv = {program.data(), flag.data(), secret.data(), joined.data()};

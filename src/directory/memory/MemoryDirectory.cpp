@@ -77,7 +77,7 @@ std::size_t MemoryDirectory::LiveIterations() const {
 }
 
 MemoryDirectory::EntryId MemoryDirectory::AddContainer(EntryId parent, std::string name,
-                                                       std::vector<std::string> classes) {
+                                                       const std::vector<std::string>& classes) {
     const auto id = static_cast<EntryId>(entries_.size());
     Entry entry;
     entry.fullName = ComposeFullName(entries_.at(parent).fullName, name);

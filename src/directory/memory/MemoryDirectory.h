@@ -69,7 +69,8 @@ class MemoryDirectory : public DirectoryClient {
 
     // Building. Names are relative to the parent; classes are the entry's object classes
     // (a container that is a partition root also matches the class "Partition").
-    EntryId AddContainer(EntryId parent, std::string name, std::vector<std::string> classes = {});
+    EntryId AddContainer(EntryId parent, std::string name,
+                         const std::vector<std::string>& classes = {});
     void MarkPartitionRoot(EntryId container);
     // Adds count objects of one class directly under parent.
     void AddObjects(EntryId parent, std::string_view className, std::uint32_t count);

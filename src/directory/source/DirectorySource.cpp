@@ -86,6 +86,15 @@ std::variant<std::unique_ptr<DirectoryClient>, std::string> OpenDirectory(
     return std::unique_ptr<DirectoryClient>(std::move(loaded.directory));
 }
 
+std::optional<std::string> ClearTextPasswordWarning(const DirectoryChoice& choice) {
+    if (!choice.ldap || !SendsPasswordInClear(choice.ldapSettings)) {
+        return std::nullopt;
+    }
+    return std::string(
+        "The password will be sent unencrypted over the network. Use an ldaps:// address or "
+        "-ZZ (StartTLS required) to protect it.");
+}
+
 void ScrubPasswordArguments(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         char* argument = argv[i];

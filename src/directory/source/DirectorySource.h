@@ -37,6 +37,10 @@ DirectoryArguments TakeDirectoryArguments(const std::vector<std::string>& argume
 std::variant<std::unique_ptr<DirectoryClient>, std::string> OpenDirectory(
     const DirectoryChoice& choice);
 
+// A warning for the user when the chosen settings would send a password unencrypted over the
+// network (simple bind without TLS to a server that is not on this machine), else none.
+std::optional<std::string> ClearTextPasswordWarning(const DirectoryChoice& choice);
+
 // Overwrites the values of -w in the process's own argument strings, so that other users
 // listing processes cannot read a password given on the command line.
 void ScrubPasswordArguments(int argc, char** argv);

@@ -12,8 +12,16 @@
 
 namespace vantor {
 
+namespace {
+// A count changes the tree after every node; the view follows at most this often, so the run
+// is not spent repainting, while the user still sees it grow smoothly.
+constexpr qint64 kRefreshIntervalMs = 40;
+}  // namespace
+
 QtTreeView::QtTreeView(QWidget* parent) : QAbstractScrollArea(parent) {
     setFocusPolicy(Qt::StrongFocus);
+    refreshTimer_.setSingleShot(true);
+    connect(&refreshTimer_, &QTimer::timeout, this, [this] { Refresh(); });
     viewport()->setBackgroundRole(QPalette::Base);
     layout_.indent = kDefaultIndent;
     UpdateLayout();
@@ -71,22 +79,35 @@ void QtTreeView::OnTreeChanged() {
         if (seenItemCount_ == 0) {
             widest_ = 0;
         }
-        ScheduleScrollSync();
+        scrollSyncPending_ = true;
     } else if (static_cast<std::size_t>(verticalScrollBar()->value()) != tree_->FirstVisibleRow()) {
-        ScheduleScrollSync();
+        scrollSyncPending_ = true;
     }
-    viewport()->update();
+    ScheduleRefresh();
 }
 
 // Many changes come in a row (a count inserts line after line): the scroll bars follow once,
-// when the events are next dispatched.
+// at the next refresh.
 void QtTreeView::ScheduleScrollSync() {
-    if (scrollSyncPending_) {
+    scrollSyncPending_ = true;
+    ScheduleRefresh();
+}
+
+void QtTreeView::ScheduleRefresh() {
+    if (refreshTimer_.isActive()) {
         return;
     }
-    scrollSyncPending_ = true;
-    QMetaObject::invokeMethod(
-        this, [this] { SyncScrollBars(); }, Qt::QueuedConnection);
+    const qint64 since = sinceRefresh_.isValid() ? sinceRefresh_.elapsed() : kRefreshIntervalMs;
+    refreshTimer_.start(static_cast<int>(std::max<qint64>(0, kRefreshIntervalMs - since)));
+}
+
+void QtTreeView::Refresh() {
+    sinceRefresh_.restart();
+    if (scrollSyncPending_) {
+        SyncScrollBars();
+    } else {
+        viewport()->update();
+    }
 }
 
 void QtTreeView::SyncScrollBars() {

@@ -5,6 +5,8 @@
 // Select and Expand. The tree holds all state; the scroll position is its first visible row.
 
 #include <QAbstractScrollArea>
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QPixmap>
 #include <cstddef>
 #include <vector>
@@ -44,6 +46,8 @@ class QtTreeView : public QAbstractScrollArea, public TreeViewPort {
     Rect ClientRect() const override;
     Rect ItemTextRect(HTREEITEM item) const override;
     bool HasFocus() const override;
+    // True while a change of the tree waits to be shown.
+    bool RefreshPending() const { return refreshTimer_.isActive(); }
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -63,6 +67,9 @@ class QtTreeView : public QAbstractScrollArea, public TreeViewPort {
     void UpdateLayout();
     void OnTreeChanged();
     void ScheduleScrollSync();
+    // Repaints (and first follows with the scroll bars) at most once per refresh interval.
+    void ScheduleRefresh();
+    void Refresh();
     void SyncScrollBars();
     // The row of item, or kNoRow when it is hidden under a collapsed ancestor.
     std::size_t RowFor(HTREEITEM item) const;
@@ -77,6 +84,8 @@ class QtTreeView : public QAbstractScrollArea, public TreeViewPort {
     TreeRowLayout layout_;
     bool scrollSyncPending_ = false;
     bool syncingScrollBars_ = false;
+    QTimer refreshTimer_;
+    QElapsedTimer sinceRefresh_;
 
     // Tree shape when last seen: every change that moves rows changes one of these.
     std::size_t seenItemCount_ = 0;

@@ -57,9 +57,16 @@ class TreeView : public testing::Test {
         view.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
     }
+    // Lets the view follow the tree's changes: it refreshes at most every few tens of ms.
+    void Settle() {
+        QCoreApplication::processEvents();
+        for (int i = 0; i < 100 && view.RefreshPending(); ++i) {
+            QTest::qWait(5);
+        }
+    }
     // The viewport as drawn, after the waiting changes took effect.
     QImage Paint() {
-        QCoreApplication::processEvents();
+        Settle();
         return view.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
     }
     QPoint Middle(const Rect& r) const { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
@@ -103,7 +110,7 @@ TEST_F(TreeView, ScrollsALargeTreeByRows) {
     for (int i = 0; i < 100000; ++i) {
         last = Add(tree, root, 1, 1);
     }
-    QCoreApplication::processEvents();
+    Settle();
     const std::size_t rows = tree.VisibleRows();
     ASSERT_EQ(rows, 100001u);
     const int page = view.PageRows();
@@ -124,7 +131,7 @@ TEST_F(TreeView, ScrollsALargeTreeByRows) {
 
     // Moving the tree's first row moves the scroll bar along.
     tree.SetFirstVisibleRow(10);
-    QCoreApplication::processEvents();
+    Settle();
     EXPECT_EQ(bar->value(), 10);
 }
 
@@ -315,7 +322,7 @@ TEST_F(TreeView, TheWidestTextSetsTheHorizontalRange) {
     EXPECT_EQ(view.horizontalScrollBar()->maximum(), 0);
     tree.SetControlText(item, std::string(200, ' '));
     Paint();
-    QCoreApplication::processEvents();
+    Settle();
     const Rect rect = view.ItemTextRect(item);
     EXPECT_EQ(view.horizontalScrollBar()->maximum(), rect.right - view.viewport()->width());
     view.horizontalScrollBar()->setValue(30);
@@ -327,10 +334,10 @@ TEST_F(TreeView, CollapsingNearTheEndLeavesNoEmptySpaceBelow) {
     for (int i = 0; i < 50; ++i) {
         Add(tree, root);
     }
-    QCoreApplication::processEvents();
+    Settle();
     view.verticalScrollBar()->setValue(view.verticalScrollBar()->maximum());
     tree.Expand(root, TVE_COLLAPSE);
-    QCoreApplication::processEvents();
+    Settle();
     EXPECT_EQ(tree.FirstVisibleRow(), 0u);
     EXPECT_EQ(view.verticalScrollBar()->maximum(), 0);
 }

@@ -1,0 +1,77 @@
+#include "ScriptedUi.h"
+
+#include <QApplication>
+#include <QWidget>
+
+#include "platform/ResourceIds.h"
+
+namespace vantor::test {
+
+namespace {
+
+int VisibleTopLevelWindowsExcept(const QWidget* shown) {
+    int visible = 0;
+    for (const QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget != shown && widget->isVisible()) {
+            ++visible;
+        }
+    }
+    return visible;
+}
+
+}  // namespace
+
+int ScriptedUi::RunModal(CDialog& dialog) {
+    const std::unique_ptr<QtDialogHost> host = CreateModeless(dialog);
+    if (host == nullptr) {
+        return -1;
+    }
+    switch (dialog.TemplateId()) {
+        case res::IDD_SPLASH:
+            ++splashShown;
+            otherWindowsVisibleAtSplash = VisibleTopLevelWindowsExcept(host.get());
+            host->Click(res::IDOK);
+            break;
+        case res::IDD_ABOUT:
+            ++aboutShown;
+            host->Click(res::IDOK);
+            break;
+        case res::IDD_NOTICE: {
+            ++noticeShown;
+            noticeBoxEnabled = host->IsControlEnabled(res::IDC_DONT_SHOW);
+            noticeBoxClearAtOpen = host->Check(res::IDC_DONT_SHOW) == 0;
+            NoticeAnswer answer = NoticeAnswer::kOk;
+            if (!noticeAnswers.empty()) {
+                answer = noticeAnswers.front();
+                noticeAnswers.pop_front();
+            }
+            if (answer == NoticeAnswer::kTickAndOk || answer == NoticeAnswer::kTickAndCancel) {
+                host->Click(res::IDC_DONT_SHOW);
+            }
+            const bool ok = answer == NoticeAnswer::kOk || answer == NoticeAnswer::kTickAndOk;
+            host->Click(ok ? res::IDOK : res::IDCANCEL);
+            break;
+        }
+        default:
+            break;
+    }
+    // A dialog that was not ended by its buttons would be waiting for a user.
+    return host->Ended() ? host->result() : -1;
+}
+
+std::optional<std::string> ScriptedUi::GetSaveFileName(const std::string& defaultName,
+                                                       const std::string& defaultExtension,
+                                                       const std::string& filter) {
+    saveRequests.push_back({defaultName, defaultExtension, filter});
+    return savePath;
+}
+
+int ScriptedUi::PumpMessages() {
+    ++pumps;
+    if (onPump) {
+        onPump(pumps);
+    }
+    return QtUiServices::PumpMessages();
+}
+
+}  // namespace vantor::test
