@@ -1,15 +1,31 @@
 #!/usr/bin/env bash
-# Sets up the machine, builds and runs every test: a plain build, then the sanitizer build.
+# Sets up the machine, then runs every gate: formatting, a plain build with warnings as errors
+# and all tests (the LDAP tests start their own slapd on 127.0.0.1), static checks, short
+# fuzzing runs, and the whole suite again under AddressSanitizer, UndefinedBehaviorSanitizer
+# and LeakSanitizer. The benchmarks are built (not timed) with the plain build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
 
+echo "== formatting"
+bash scripts/check-format.sh
+
 jobs=$(nproc)
-for preset in dev asan; do
-  echo "== ${preset}: configure and build"
-  cmake --preset "${preset}" >/dev/null
-  cmake --build --preset "${preset}" -j "${jobs}"
-  echo "== ${preset}: tests"
-  ctest --preset "${preset}"
-done
+echo "== dev: configure and build"
+cmake --preset dev >/dev/null
+cmake --build --preset dev -j "${jobs}"
+echo "== dev: tests"
+ctest --preset dev
+
+echo "== clang-tidy"
+bash scripts/tidy.sh build/dev
+
+echo "== fuzzing"
+bash scripts/fuzz.sh "${VANTOR_FUZZ_SECONDS:-30}"
+
+echo "== asan: configure and build"
+cmake --preset asan >/dev/null
+cmake --build --preset asan -j "${jobs}"
+echo "== asan: tests"
+ctest --preset asan
