@@ -11,7 +11,7 @@ namespace vantor {
 class CCountDlg;
 
 class CCountApp {
-public:
+  public:
     CCountApp(UiServices& ui, DirectoryClient& directory, PrintService& printers)
         : m_ui(ui), m_directory(directory), m_printers(printers) {}
 
@@ -22,7 +22,7 @@ public:
     // The main window while it runs.
     CCountDlg* m_pMainWnd = nullptr;
 
-private:
+  private:
     UiServices& m_ui;
     DirectoryClient& m_directory;
     PrintService& m_printers;

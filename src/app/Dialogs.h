@@ -10,17 +10,17 @@
 namespace vantor {
 
 class CSplashDlg : public CDialog {
-public:
+  public:
     explicit CSplashDlg(UiServices& ui);
 };
 
 class CAboutDlg : public CDialog {
-public:
+  public:
     explicit CAboutDlg(UiServices& ui);
 };
 
 class CNoticeDlg : public CDialog {
-public:
+  public:
     explicit CNoticeDlg(UiServices& ui);
 
     bool OnInitDialog() override;

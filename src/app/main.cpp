@@ -18,10 +18,10 @@ namespace {
 
 std::optional<std::string> PromptInDialog(std::string_view prompt) {
     bool ok = false;
-    const QString text = QInputDialog::getText(nullptr, QCoreApplication::applicationName(),
-                                               QString::fromUtf8(prompt.data(),
-                                                                 static_cast<int>(prompt.size())),
-                                               QLineEdit::Password, QString(), &ok);
+    const QString text =
+        QInputDialog::getText(nullptr, QCoreApplication::applicationName(),
+                              QString::fromUtf8(prompt.data(), static_cast<int>(prompt.size())),
+                              QLineEdit::Password, QString(), &ok);
     if (!ok) {
         return std::nullopt;
     }
@@ -49,6 +49,15 @@ int Run(int argc, char** argv) {
     if (!chosen.error.empty()) {
         std::cerr << "vantor: " << chosen.error << "\nTry 'vantor --help'.\n";
         return 4;
+    }
+    if (NeedsPassword(chosen.choice)) {
+        const auto password =
+            PromptInDialog("Password for " + chosen.choice.ldapSettings.bindDn + ":");
+        if (!password) {
+            ui.MessageBox("No password was entered: nothing is counted.");
+            return 4;
+        }
+        chosen.choice.ldapSettings.password = *password;
     }
     if (auto warning = ClearTextPasswordWarning(chosen.choice)) {
         ui.MessageBox(*warning);

@@ -17,7 +17,7 @@ namespace vantor {
 extern std::int32_t g_cancelRequested;
 
 class CCountDlg : public CDialog, public CTreeWalk {
-public:
+  public:
     CCountDlg(UiServices& ui, DirectoryClient& directory, PrintService& printers);
     ~CCountDlg() override;
 
@@ -49,7 +49,7 @@ public:
     std::int32_t m_unsavedResults = 0;
     std::int32_t m_showNotice = 1;
 
-private:
+  private:
     DirectoryClient& m_directory;
     PrintService& m_printers;
 };

@@ -10,7 +10,7 @@ namespace vantor {
 class CCountDlg;
 
 class WindowRunHost : public CountRunHost {
-public:
+  public:
     WindowRunHost(CCountDlg& window, UiServices& ui) : window_(window), ui_(ui) {}
 
     void ShowFailure(const std::string& text, const std::string& cause) override;
@@ -23,7 +23,7 @@ public:
     void ShowTotal(std::int32_t runningTotal) override;
     void PumpMessages() override;
 
-private:
+  private:
     CCountDlg& window_;
     UiServices& ui_;
 };

@@ -82,6 +82,19 @@ TEST(DirectoryOptions, WarnOnlyWhenAPasswordWouldCrossTheNetworkUnencrypted) {
     EXPECT_FALSE(warning({"--ldif", "a.ldif"}));
 }
 
+TEST(DirectoryOptions, ABindByNameWithoutAnyPasswordNeedsOne) {
+    const auto none = [](std::string_view) { return std::optional<std::string>(); };
+    const auto needs = [&](std::vector<std::string> arguments) {
+        return NeedsPassword(TakeDirectoryArguments(arguments, none).choice);
+    };
+    EXPECT_TRUE(needs({"-H", "ldap://127.0.0.1/", "-D", "cn=admin,o=acme"}));
+    EXPECT_FALSE(needs({"-H", "ldap://127.0.0.1/", "-D", "cn=admin,o=acme", "-w", "pw"}));
+    EXPECT_FALSE(needs({"-H", "ldap://127.0.0.1/", "-D", "cn=admin,o=acme", "-y", "/pw"}));
+    EXPECT_FALSE(needs({"-H", "ldap://127.0.0.1/"}));
+    EXPECT_FALSE(needs({"-H", "ldap://127.0.0.1/", "-Y", "EXTERNAL"}));
+    EXPECT_FALSE(needs({}));
+}
+
 TEST(DirectoryOptions, PasswordsAreBlankedInTheProcessArguments) {
     std::string program = "vantor-count", flag = "-w", secret = "s3cret", joined = "-wtopsecret";
     std::vector<char*> argv = {program.data(), flag.data(), secret.data(), joined.data()};

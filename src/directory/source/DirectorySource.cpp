@@ -86,6 +86,12 @@ std::variant<std::unique_ptr<DirectoryClient>, std::string> OpenDirectory(
     return std::unique_ptr<DirectoryClient>(std::move(loaded.directory));
 }
 
+bool NeedsPassword(const DirectoryChoice& choice) {
+    const LdapSettings& settings = choice.ldapSettings;
+    return choice.ldap && !settings.bindDn.empty() && settings.password.empty() &&
+           settings.passwordFile.empty() && settings.saslMechanism.empty();
+}
+
 std::optional<std::string> ClearTextPasswordWarning(const DirectoryChoice& choice) {
     if (!choice.ldap || !SendsPasswordInClear(choice.ldapSettings)) {
         return std::nullopt;

@@ -37,6 +37,10 @@ DirectoryArguments TakeDirectoryArguments(const std::vector<std::string>& argume
 std::variant<std::unique_ptr<DirectoryClient>, std::string> OpenDirectory(
     const DirectoryChoice& choice);
 
+// True when the chosen LDAP server is bound to by name with a simple bind but no password was
+// given: a program that can ask (the window) asks before the directory is opened.
+bool NeedsPassword(const DirectoryChoice& choice);
+
 // A warning for the user when the chosen settings would send a password unencrypted over the
 // network (simple bind without TLS to a server that is not on this machine), else none.
 std::optional<std::string> ClearTextPasswordWarning(const DirectoryChoice& choice);
