@@ -3,7 +3,7 @@
 #include <string>
 
 #include "tree/CTextTreeCtrl.h"
-#include "tree/ResultLines.h"
+#include "support/ResultLines.h"
 
 namespace vantor {
 namespace {

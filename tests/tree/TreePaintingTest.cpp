@@ -7,7 +7,7 @@
 #include "support/RecordingDrawingContext.h"
 #include "support/RecordingViewPort.h"
 #include "tree/CTextTreeCtrl.h"
-#include "tree/ResultLines.h"
+#include "support/ResultLines.h"
 
 namespace vantor {
 namespace {

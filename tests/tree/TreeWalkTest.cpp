@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "tree/CTextTreeCtrl.h"
-#include "tree/ResultLines.h"
+#include "support/ResultLines.h"
 #include "tree/TreeWalk.h"
 
 namespace vantor {

@@ -10,7 +10,7 @@
 #include "platform/qtprint/PdfPrintDevice.h"
 #include "platform/qtprint/PdfText.h"
 #include "report/PrintedReport.h"
-#include "report/print/ReportTree.h"
+#include "support/ResultLines.h"
 
 namespace vantor {
 namespace {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "report/print/RecordingPrintDevice.h"
-#include "report/print/ReportTree.h"
+#include "support/ResultLines.h"
 
 namespace vantor {
 namespace {
