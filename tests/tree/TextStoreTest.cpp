@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "tree/CTextTreeCtrl.h"
 #include "support/ResultLines.h"
+#include "tree/CTextTreeCtrl.h"
 
 namespace vantor {
 namespace {

@@ -6,8 +6,8 @@
 
 #include "support/RecordingDrawingContext.h"
 #include "support/RecordingViewPort.h"
-#include "tree/CTextTreeCtrl.h"
 #include "support/ResultLines.h"
+#include "tree/CTextTreeCtrl.h"
 
 namespace vantor {
 namespace {

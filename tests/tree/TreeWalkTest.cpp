@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "tree/CTextTreeCtrl.h"
 #include "support/ResultLines.h"
+#include "tree/CTextTreeCtrl.h"
 #include "tree/TreeWalk.h"
 
 namespace vantor {

@@ -6,10 +6,10 @@
 #include <set>
 
 #include "directory/ldap/LdapErrors.h"
-#include "engine/FullName.h"
 #include "directory/ldap/LdapFilter.h"
 #include "directory/ldap/LdapUris.h"
 #include "directory/ldap/PageSinks.h"
+#include "engine/FullName.h"
 
 namespace vantor {
 

@@ -14,7 +14,6 @@
 
 namespace vantor {
 
-
 class NameMap {
   public:
     struct Lookup {

@@ -6,8 +6,8 @@
 
 #include <QAbstractScrollArea>
 #include <QElapsedTimer>
-#include <QTimer>
 #include <QPixmap>
+#include <QTimer>
 #include <cstddef>
 #include <vector>
 
