@@ -87,6 +87,13 @@ unsigned long DnLine(std::string_view text, unsigned long startLine) {
     return startLine;
 }
 
+// A record in which libldap found nothing but a line starting with a digit: it takes such a
+// line for an old-style index number and drops it whole, leaving the buffer as it was (null
+// before the first record). Comments before it may be left in the buffer.
+bool OnlyIndexLine(std::string_view text) {
+    return (text.empty() || text.front() == '#') && LogicalLines(text, 0).empty();
+}
+
 // ldif_read_record counts the blank line that ends a record, but not an end of file.
 unsigned long RecordStart(std::string_view text, unsigned long lineAfter, bool atEnd) {
     std::uint32_t lines = 0;  // a narrow counter lets the compiler vectorise the loop
@@ -165,6 +172,9 @@ std::optional<LdifError> ReadLdifEntries(LDIFFP* file, const LdifEntrySink& sink
     std::vector<std::string_view> classes;
     std::string work;  // libldap parses a record in place; the record stays for error messages
     for (;;) {
+        if (buffer.data != nullptr) {
+            buffer.data[0] = '\0';  // else a record of only an index line repeats the last one
+        }
         errno = 0;
         const int found = ldif_read_record(file, &lineAfter, &buffer.data, &buffer.size);
         const int readErrno = errno;
@@ -177,8 +187,15 @@ std::optional<LdifError> ReadLdifEntries(LDIFFP* file, const LdifEntrySink& sink
             }
             break;
         }
-        const std::string_view text(buffer.data);
-        const unsigned long startLine = RecordStart(text, lineAfter, std::feof(file->fp) != 0);
+        const std::string_view text(buffer.data != nullptr ? buffer.data : "");
+        const bool atEnd = std::feof(file->fp) != 0;
+        if (OnlyIndexLine(text)) {
+            // Its entry, if the line held one, is lost to libldap: refuse rather than count less.
+            return LdifError{atEnd ? lineAfter : lineAfter - 1,
+                             "a line starting with a digit where an entry should start (libldap "
+                             "drops it as an index number)"};
+        }
+        const unsigned long startLine = RecordStart(text, lineAfter, atEnd);
         work.assign(text);
         berval rest{work.size(), work.data()};
         ParsedRecord parsed;

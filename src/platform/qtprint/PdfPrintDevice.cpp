@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QPageSize>
+#include <cstdio>
 
 #include "platform/qtprint/QtPrintDevice.h"
 
@@ -11,9 +12,18 @@ namespace vantor {
 
 namespace {
 
+// A program without a window of its own (the command-line counter) wants no notes from Qt on
+// its standard error, only its real failures.
+void QuietQtNotes(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg) {
+        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+    }
+}
+
 // Fonts and the PDF engine need an application object; the offscreen platform needs no
 // display.
 std::unique_ptr<QGuiApplication> MakeOffscreenApp() {
+    qInstallMessageHandler(QuietQtNotes);
     static char name[] = "vantor";
     static char platformOption[] = "-platform";
     static char platform[] = "offscreen";
