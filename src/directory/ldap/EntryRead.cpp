@@ -45,6 +45,7 @@ Attributes AttributesOf(LDAP* ld, LDAPMessage* entry) {
 LdapOutcome ReadEntry(LDAP* ld, const std::string& dn, const std::vector<std::string>& attributes,
                       int timeoutSeconds, Attributes& values) {
     std::vector<char*> names;
+    names.reserve(attributes.size() + 1);
     for (const std::string& attribute : attributes) {
         names.push_back(const_cast<char*>(attribute.c_str()));
     }

@@ -65,8 +65,7 @@ LdapOutcome PagedSearch::NextPage(LDAP* ld, int& pageSize, int timeoutSeconds, P
     if (!started_) {
         started_ = true;
         int entries = 0;
-        const LdapOutcome whole =
-            Request(ld, Mode::kWhole, pageSize, timeoutSeconds, &sink, entries);
+        LdapOutcome whole = Request(ld, Mode::kWhole, pageSize, timeoutSeconds, &sink, entries);
         if (whole.code != LDAP_SIZELIMIT_EXCEEDED) {
             failed_ = whole.code != LDAP_SUCCESS;
             finished_ = true;
@@ -78,7 +77,7 @@ LdapOutcome PagedSearch::NextPage(LDAP* ld, int& pageSize, int timeoutSeconds, P
     int size = pageSize;
     for (;;) {
         int entries = 0;
-        const LdapOutcome outcome = Request(ld, Mode::kPage, size, timeoutSeconds, &sink, entries);
+        LdapOutcome outcome = Request(ld, Mode::kPage, size, timeoutSeconds, &sink, entries);
         if (outcome.code == LDAP_SUCCESS) {
             pageSize = size;
             return outcome;

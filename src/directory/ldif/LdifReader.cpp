@@ -94,6 +94,23 @@ bool OnlyIndexLine(std::string_view text) {
     return (text.empty() || text.front() == '#') && LogicalLines(text, 0).empty();
 }
 
+// A line that starts with its colon has no attribute type; libldap's record parser reads
+// such a type through a null pointer, so the record never gets there.
+std::optional<LdifError> LineWithoutType(std::string_view text, unsigned long startLine) {
+    std::size_t begin = 0;
+    if (text.front() != ':') {
+        begin = text.find("\n:");
+        if (begin == std::string_view::npos) {
+            return std::nullopt;
+        }
+        ++begin;
+    }
+    const std::string_view line = text.substr(begin, text.find('\n', begin) - begin);
+    return LdifError{startLine + static_cast<unsigned long>(
+                                     std::count(text.begin(), text.begin() + begin, '\n')),
+                     "no attribute type before the colon: \"" + Excerpt(line) + "\""};
+}
+
 // ldif_read_record counts the blank line that ends a record, but not an end of file.
 unsigned long RecordStart(std::string_view text, unsigned long lineAfter, bool atEnd) {
     std::uint32_t lines = 0;  // a narrow counter lets the compiler vectorise the loop
@@ -196,6 +213,9 @@ std::optional<LdifError> ReadLdifEntries(LDIFFP* file, const LdifEntrySink& sink
                              "drops it as an index number)"};
         }
         const unsigned long startLine = RecordStart(text, lineAfter, atEnd);
+        if (auto refused = LineWithoutType(text, startLine)) {
+            return refused;
+        }
         work.assign(text);
         berval rest{work.size(), work.data()};
         ParsedRecord parsed;

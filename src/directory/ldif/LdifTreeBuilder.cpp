@@ -165,7 +165,7 @@ std::optional<LdifError> LdifTreeBuilder::Build(MemoryDirectory& directory) {
                 classes.emplace_back(kKindClassNames[kind]);
             }
         }
-        container.id = directory.AddContainer(parent, ListedName(container), std::move(classes));
+        container.id = directory.AddContainer(parent, ListedName(container), classes);
         if (container.partitionRoot || parent == MemoryDirectory::kRoot) {
             directory.MarkPartitionRoot(container.id);
         }
