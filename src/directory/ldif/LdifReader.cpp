@@ -94,21 +94,41 @@ bool OnlyIndexLine(std::string_view text) {
     return (text.empty() || text.front() == '#') && LogicalLines(text, 0).empty();
 }
 
-// A line that starts with its colon has no attribute type; libldap's record parser reads
-// such a type through a null pointer, so the record never gets there.
-std::optional<LdifError> LineWithoutType(std::string_view text, unsigned long startLine) {
-    std::size_t begin = 0;
-    if (text.front() != ':') {
-        begin = text.find("\n:");
-        if (begin == std::string_view::npos) {
-            return std::nullopt;
+// The first line that libldap's record parser takes for a line without an attribute type
+// (": value", or the "-" that ends a change): its offset in text, or npos. Right after the dn
+// the parser reads such a type through a null pointer, so these records are judged here.
+std::size_t FirstLineWithoutType(std::string_view text) {
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = std::min(text.find('\n', at), text.size());
+        std::string_view line = text.substr(at, end - at);
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
         }
-        ++begin;
+        if (line == "-" || (!line.empty() && line.front() == ':')) {
+            return at;
+        }
+        at = end + 1;
     }
-    const std::string_view line = text.substr(begin, text.find('\n', begin) - begin);
-    return LdifError{startLine + static_cast<unsigned long>(
-                                     std::count(text.begin(), text.begin() + begin, '\n')),
-                     "no attribute type before the colon: \"" + Excerpt(line) + "\""};
+    return std::string_view::npos;
+}
+
+std::optional<LdifError> LineWithoutType(std::string_view text, unsigned long startLine) {
+    const std::size_t at = FirstLineWithoutType(text);
+    if (at == std::string_view::npos) {
+        return std::nullopt;
+    }
+    const unsigned long line =
+        startLine + static_cast<unsigned long>(std::count(text.begin(), text.begin() + at, '\n'));
+    if (text[at] == '-') {
+        const std::vector<LogicalLine> lines = LogicalLines(text, startLine);
+        const LogicalLine* change = FindType(lines, "changetype");
+        if (change != nullptr && !EqualsIgnoreCase(change->value, "add")) {
+            return ChangeRecord(*change);
+        }
+        return LdifError{line, "\"-\" outside a change record"};
+    }
+    return LdifError{line, "no attribute type before the colon: \"" +
+                               Excerpt(text.substr(at, text.find('\n', at) - at)) + "\""};
 }
 
 // ldif_read_record counts the blank line that ends a record, but not an end of file.
