@@ -1,6 +1,7 @@
 // Any line text splits into a name and a count that put together give the text back, and
 // reports over such lines are written whole.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -11,7 +12,9 @@
 #include "tree/TreeWalk.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string text(reinterpret_cast<const char*>(data), size);
+    // Line texts are C strings: they end at the first NUL.
+    const std::string text(reinterpret_cast<const char*>(data),
+                           std::find(data, data + size, '\0') - data);
     const vantor::NameAndCount parts = vantor::SplitResultLine(text);
     if (parts.name + parts.count != text) {
         __builtin_trap();
