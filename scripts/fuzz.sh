@@ -6,7 +6,8 @@ cd "$(dirname "$0")/.."
 seconds=${1:-30}
 build=build/fuzz
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCMAKE_CXX_COMPILER=clang++ -DVANTOR_FUZZ=ON -DVANTOR_WERROR=OFF >/dev/null
+  -DCMAKE_CXX_COMPILER=clang++ -DVANTOR_FUZZ=ON -DVANTOR_WERROR=OFF \
+  -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer" >/dev/null
 targets=(fuzz_ldif fuzz_arguments fuzz_result_text fuzz_profile)
 cmake --build "$build" -j "$(nproc)" --target "${targets[@]}"
 for target in "${targets[@]}"; do

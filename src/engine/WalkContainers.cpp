@@ -71,6 +71,13 @@ int CCountNode::WalkContainers(const char* name) {
             std::uint32_t attributeCount = 0;
             ObjectInfo info;
             r = client.NWDSGetObjName(context, reply.buffer, entryName, &attributeCount, &info);
+            if (r == dirError::kNameTooLong) {
+                // One entry whose name cannot be handed out: refused alone, like an over-long
+                // composed name, so the containers listed after it are still counted.
+                AddError(r, OP_GET_OBJ_NAME, base);
+                hasErrors = 1;
+                continue;
+            }
             if (r != 0) {
                 AddError(r, OP_GET_OBJ_NAME, base);
                 hasErrors = 1;

@@ -94,18 +94,24 @@ bool OnlyIndexLine(std::string_view text) {
     return (text.empty() || text.front() == '#') && LogicalLines(text, 0).empty();
 }
 
-// The first line that libldap's record parser takes for a line without an attribute type
-// (": value", or the "-" that ends a change): its offset in text, or npos. Right after the dn
-// the parser reads such a type through a null pointer, so these records are judged here.
+// The first line that libldap's record parser takes for a line without an attribute type: its
+// offset in text, or npos. That is a line (not a continuation, not a comment) whose first
+// character after blanks and carriage returns is the colon, or the "-" that ends a change.
+// Right after the dn the parser reads such a type through a null pointer, so these records are
+// judged here.
 std::size_t FirstLineWithoutType(std::string_view text) {
+    constexpr std::string_view kBlanks = " \t\r\v\f";
     for (std::size_t at = 0; at < text.size();) {
         const std::size_t end = std::min(text.find('\n', at), text.size());
-        std::string_view line = text.substr(at, end - at);
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
-        }
-        if (line == "-" || (!line.empty() && line.front() == ':')) {
-            return at;
+        const std::string_view line = text.substr(at, end - at);
+        if (!line.empty() && line.front() != ' ' && line.front() != '#') {
+            const std::size_t first = line.find_first_not_of(kBlanks);
+            const bool colonFirst = first != std::string_view::npos && line[first] == ':';
+            const bool separator = line.find_first_not_of("-\r") == std::string_view::npos &&
+                                   std::count(line.begin(), line.end(), '-') == 1;
+            if (colonFirst || separator) {
+                return at;
+            }
         }
         at = end + 1;
     }
@@ -117,18 +123,18 @@ std::optional<LdifError> LineWithoutType(std::string_view text, unsigned long st
     if (at == std::string_view::npos) {
         return std::nullopt;
     }
+    const std::string_view found = text.substr(at, text.find('\n', at) - at);
     const unsigned long line =
         startLine + static_cast<unsigned long>(std::count(text.begin(), text.begin() + at, '\n'));
-    if (text[at] == '-') {
-        const std::vector<LogicalLine> lines = LogicalLines(text, startLine);
-        const LogicalLine* change = FindType(lines, "changetype");
-        if (change != nullptr && !EqualsIgnoreCase(change->value, "add")) {
-            return ChangeRecord(*change);
-        }
-        return LdifError{line, "\"-\" outside a change record"};
+    if (found.find(':') != std::string_view::npos) {
+        return LdifError{line, "no attribute type before the colon: \"" + Excerpt(found) + "\""};
     }
-    return LdifError{line, "no attribute type before the colon: \"" +
-                               Excerpt(text.substr(at, text.find('\n', at) - at)) + "\""};
+    const std::vector<LogicalLine> lines = LogicalLines(text, startLine);
+    const LogicalLine* change = FindType(lines, "changetype");
+    if (change != nullptr && !EqualsIgnoreCase(change->value, "add")) {
+        return ChangeRecord(*change);
+    }
+    return LdifError{line, "\"-\" outside a change record"};
 }
 
 // ldif_read_record counts the blank line that ends a record, but not an end of file.

@@ -1,0 +1,216 @@
+// The LDAP server fails in the middle of a counting run (killed, or stopped so that it no
+// longer answers), or answers nothing from the start. The run must end within its timeouts,
+// keep what it counted, put the failures as error lines under the nodes they hit, and a run
+// after the server is back must count everything again.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <ldap.h>
+
+#include <chrono>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "directory/ldap/LdapErrors.h"
+#include "directory/ldap/LdapTestSupport.h"
+#include "faults/RestartedSlapd.h"
+#include "faults/RunProbe.h"
+#include "faults/SilentServer.h"
+
+namespace vantor::test {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::AllOf;
+using testing::Each;
+using testing::HasSubstr;
+using testing::IsEmpty;
+using testing::SizeIs;
+using testing::StartsWith;
+
+// Far above what the timeouts allow for (a few calls of at most kTimeout each); reaching it
+// means the run waited for a server that was never going to answer.
+constexpr auto kNoHang = 15s;
+constexpr auto kTimeout = 1s;
+
+// Users directly under each container, by the full name the engine composes. The tree is
+// acme / Dev.acme / QA.Dev.acme and acme / Ops.acme, so a run by container shows [Root],
+// acme, Dev.acme, Ops.acme and QA.Dev.acme in that order.
+const std::map<std::string, int>& UsersByContainer() {
+    static const std::map<std::string, int> users = {
+        {"acme", 1}, {"Dev.acme", 3}, {"QA.Dev.acme", 2}, {"Ops.acme", 4}};
+    return users;
+}
+
+std::string AcmeLdif() {
+    const auto& users = UsersByContainer();
+    return "dn: o=acme\nobjectClass: organization\no: acme\n\n" +
+           UsersLdif("o=acme", "boss", users.at("acme")) + OuLdif("ou=Dev,o=acme", "Dev") +
+           UsersLdif("ou=Dev,o=acme", "dev", users.at("Dev.acme")) +
+           OuLdif("ou=QA,ou=Dev,o=acme", "QA") +
+           UsersLdif("ou=QA,ou=Dev,o=acme", "qa", users.at("QA.Dev.acme")) +
+           OuLdif("ou=Ops,o=acme", "Ops") + UsersLdif("ou=Ops,o=acme", "ops", users.at("Ops.acme"));
+}
+
+int TotalUsers() {
+    int total = 0;
+    for (const auto& [name, users] : UsersByContainer()) {
+        total += users;
+    }
+    return total;
+}
+
+std::string ResultText(const std::string& name, int count) {
+    return name + " " + std::to_string(count);
+}
+
+// The result line that shows a container: its own name (the first part of the full name).
+std::string OwnName(const std::string& fullName) {
+    return fullName.substr(0, fullName.find('.'));
+}
+
+class LdapOutage : public testing::Test {
+  protected:
+    void SetUp() override {
+        if (const std::string why = SlapdServer::Unavailable(); !why.empty()) {
+            GTEST_SKIP() << why;
+        }
+        SlapdOptions options;
+        options.ldif = AcmeLdif();
+        server_.Start(options);
+        ASSERT_TRUE(server_.Ready()) << server_.Error();
+        LdapSettings settings = SettingsFor(*server_, 2);
+        settings.operationTimeout = kTimeout;
+        settings.networkTimeout = kTimeout;
+        dir_ = std::make_unique<LdapDirectory>(settings);
+    }
+
+    // A whole run that nothing disturbs: every container with its users, no error line.
+    void ExpectCompleteCount() {
+        CCountTreeCtrl tree;
+        RecordingHost host;
+        ASSERT_EQ(RunCount(*dir_, tree, host, true), CountRunOutcome::kFinished);
+        EXPECT_THAT(host.failures, IsEmpty());
+        ASSERT_EQ(host.shownNames.size(), UsersByContainer().size() + 1);
+        for (const auto& [name, users] : UsersByContainer()) {
+            const HTREEITEM line = FindLine(tree, ResultText(OwnName(name), users));
+            ASSERT_NE(line, 0u) << name;
+            EXPECT_EQ(tree.Data(line), users) << name;
+            EXPECT_THAT(ErrorLinesUnder(tree, line), IsEmpty()) << name;
+        }
+        EXPECT_EQ(host.totals.back(), TotalUsers());
+    }
+
+    // After a run in which the server went away once node `last` was shown: every node shown
+    // up to it kept its count, every later one shows 0 with error lines of its own, and the
+    // grand total is what was counted before.
+    void ExpectCountedUntil(const CCountTreeCtrl& tree, const RecordingHost& host,
+                            const std::string& last, int errorCode) {
+        bool lost = false;
+        int counted = 0;
+        for (const std::string& name : host.shownNames) {
+            if (name == "[Root]") {
+                continue;
+            }
+            const int users = lost ? 0 : UsersByContainer().at(name);
+            const HTREEITEM line = FindLine(tree, ResultText(OwnName(name), users));
+            ASSERT_NE(line, 0u) << name << " should show " << users;
+            const std::vector<std::string> errors = ErrorLinesUnder(tree, line);
+            if (lost) {
+                // The search and the listing both fail, each naming the container.
+                EXPECT_THAT(errors, SizeIs(2)) << name;
+                EXPECT_THAT(errors, Each(AllOf(StartsWith("-"), testing::EndsWith(":" + name))));
+                EXPECT_THAT(errors.front(), StartsWith(std::to_string(errorCode) + ":"));
+            } else {
+                EXPECT_THAT(errors, IsEmpty()) << name;
+                counted += users;
+            }
+            lost = lost || name == last;
+        }
+        EXPECT_TRUE(lost) << last << " was never shown";
+        EXPECT_EQ(host.totals.back(), counted);
+    }
+
+    ServerHolder server_;
+    std::unique_ptr<LdapDirectory> dir_;
+};
+
+TEST_F(LdapOutage, AServerKilledMidRunLeavesErrorLinesAndCountsAgainOnceRestarted) {
+    ASSERT_NO_FATAL_FAILURE(ExpectCompleteCount());
+
+    CCountTreeCtrl tree;
+    RecordingHost host;
+    host.afterNodeShown = [&](const CCountNode& node) {
+        if (std::string(node.fullName) == "acme") {
+            server_->Kill();
+        }
+    };
+    const TimedRun run = RunTimed(*dir_, tree, host, true);
+    EXPECT_EQ(run.outcome, CountRunOutcome::kFinished);
+    EXPECT_LT(run.elapsed, kNoHang);
+    EXPECT_THAT(host.failures, IsEmpty()) << "a failure during the run is no message box";
+    // acme's listing came before the kill, so its two containers are still shown; QA.Dev.acme
+    // is never listed.
+    EXPECT_THAT(host.shownNames, SizeIs(4));
+    ExpectCountedUntil(tree, host, "acme", ldapError::kClientBase + LDAP_SERVER_DOWN);
+    EXPECT_EQ(FindLine(tree, kCancelledLine), 0u);
+
+    const RestartedSlapd restarted(*server_);
+    ASSERT_TRUE(restarted.Running()) << restarted.Error();
+    ExpectCompleteCount();
+}
+
+TEST_F(LdapOutage, AServerThatStopsAnsweringMidRunTimesOutNodeByNodeAndCountsOnceBack) {
+    CCountTreeCtrl tree;
+    RecordingHost host;
+    host.afterNodeShown = [&](const CCountNode& node) {
+        if (std::string(node.fullName) == "Dev.acme") {
+            server_->Pause();
+        }
+    };
+    const TimedRun run = RunTimed(*dir_, tree, host, true);
+    server_->Resume();
+    EXPECT_EQ(run.outcome, CountRunOutcome::kFinished);
+    EXPECT_LT(run.elapsed, kNoHang);
+    EXPECT_THAT(host.failures, IsEmpty());
+    // Dev.acme was listed before the pause, so QA.Dev.acme is shown too, with Ops.acme.
+    EXPECT_THAT(host.shownNames, SizeIs(5));
+    ExpectCountedUntil(tree, host, "Dev.acme", ldapError::kClientBase + LDAP_TIMEOUT);
+
+    ExpectCompleteCount();
+}
+
+TEST(SilentLdapServer, TheRunCannotOpenAContextAndSaysWhichServerDidNotAnswer) {
+    const SilentServer silent;
+    ASSERT_TRUE(silent.Listening()) << silent.Error();
+    LdapSettings settings;
+    settings.uri = silent.Uri();
+    settings.operationTimeout = kTimeout;
+    settings.networkTimeout = kTimeout;
+    LdapDirectory dir(settings);
+
+    CCountTreeCtrl tree;
+    RecordingHost host;
+    const TimedRun run = RunTimed(dir, tree, host, false);
+    EXPECT_EQ(run.outcome, CountRunOutcome::kContextFailed);
+    EXPECT_LT(run.elapsed, kNoHang);
+    ASSERT_THAT(host.failures, SizeIs(1));
+    EXPECT_EQ(host.failures[0].first, kCouldNotCreateContext);
+    EXPECT_THAT(host.failures[0].second,
+                AllOf(HasSubstr("cannot reach the LDAP server " + silent.Uri()),
+                      HasSubstr(ldap_err2string(LDAP_TIMEOUT))));
+    EXPECT_EQ(tree.ItemCount(), 0u);
+    // The bind went out on an accepted connection; nothing came back.
+    EXPECT_GE(silent.Connections(), 1);
+    EXPECT_GT(silent.BytesRead(), 0u);
+
+    // The next press of Count meets the same silence the same way.
+    const TimedRun again = RunTimed(dir, tree, host, true);
+    EXPECT_EQ(again.outcome, CountRunOutcome::kContextFailed);
+    EXPECT_LT(again.elapsed, kNoHang);
+    EXPECT_THAT(host.failures, SizeIs(2));
+}
+
+}  // namespace
+}  // namespace vantor::test
