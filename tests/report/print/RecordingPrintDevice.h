@@ -52,7 +52,7 @@ class RecordingPrintDevice : public PrintDevice {
     // The metrics the device reports, for working out expected positions.
     int HeightOf(PrintFont font) const;
     int WidthOf(PrintFont font, const std::string& text) const;
-    // The spec a font was made from.
+    // The height, weight and face a font was made from.
     const PrintFontSpec& SpecOf(PrintFont font) const;
 
     // What was drawn, in order.
