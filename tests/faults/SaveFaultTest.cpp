@@ -20,6 +20,7 @@
 #include "faults/ImmutableFlag.h"
 #include "faults/ScratchFilesystem.h"
 #include "report/SaveFile.h"
+#include "support/CreateFailureCause.h"
 
 namespace vantor::test {
 namespace {
@@ -61,18 +62,7 @@ std::string ReportOf(std::size_t bytes) {
     return report;
 }
 
-// The cause the system gives for creating a file in folder, found by trying it; "" when it
-// can be done.
-std::string CreateFailureCause(const std::string& folder) {
-    const std::string probe = folder + "/vantor-probe";
-    const int fd = ::open(probe.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
-    if (fd >= 0) {
-        ::close(fd);
-        ::unlink(probe.c_str());
-        return {};
-    }
-    return std::strerror(errno);
-}
+using test::CreateFailureCause;
 
 // One save as the step of a scratch filesystem reports it.
 struct SaveResult {

@@ -19,6 +19,7 @@
 
 #include "faults/DirectoryShapes.h"
 #include "faults/ImmutableFlag.h"
+#include "support/CreateFailureCause.h"
 #include "window/WindowFixture.h"
 
 namespace vantor::test {
@@ -43,17 +44,7 @@ std::size_t CrLfLines(const std::string& text) {
     return lines;
 }
 
-// The cause the system gives for creating a file in folder, found by trying it.
-std::string CreateFailureCause(const std::string& folder) {
-    const std::string probe = folder + "/vantor-probe";
-    const int fd = ::open(probe.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
-    if (fd >= 0) {
-        ::close(fd);
-        ::unlink(probe.c_str());
-        return {};
-    }
-    return std::strerror(errno);
-}
+using test::CreateFailureCause;
 
 // ---- Save where it cannot be done ----
 

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "report/SaveFile.h"
+#include "support/CreateFailureCause.h"
 
 namespace vantor {
 namespace {
@@ -47,17 +48,7 @@ mode_t ModeOf(const fs::path& path) {
     return st.st_mode & 07777;
 }
 
-// The cause the system gives for creating a file in directory, found by trying it.
-std::string CreateFailureCause(const std::string& directory) {
-    const std::string probe = directory + "/vantor-probe";
-    const int fd = ::open(probe.c_str(), O_CREAT | O_EXCL | O_WRONLY, 0600);
-    if (fd >= 0) {
-        ::close(fd);
-        ::unlink(probe.c_str());
-        return {};
-    }
-    return std::strerror(errno);
-}
+using test::CreateFailureCause;
 
 const std::string kReport =
     "Quillon Vantor\t\t\tMarch 05, 1997 2:7 PM\r\n\r\n20\t\t3\t\t[Root] \r\n";

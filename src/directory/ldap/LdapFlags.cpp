@@ -253,6 +253,7 @@ LdapFlagResult ApplyLdapFlags(const std::vector<std::string>& args, LdapSettings
             }
             value = args[++i];
         }
+        result.namesServer = result.namesServer || spec->flag != Flag::kProfile;
         result.error = parser.Apply(*spec, value.value_or(std::string()));
         if (!result.error.empty()) {
             return result;

@@ -32,6 +32,7 @@ using PasswordPrompt = std::function<std::optional<std::string>(std::string_view
 struct LdapFlagResult {
     std::vector<std::string> rest;  // arguments that are not LDAP flags, in their order
     std::string error;              // empty when every LDAP flag was good; names the flag
+    bool namesServer = false;       // a connection flag was given (anything but --profile)
 };
 
 // Applies the LDAP flags among args to settings. -W calls prompt once, after all flags are read

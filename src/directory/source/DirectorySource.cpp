@@ -1,6 +1,5 @@
 #include "directory/source/DirectorySource.h"
 
-#include <algorithm>
 #include <cstring>
 
 #include "directory/ldap/LdapDirectory.h"
@@ -10,19 +9,10 @@
 
 namespace vantor {
 
-namespace {
-
-bool IsProfileFlag(const std::string& argument) {
-    return argument == "--profile" || argument.rfind("--profile=", 0) == 0;
-}
-
-}  // namespace
-
 DirectoryArguments TakeDirectoryArguments(const std::vector<std::string>& arguments,
                                           const PasswordPrompt& prompt) {
     DirectoryArguments out;
     std::vector<std::string> others;
-    bool profileOnly = true;  // --profile alone does not choose LDAP
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         if (argument == "--ldap") {
@@ -47,18 +37,8 @@ DirectoryArguments TakeDirectoryArguments(const std::vector<std::string>& argume
         out.error = ldap.error;
         return out;
     }
-    for (std::size_t i = 0; i < others.size(); ++i) {
-        const std::string& argument = others[i];
-        if (IsProfileFlag(argument)) {
-            i += argument == "--profile" ? 1 : 0;  // and its value
-            continue;
-        }
-        // An argument the LDAP flags took (it is not among the rest) chooses the LDAP server.
-        if (std::find(ldap.rest.begin(), ldap.rest.end(), argument) == ldap.rest.end()) {
-            profileOnly = false;
-        }
-    }
-    out.choice.ldap = out.choice.ldap || !profileOnly;
+    // --profile alone does not choose LDAP; it also picks the LDIF directory's profile.
+    out.choice.ldap = out.choice.ldap || ldap.namesServer;
     out.rest = ldap.rest;
     if (out.choice.ldap && out.choice.ldifPath) {
         out.error = "--ldif and the LDAP options (--ldap, -H, -b, -D ...) exclude each other";
