@@ -17,8 +17,8 @@ extern "C" void OnInterrupt(int) {
 
 }  // namespace
 
-CliHost::CliHost(const DirectoryClient& client, RunRecord& record, bool showProgress)
-    : client_(client), record_(record), showProgress_(showProgress) {}
+CliHost::CliHost(RunRecord& record, bool showProgress)
+    : record_(record), showProgress_(showProgress) {}
 
 CliHost::~CliHost() {
     if (progressShown_) {
@@ -77,7 +77,7 @@ void CliHost::NodeShown(CCountNode& node, HTREEITEM line) {
     while (const CountError* error = node.NextError()) {
         shown.errors.push_back({error->errorCode, error->operation,
                                 error->objectName ? error->objectName.get() : "",
-                                ErrorLineText(*error), client_.ErrorText(error->errorCode)});
+                                ErrorLineText(*error), error->cause});
     }
     record_.nodes.emplace(line, std::move(shown));
 }

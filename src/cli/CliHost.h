@@ -6,14 +6,13 @@
 #include <string>
 
 #include "cli/RunRecord.h"
-#include "engine/DirectoryClient.h"
 #include "run/CountRun.h"
 
 namespace vantor {
 
 class CliHost : public CountRunHost {
   public:
-    CliHost(const DirectoryClient& client, RunRecord& record, bool showProgress);
+    CliHost(RunRecord& record, bool showProgress);
     ~CliHost() override;
 
     // Makes Ctrl-C request a cancel; a second Ctrl-C ends the program at once.
@@ -32,7 +31,6 @@ class CliHost : public CountRunHost {
   private:
     void Progress(const char* container);
 
-    const DirectoryClient& client_;
     RunRecord& record_;
     bool showProgress_;
     std::string failure_;

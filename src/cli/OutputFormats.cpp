@@ -129,6 +129,9 @@ std::string BuildCsv(const CTextTreeCtrl& tree, CTreeWalk& walk, const RunRecord
         std::string details;
         for (const ErrorRecord& e : node.errors) {
             details += (details.empty() ? "" : "; ") + e.lineText;
+            if (!e.detail.empty()) {
+                details += " -- " + e.detail;
+            }
         }
         out += fixed + CsvField(node.fullName) + "," + CsvField(LineName(tree.GetItemText(line))) +
                "," + std::to_string(tree.Level(line)) + "," + std::to_string(tree.Data(line)) +

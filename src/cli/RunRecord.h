@@ -16,7 +16,7 @@ struct ErrorRecord {
     int operation = 0;
     std::string objectName;
     std::string lineText;  // the error line as the tree shows it
-    std::string detail;    // the back end's own words, when it has any
+    std::string detail;    // the cause of the failure, when the back end gave one
 };
 
 struct ShownNode {

@@ -112,7 +112,7 @@ int Run(int argc, char** argv) {
     record.kind = options.kind;
     record.byContainer = options.byContainer;
     CCountTreeCtrl tree;
-    CliHost host(*directory, record, !options.quiet && ::isatty(STDERR_FILENO) != 0);
+    CliHost host(record, !options.quiet && ::isatty(STDERR_FILENO) != 0);
     const CountRunOutcome outcome = RunCount(*directory, tree, host, options.byContainer);
     if (outcome == CountRunOutcome::kTablesFailed || outcome == CountRunOutcome::kContextFailed) {
         return Fail(kExitCannotOpenDirectory, host.Failure());

@@ -56,12 +56,23 @@ int CCountNode::Poll() {
 }
 
 void CCountNode::AddError(int errorCode, int operation, const char* objectName) {
+    std::string cause;
+    try {
+        cause = client.FailureCause();
+    } catch (const std::bad_alloc&) {
+        // the error line is still worth having without its cause
+    }
+    AddError(errorCode, operation, objectName, std::move(cause));
+}
+
+void CCountNode::AddError(int errorCode, int operation, const char* objectName, std::string cause) {
     auto* error = new (std::nothrow) CountError;
     if (error == nullptr) {
         return;
     }
     error->operation = operation;
     error->errorCode = errorCode;
+    error->cause = std::move(cause);
     if (objectName != nullptr) {
         const std::size_t size = std::strlen(objectName) + 1;
         error->objectName.reset(new (std::nothrow) char[size]);
@@ -70,6 +81,18 @@ void CCountNode::AddError(int errorCode, int operation, const char* objectName) 
         }
     }
     ListAppend(&errors, error);
+}
+
+void CCountNode::RefuseLongName(int operation, const char* name) {
+    std::string cause;
+    try {
+        cause = "the full name is longer than " + std::to_string(kMaxNameChars) +
+                " characters, the longest name a directory call takes";
+    } catch (const std::bad_alloc&) {
+        // recorded without its cause
+    }
+    AddError(dirError::kNameTooLong, operation, name, std::move(cause));
+    hasErrors = 1;
 }
 
 int CCountNode::FirstError() {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "engine/DirectoryClient.h"
@@ -27,6 +28,7 @@ struct CountError : ListElement {
     std::unique_ptr<char[]> objectName;  // heap copy; null when the call had no name
     std::int32_t operation = 0;          // OP_SEARCH ... OP_GET_OBJ_NAME
     std::int32_t errorCode = 0;          // the directory call's negative result
+    std::string cause;                   // why, in words; "" when the back end gave none
 };
 
 // The window's (or the command line's) hooks into a run; each may be absent.
@@ -57,8 +59,11 @@ class CCountNode : public ListElement {
     int Process(const char* name = nullptr);
     // Pumps the window's messages, then asks whether the user cancelled (kCancelled) or not (0).
     int Poll();
-    // Records a failed call at the end of the node's error list. Callers set hasErrors.
+    // Records a failed call at the end of the node's error list, with the back end's cause of
+    // its most recent failure (FailureCause()). Callers set hasErrors.
     void AddError(int errorCode, int operation, const char* objectName);
+    // The same for a call the engine refused itself, with its own cause.
+    void AddError(int errorCode, int operation, const char* objectName, std::string cause);
     // Restarts the error cursor: 1 when there is an error, else 0.
     int FirstError();
     // The error at the cursor, or null; moves the cursor on.
@@ -79,6 +84,8 @@ class CCountNode : public ListElement {
     CountCallbacks callbacks;
 
   private:
+    // Refuses a name longer than kMaxNameChars: recorded under operation, never cut.
+    void RefuseLongName(int operation, const char* name);
     // The search loop of CountObjects over prepared buffers.
     int SearchBatches(const char* base, DirBuffer* filter, DirBuffer* reply);
     // One listed container: counted into this node or queued as a node of its own.

@@ -72,8 +72,7 @@ int PrepareFilter(DirectoryClient& client, DirContext context, const char* class
 int CCountNode::CountObjects(const char* name) {
     const char* base = name != nullptr ? name : fullName;
     if (std::strlen(base) > kMaxNameChars) {
-        AddError(dirError::kNameTooLong, OP_SEARCH, base);
-        hasErrors = 1;
+        RefuseLongName(OP_SEARCH, base);
         return dirError::kNameTooLong;
     }
 

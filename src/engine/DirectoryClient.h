@@ -168,11 +168,10 @@ class DirectoryClient {
 
     // What is being counted, for the user ("bundled sample directory", a file, a server).
     virtual std::string Description() const = 0;
-    // The cause of the last failed OpenContext or call, in words, or "" when none is known.
+    // The cause of the most recent failed call (OpenContext or any other), in words: what was
+    // asked and why it failed (a server's message, say). Every failing call sets it, so the
+    // engine reads it into the error line it records for that call. Successful calls leave it.
     virtual std::string FailureCause() const = 0;
-    // The back end's own words for an error code it returned during the run (a server's
-    // diagnostic message, say), or "" when it has none beyond the code.
-    virtual std::string ErrorText(int /*code*/) const { return {}; }
 };
 
 }  // namespace vantor

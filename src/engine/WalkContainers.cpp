@@ -34,8 +34,7 @@ class ReplyBuffer {
 int CCountNode::WalkContainers(const char* name) {
     const char* base = name != nullptr ? name : fullName;
     if (std::strlen(base) > kMaxNameChars) {
-        AddError(dirError::kNameTooLong, OP_LIST_CONTAINERS, base);
-        hasErrors = 1;
+        RefuseLongName(OP_LIST_CONTAINERS, base);
         return dirError::kNameTooLong;
     }
 
@@ -103,8 +102,7 @@ int CCountNode::VisitChild(const char* base, const char* entryName) {
     const std::string childName = ComposeFullName(base, entryName);
     if (childName.size() > kMaxNameChars) {
         // Refused whole rather than cut: a cut name would count some other container.
-        AddError(dirError::kNameTooLong, OP_SEARCH, childName.c_str());
-        hasErrors = 1;
+        RefuseLongName(OP_SEARCH, childName.c_str());
         return 0;
     }
     if (byPartition != 0) {

@@ -154,7 +154,17 @@ TEST_F(CountCommand, ListsDirectoryErrorsAndSaysSoInItsExitCode) {
     const Outcome outcome = Run({"--ldif", (dir / "long.ldif").string(), "--by-container"});
     EXPECT_EQ(outcome.exitCode, 1) << outcome.err;
     EXPECT_THAT(outcome.out, HasSubstr(":ERRORS\r\n"));
-    EXPECT_THAT(outcome.out, HasSubstr("-2001:NWDSSearch:" + c + "." + b + "." + a + ".top\r\n"));
+    const std::string line = "-2001:NWDSSearch:" + c + "." + b + "." + a + ".top";
+    EXPECT_THAT(outcome.out, HasSubstr(line + "\r\n"));
+
+    // The CSV and JSON outputs give the error's cause beside its line.
+    const std::string cause = "longer than 256 characters";
+    const Outcome csv =
+        Run({"--ldif", (dir / "long.ldif").string(), "--by-container", "-q", "--format", "csv"});
+    EXPECT_THAT(csv.out, HasSubstr(line + " -- the full name is " + cause));
+    const Outcome json =
+        Run({"--ldif", (dir / "long.ldif").string(), "--by-container", "-q", "--format", "json"});
+    EXPECT_THAT(json.out, HasSubstr("\"detail\": \"the full name is " + cause));
 }
 
 TEST_F(CountCommand, FileProblemsAndAnUnreachableServerAreReportedWithTheirExitCodes) {

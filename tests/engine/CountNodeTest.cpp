@@ -3,6 +3,8 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "support/EngineFixture.h"
 
@@ -13,7 +15,9 @@ using test::ErrorsOf;
 using test::Named;
 using test::Unnamed;
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 using ::testing::IsEmpty;
+using ::testing::Pair;
 
 class CountNodeTest : public ::testing::Test {
   protected:
@@ -91,6 +95,29 @@ TEST_F(CountNodeTest, PollPumpsFirstThenAsksAndToleratesAbsentCallbacks) {
     EXPECT_EQ(MakeNode(pumpOnly)->Poll(), 0);
     EXPECT_EQ(trace, "pumped");
     EXPECT_THAT(dir.Calls(), IsEmpty());
+}
+
+// Each error line keeps the cause of its own call, read when it failed: a later failure with
+// another cause, or a later successful call, leaves it as it was.
+TEST_F(CountNodeTest, EachErrorKeepsTheCauseOfItsOwnFailedCall) {
+    dir.Path("Dev.acme");
+    dir.InjectFailure({DirOp::Search, -634, "Dev.acme"});
+    const DirContext context = dir.OpenContext();
+    CCountNode node(dir, context, "Dev.acme", "Dev", &queue, nullptr, "User", false, {});
+    node.CountObjects(nullptr);
+    node.WalkContainers("Gone.acme");
+    node.WalkContainers("Dev.acme");  // succeeds
+    const std::string tooLong(kMaxNameChars + 1, 'x');
+    node.CountObjects(tooLong.c_str());
+
+    std::vector<std::pair<int, std::string>> causes;
+    node.FirstError();
+    while (const CountError* error = node.NextError()) {
+        causes.emplace_back(error->errorCode, error->cause);
+    }
+    EXPECT_THAT(causes, ElementsAre(Pair(-634, "injected failure -634"),
+                                    Pair(dirError::kObjectNotFound, HasSubstr("\"Gone.acme\"")),
+                                    Pair(dirError::kNameTooLong, HasSubstr("256 characters"))));
 }
 
 TEST_F(CountNodeTest, ProcessDoesNotWalkACancelledCount) {

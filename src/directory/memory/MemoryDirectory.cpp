@@ -192,13 +192,50 @@ int MemoryDirectory::Record(DirCall call) {
     return result;
 }
 
+int MemoryDirectory::Fail(int code, std::string cause) {
+    failureCause_ = std::move(cause);
+    return code;
+}
+
+int MemoryDirectory::NotOpen(DirContext context) {
+    return Fail(dirError::kInvalidSyntax, "no context " + std::to_string(context) + " is open");
+}
+
+int MemoryDirectory::NoIteration(std::int32_t handle) {
+    return Fail(dirError::kInvalidSyntax,
+                "no search or listing is in progress with handle " + std::to_string(handle));
+}
+
+int MemoryDirectory::ContextKeyFailure(DirContext context, int key, int expectedKey) {
+    if (!KnownContext(context)) {
+        return NotOpen(context);
+    }
+    if (key != expectedKey) {
+        return Fail(dirError::kInvalidSyntax,
+                    "no context value has the key " + std::to_string(key));
+    }
+    return 0;
+}
+
+int MemoryDirectory::UnknownName(const char* name) {
+    if (name == nullptr) {
+        return Fail(dirError::kObjectNotFound, "no container name was given");
+    }
+    const auto it = byFullName_.find(name);
+    if (it != byFullName_.end() && it->second == kAmbiguous) {
+        return Fail(dirError::kObjectNotFound,
+                    "two containers have the full name \"" + std::string(name) + "\"");
+    }
+    return Fail(dirError::kObjectNotFound,
+                "no container has the full name \"" + std::string(name) + "\"");
+}
+
 std::optional<int> MemoryDirectory::InjectedFailure(DirOp op, std::string_view name) {
     const int nth = ++callCounts_[static_cast<int>(op)];
     for (const FailureRule& rule : failures_) {
         if (rule.op == op && (rule.container.empty() || rule.container == name) &&
             (rule.nthCall == 0 || rule.nthCall == nth)) {
-            failureCause_ = "injected failure " + std::to_string(rule.code);
-            return rule.code;
+            return Fail(rule.code, "injected failure " + std::to_string(rule.code));
         }
     }
     return std::nullopt;
@@ -252,38 +289,39 @@ int MemoryDirectory::OpenContext() {
 }
 
 int MemoryDirectory::CloseContext(DirContext context) {
-    int result = dirError::kInvalidSyntax;
+    int result = 0;
     if (KnownContext(context)) {
         contexts_.erase(std::find(contexts_.begin(), contexts_.end(), context));
         contextFlags_.erase(context);
         iterations_.clear();  // listings left open by a walk end with their context
-        result = 0;
+    } else {
+        result = NotOpen(context);
     }
     return Record({DirOp::CloseContext, "", 0, context, nullptr, result});
 }
 
 int MemoryDirectory::ReadContextValue(DirContext context, int key, std::uint32_t& flags) {
-    int result = dirError::kInvalidSyntax;
-    if (KnownContext(context) && key == kContextKeyFlags) {
+    int result = ContextKeyFailure(context, key, kContextKeyFlags);
+    if (result == 0) {
         flags = contextFlags_[context];
-        result = 0;
     }
     return Record({DirOp::ReadContextValue, "", 0, key, nullptr, result});
 }
 
 int MemoryDirectory::WriteContextValue(DirContext context, int key, std::uint32_t flags) {
-    int result = dirError::kInvalidSyntax;
-    if (KnownContext(context) && key == kContextKeyFlags) {
+    const int result = ContextKeyFailure(context, key, kContextKeyFlags);
+    if (result == 0) {
         contextFlags_[context] = flags;
-        result = 0;
     }
     return Record({DirOp::WriteContextValue, std::to_string(flags), 0, key, nullptr, result});
 }
 
 int MemoryDirectory::WriteContextValue(DirContext context, int key, const char* text) {
-    const bool ok = KnownContext(context) && key == kContextKeyNameContext && text != nullptr;
-    return Record({DirOp::WriteContextValue, text != nullptr ? text : "", 0, key, nullptr,
-                   ok ? 0 : dirError::kInvalidSyntax});
+    int result = ContextKeyFailure(context, key, kContextKeyNameContext);
+    if (result == 0 && text == nullptr) {
+        result = Fail(dirError::kInvalidSyntax, "no name context was given");
+    }
+    return Record({DirOp::WriteContextValue, text != nullptr ? text : "", 0, key, nullptr, result});
 }
 
 int MemoryDirectory::NWDSAllocBuf(std::size_t size, DirBuffer** buffer) {
@@ -298,8 +336,10 @@ int MemoryDirectory::NWDSAllocBuf(std::size_t size, DirBuffer** buffer) {
 
 int MemoryDirectory::PrepareBuffer(DirContext context, int operation, DirBuffer* buffer) {
     int result = InjectedFailure(DirOp::PrepareBuffer, "").value_or(0);
-    if (result == 0 && (!KnownContext(context) || buffer == nullptr)) {
-        result = dirError::kInvalidSyntax;
+    if (result == 0 && !KnownContext(context)) {
+        result = NotOpen(context);
+    } else if (result == 0 && buffer == nullptr) {
+        result = Fail(dirError::kInvalidSyntax, "no buffer was given to prepare");
     }
     if (result == 0) {
         static_cast<Buffer*>(buffer)->prepared = true;
@@ -344,9 +384,13 @@ int MemoryDirectory::StoreFilter(DirContext context, DirBuffer* buffer, FilterCu
         {filterToken::kEquals, ""},
         {filterToken::kValue, filter->items.size() > 2 ? filter->items[2].second : ""},
         {filterToken::kEnd, ""}};
-    if (result == 0 &&
-        (!KnownContext(context) || !target->prepared || filter->items != expectedShape)) {
-        result = dirError::kInvalidSyntax;
+    if (result == 0 && !KnownContext(context)) {
+        result = NotOpen(context);
+    } else if (result == 0 && !target->prepared) {
+        result = Fail(dirError::kInvalidSyntax, "the filter buffer was not prepared");
+    } else if (result == 0 && filter->items != expectedShape) {
+        result = Fail(dirError::kInvalidSyntax,
+                      "only the filter \"Object Class\" = class name is supported");
     }
     if (result == 0) {
         target->filterClass = FindClassId(filter->items[2].second);
@@ -381,10 +425,12 @@ int MemoryDirectory::NWDSSearch(DirContext context, const char* base, int scope,
     auto* filterBuffer = static_cast<Buffer*>(filter);
     auto* out = static_cast<Buffer*>(reply);
     const auto container = Resolve(base);
-    if (!KnownContext(context) || filterBuffer == nullptr || !filterBuffer->hasFilter) {
-        call.result = dirError::kInvalidSyntax;
+    if (!KnownContext(context)) {
+        call.result = NotOpen(context);
+    } else if (filterBuffer == nullptr || !filterBuffer->hasFilter) {
+        call.result = Fail(dirError::kInvalidSyntax, "the search has no stored filter");
     } else if (!container) {
-        call.result = dirError::kObjectNotFound;
+        call.result = UnknownName(base);
     }
     if (call.result != 0) {
         *iterationHandle = kNoIteration;
@@ -395,7 +441,7 @@ int MemoryDirectory::NWDSSearch(DirContext context, const char* base, int scope,
     if (handleIn != kNoIteration) {
         auto it = iterations_.find(handleIn);
         if (it == iterations_.end()) {
-            call.result = dirError::kInvalidSyntax;
+            call.result = NoIteration(handleIn);
             *iterationHandle = kNoIteration;
             return Record(std::move(call));
         }
@@ -424,9 +470,8 @@ int MemoryDirectory::NWDSGetObjCount(DirContext, DirBuffer* reply, std::uint32_t
 }
 
 int MemoryDirectory::EndIteration(DirContext, std::int32_t iterationHandle, int operation) {
-    const bool known = iterations_.erase(iterationHandle) > 0;
-    return Record({DirOp::EndIteration, "", iterationHandle, operation, nullptr,
-                   known ? 0 : dirError::kInvalidSyntax});
+    const int result = iterations_.erase(iterationHandle) > 0 ? 0 : NoIteration(iterationHandle);
+    return Record({DirOp::EndIteration, "", iterationHandle, operation, nullptr, result});
 }
 
 int MemoryDirectory::NWDSListContainers(DirContext context, const char* name,
@@ -439,15 +484,15 @@ int MemoryDirectory::NWDSListContainers(DirContext context, const char* name,
     if (auto failure = InjectedFailure(DirOp::ListContainers, text)) {
         call.result = *failure;
     } else if (!KnownContext(context)) {
-        call.result = dirError::kInvalidSyntax;
+        call.result = NotOpen(context);
     } else if (!container) {
-        call.result = dirError::kObjectNotFound;
+        call.result = UnknownName(name);
     }
     Iteration state{false, container.value_or(kRoot), 0, 0};
     if (call.result == 0 && handleIn != kNoIteration) {
         auto it = iterations_.find(handleIn);
         if (it == iterations_.end()) {
-            call.result = dirError::kInvalidSyntax;
+            call.result = NoIteration(handleIn);
         } else {
             state = it->second;
         }
@@ -480,13 +525,15 @@ int MemoryDirectory::NWDSGetObjName(DirContext, DirBuffer* reply, char* objectNa
     int result = InjectedFailure(DirOp::GetObjName, buffer->container).value_or(0);
     std::string name;
     if (result == 0 && buffer->readIndex >= buffer->names.size()) {
-        result = dirError::kInvalidSyntax;
+        result = Fail(dirError::kInvalidSyntax, "every name of the batch has been read");
     }
     if (result == 0) {
         const auto& [entryName, isContainer] = buffer->names[buffer->readIndex++];
         name = entryName;
         if (name.size() > kMaxNameChars) {
-            result = dirError::kNameTooLong;
+            result = Fail(dirError::kNameTooLong,
+                          "the name of an entry under \"" + buffer->container +
+                              "\" is longer than " + std::to_string(kMaxNameChars) + " characters");
         } else {
             std::memcpy(objectName, name.c_str(), name.size() + 1);
             *attributeCount = 0;
@@ -507,12 +554,15 @@ int MemoryDirectory::FindPartitionRoot(DirContext, const char* name, char* rootN
             }
             const std::string& root = entries_[at].fullName;
             if (root.size() > kMaxNameChars) {
-                result = dirError::kNameTooLong;
+                result =
+                    Fail(dirError::kNameTooLong, "the full name of the partition root of \"" +
+                                                     text + "\" is longer than " +
+                                                     std::to_string(kMaxNameChars) + " characters");
             } else {
                 std::memcpy(rootName, root.c_str(), root.size() + 1);
             }
         } else {
-            result = dirError::kObjectNotFound;
+            result = UnknownName(name);
         }
     }
     return Record({DirOp::FindPartitionRoot, text, 0, 0, nullptr, result});

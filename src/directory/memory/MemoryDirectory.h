@@ -137,6 +137,14 @@ class MemoryDirectory : public DirectoryClient {
     class Filter;
 
     int Record(DirCall call);
+    // Notes the cause of a failing call; returns code.
+    int Fail(int code, std::string cause);
+    // The failures below note their cause and return their code.
+    int UnknownName(const char* name);  // no container, or two, have that full name
+    int NotOpen(DirContext context);
+    int NoIteration(std::int32_t handle);
+    // 0 when the context is open and key is expectedKey.
+    int ContextKeyFailure(DirContext context, int key, int expectedKey);
     std::optional<int> InjectedFailure(DirOp op, std::string_view name);
     std::optional<EntryId> Resolve(const char* name) const;
     std::uint32_t ClassId(std::string_view className);

@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@ namespace vantor {
 namespace {
 
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 
 // Drives the scripted directory by hand, the way the engine does, to pin down the behaviour
 // that the engine's tests rely on.
@@ -100,6 +102,51 @@ TEST_F(MemoryDirectoryTest, InjectedFailuresMatchContainerAndCountEveryCallOfThe
     EXPECT_EQ(dir.FindPartitionRoot(context, "acme", root), -634);
     EXPECT_EQ(dir.FindPartitionRoot(context, "A.acme", root), 0);
     dir.ReleaseBuffer(reply);
+}
+
+// Every failing call leaves its own cause, which names what was wrong; a call that succeeds
+// afterwards leaves it alone.
+TEST_F(MemoryDirectoryTest, EveryFailingCallSetsItsCause) {
+    dir.Path("acme");
+    DirBuffer* reply = nullptr;
+    dir.NWDSAllocBuf(4096, &reply);
+    DirBuffer* unprepared = nullptr;
+    dir.NWDSAllocBuf(4096, &unprepared);
+    char name[kNameBufferSize];
+    std::uint32_t attributes = 0;
+    ObjectInfo info;
+    std::uint32_t flags = 0;
+    std::int32_t handle = kNoIteration;
+    const std::vector<std::pair<std::function<int()>, std::string>> cases = {
+        {[&] { return dir.NWDSListContainers(context, "Gone.acme", &handle, reply); },
+         "\"Gone.acme\""},
+        {[&] { return dir.FindPartitionRoot(context, "Gone.acme", name); }, "\"Gone.acme\""},
+        {[&] { return dir.NWDSGetObjName(context, reply, name, &attributes, &info); },
+         "has been read"},
+        {[&] { return dir.EndIteration(context, 99, kSearchOperation); }, "handle 99"},
+        {[&] { return dir.ReadContextValue(context + 1, kContextKeyFlags, flags); },
+         "context " + std::to_string(context + 1)},
+        {[&] { return dir.WriteContextValue(context, 42, 0U); }, "key 42"},
+        {[&] {
+             FilterCursor* cursor = nullptr;
+             dir.NewFilter(&cursor);
+             return dir.StoreFilter(context, unprepared, cursor, nullptr);
+         },
+         "not prepared"},
+        {[&] { return dir.CloseContext(context + 1); }, "context " + std::to_string(context + 1)},
+    };
+    for (const auto& [call, expected] : cases) {
+        SCOPED_TRACE(expected);
+        dir.EndIteration(context, 12345, kSearchOperation);
+        ASSERT_THAT(dir.FailureCause(), HasSubstr("12345"));
+        EXPECT_LT(call(), 0);
+        EXPECT_THAT(dir.FailureCause(), HasSubstr(expected));
+        handle = kNoIteration;
+        ASSERT_EQ(dir.NWDSListContainers(context, "acme", &handle, reply), 0);
+        EXPECT_THAT(dir.FailureCause(), HasSubstr(expected));
+    }
+    dir.ReleaseBuffer(reply);
+    dir.ReleaseBuffer(unprepared);
 }
 
 }  // namespace
