@@ -6,7 +6,7 @@
 #include <cstring>
 #include <new>
 
-#include "directory/ldap/DistinguishedName.h"
+#include "directory/dn/Dn.h"
 #include "directory/ldap/LdapErrors.h"
 #include "directory/ldap/LdapFilter.h"
 #include "directory/ldap/LdapSession.h"

@@ -29,7 +29,7 @@
 #include <string_view>
 #include <vector>
 
-#include "directory/ldap/DistinguishedName.h"
+#include "directory/dn/Dn.h"
 #include "directory/ldap/IterationTable.h"
 #include "directory/ldap/LdapBuffers.h"
 #include "directory/ldap/LdapConnection.h"

@@ -10,7 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "directory/ldap/DistinguishedName.h"
+#include "directory/dn/Dn.h"
 
 namespace vantor {
 

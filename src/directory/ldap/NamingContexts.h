@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "directory/ldap/DistinguishedName.h"
+#include "directory/dn/Dn.h"
 
 namespace vantor {
 

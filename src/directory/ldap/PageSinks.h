@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "directory/ldap/DistinguishedName.h"
+#include "directory/dn/Dn.h"
 #include "directory/ldap/LdapBuffers.h"
 #include "directory/ldap/PagedSearch.h"
 #include "directory/ldap/PartitionRoots.h"

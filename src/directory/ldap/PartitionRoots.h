@@ -9,7 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "directory/ldap/DistinguishedName.h"
+#include "directory/dn/Dn.h"
 #include "directory/ldap/EntryRead.h"
 #include "directory/ldap/NamingContexts.h"
 #include "directory/profile/ClassProfile.h"

@@ -49,7 +49,7 @@ const char* EntryKeys::Store(std::string_view own) {
     return at;
 }
 
-void EntryKeys::Add(const DistinguishedName& dn) {
+void EntryKeys::Add(const EntryDn& dn) {
     Key key;
     key.own = Store(dn.OwnKey());
     key.ownLength = static_cast<std::uint32_t>(dn.firstRdnKeyLength);

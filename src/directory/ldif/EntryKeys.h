@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "directory/ldif/DistinguishedName.h"
+#include "directory/ldif/EntryDnParser.h"
 
 namespace vantor {
 
@@ -22,7 +22,7 @@ class EntryKeys {
     static constexpr std::uint32_t kNone = UINT32_MAX;
 
     // The key of the next entry; entries are numbered from 0 in the order added.
-    void Add(const DistinguishedName& dn);
+    void Add(const EntryDn& dn);
 
     // After the last Add. The first entry whose key an earlier entry has too, with that one.
     std::optional<std::pair<std::uint32_t, std::uint32_t>> FirstDuplicate();

@@ -35,7 +35,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "directory/ldif/DistinguishedName.h"
+#include "directory/ldif/EntryDnParser.h"
 #include "directory/ldif/EntryKeys.h"
 #include "directory/ldif/LdifReader.h"
 #include "directory/memory/MemoryDirectory.h"
@@ -87,8 +87,8 @@ class LdifTreeBuilder {
     std::string ListedName(const Container& container) const;
 
     const ClassProfile& profile_;
-    DnParser dnParser_;
-    DistinguishedName dn_;  // the entry being added
+    EntryDnParser dnParser_;
+    EntryDn dn_;  // the entry being added
     // Entries of one sort repeat the same class list; the profile is asked once per list.
     std::unordered_map<std::string, ClassFlags> flagsByClasses_;
     std::string classesKey_;

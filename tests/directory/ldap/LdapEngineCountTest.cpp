@@ -9,7 +9,7 @@
 #include <map>
 #include <set>
 
-#include "directory/ldap/DistinguishedName.h"
+#include "directory/dn/Dn.h"
 #include "directory/ldap/LdapTestSupport.h"
 #include "engine/CountNode.h"
 

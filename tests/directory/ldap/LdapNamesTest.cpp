@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "directory/ldap/DistinguishedName.h"
+#include "directory/dn/Dn.h"
 #include "directory/ldap/NameMap.h"
 #include "directory/ldap/NamingContexts.h"
 #include "engine/FullName.h"

@@ -16,8 +16,8 @@ using ::testing::Optional;
 using ::testing::Pair;
 
 // A key as DnParser writes it, from RDN keys given own first.
-DistinguishedName Key(std::initializer_list<std::string_view> rdns) {
-    DistinguishedName dn;
+EntryDn Key(std::initializer_list<std::string_view> rdns) {
+    EntryDn dn;
     for (std::string_view rdn : rdns) {
         if (!dn.key.empty()) {
             dn.key += ',';

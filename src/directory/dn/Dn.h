@@ -1,0 +1,64 @@
+#pragma once
+// Distinguished names taken apart by libldap's DN parser, the one wrapper that the LDIF reader
+// and the LDAP back end share: RDNs with their typeless values, and a key that is equal for the
+// spellings of one DN.
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vantor {
+
+// One RDN of a DN.
+struct DnRdn {
+    // The RDN re-encoded in LDAPv3 string form.
+    std::string text;
+    // Equal for the spellings of one RDN: types and values without regard to case, the AVAs of
+    // a multi-valued RDN in any order. ',' '+' and '\' inside values are escaped, so the keys
+    // of RDNs joined with ',' are the key of their DN.
+    std::string key;
+    // The typeless value(s): a multi-valued RDN's values joined with '+', a value given in
+    // #hex form keeps that form.
+    std::string value;
+};
+
+// Parses the first RDN of a DN in LDAP string form into rdn (reusing its storage). Returns the
+// offset of the rest of the DN after the separator, dn.size() for a DN of one RDN, or nullopt
+// when libldap refuses the RDN or the separator is not followed by more. With withValues
+// false, rdn.text and rdn.value are left empty.
+std::optional<std::size_t> ParseFirstRdn(std::string_view dn, bool withValues, DnRdn& rdn);
+
+class Dn {
+  public:
+    // nullopt when text is not a DN in LDAP string form. "" is the root (no RDN).
+    static std::optional<Dn> Parse(std::string_view text);
+
+    // The DN as given (re-encoded for an ancestor), to send back to the server.
+    const std::string& Text() const { return text_; }
+    // The RDN keys joined with ',': equal for the spellings of one DN. The key of an ancestor
+    // is a suffix of the keys of its descendants.
+    const std::string& Key() const { return key_; }
+    std::size_t Depth() const { return rdns_.size(); }
+    const DnRdn& Rdn(std::size_t level) const { return rdns_.at(level); }
+    // The value of the RDN `level` steps up (0: the entry's own); several values joined by '+'.
+    const std::string& Value(std::size_t level) const { return rdns_.at(level).value; }
+    // The values of the first `levels` RDNs joined by dots, own value first: the typeless name
+    // of those levels ("QA.Dev.acme" for ou=QA,ou=Dev,o=acme and levels 3).
+    std::string DottedName(std::size_t levels) const;
+    // The DN `levels` RDNs higher up; Ancestor(Depth()) is the root.
+    Dn Ancestor(std::size_t levels) const;
+    // True when this DN lies strictly below ancestor.
+    bool IsUnder(const Dn& ancestor) const;
+
+  private:
+    Dn() = default;
+    void Assemble();
+
+    std::vector<DnRdn> rdns_;
+    std::string text_;
+    std::string key_;
+};
+
+}  // namespace vantor
