@@ -1,12 +1,12 @@
 #include "window/CountDlg.h"
 
-#include "app/Dialogs.h"
 #include "engine/ObjectKinds.h"
 #include "platform/ResourceIds.h"
 #include "report/PrintedReport.h"
 #include "report/ReportDate.h"
 #include "report/SaveFile.h"
 #include "report/TextReport.h"
+#include "window/Dialogs.h"
 #include "window/WindowRunHost.h"
 
 namespace vantor {

@@ -1,4 +1,4 @@
-#include "app/Dialogs.h"
+#include "window/Dialogs.h"
 
 #include "platform/ResourceIds.h"
 

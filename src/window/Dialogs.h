@@ -1,7 +1,7 @@
 #pragma once
-// The three small modal dialogs: the splash shown while the main window starts, the about
-// dialog, and the counting notice before a count. Each is a picture with its buttons; the text
-// the user reads is part of the picture.
+// The three small modal dialogs the main window opens: the splash shown while it starts, the
+// about dialog, and the counting notice before a count. Each is a picture with its buttons; the
+// text the user reads is part of the picture.
 
 #include <cstdint>
 
