@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "engine/DirectoryClient.h"
+#include "engine/FullName.h"
 #include "engine/LinkList.h"
 #include "engine/OperationCodes.h"
 
@@ -17,9 +18,6 @@ namespace vantor {
 
 // Result of Process, CountObjects and WalkContainers when the run was cancelled.
 inline constexpr int kCancelled = 1;
-
-// The full name of the tree root, compared without regard to case.
-inline constexpr std::string_view kRootName = "[Root]";
 
 // Handle of the tree line that shows a node; 0 until the node is shown.
 using TreeItemHandle = std::uintptr_t;

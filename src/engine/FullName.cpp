@@ -6,11 +6,11 @@
 namespace vantor {
 
 bool IsRootName(std::string_view name) {
-    constexpr std::string_view kRoot = "[Root]";
-    return std::equal(name.begin(), name.end(), kRoot.begin(), kRoot.end(), [](char a, char b) {
-        return std::tolower(static_cast<unsigned char>(a)) ==
-               std::tolower(static_cast<unsigned char>(b));
-    });
+    return std::equal(name.begin(), name.end(), kRootName.begin(), kRootName.end(),
+                      [](char a, char b) {
+                          return std::tolower(static_cast<unsigned char>(a)) ==
+                                 std::tolower(static_cast<unsigned char>(b));
+                      });
 }
 
 std::string ComposeFullName(std::string_view base, std::string_view listedName) {

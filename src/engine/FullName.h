@@ -7,6 +7,9 @@
 
 namespace vantor {
 
+// The full name of the tree root, compared without regard to case.
+inline constexpr std::string_view kRootName = "[Root]";
+
 // True for "[Root]" in any case.
 bool IsRootName(std::string_view name);
 

@@ -13,12 +13,6 @@
 
 namespace vantor {
 
-namespace {
-
-constexpr std::string_view kRoot = "[Root]";
-
-}  // namespace
-
 LdapSession::LdapSession(LdapHandle ld, std::string servers, LdapSettings settings, RootDse dse,
                          const ClassProfile& profile)
     : settings_(std::move(settings)),
@@ -163,7 +157,7 @@ void LdapSession::Adopt(const Dn& child, std::size_t levels, std::string_view pa
 std::vector<BatchEntry> LdapSession::TopEntries() {
     std::vector<BatchEntry> entries;
     for (const Dn& top : tops_) {
-        Adopt(top, top.Depth(), kRoot, entries);
+        Adopt(top, top.Depth(), kRootName, entries);
     }
     return entries;
 }
@@ -238,7 +232,7 @@ int LdapSession::List(std::string_view name, std::int32_t& handle, LdapBuffer& r
         return 0;
     }
     auto fresh = std::make_unique<Iteration>();
-    if (EqualsIgnoreCase(name, kRoot)) {
+    if (IsRootName(name)) {
         fresh->listed = TopEntries();
     } else {
         const Dn* parent = nullptr;
@@ -264,7 +258,7 @@ int LdapSession::Search(std::string_view base, int scope, int deref, const std::
             return Fail(ldapError::kUnknownIteration,
                         "no search is in progress with handle " + std::to_string(handle));
         }
-    } else if (EqualsIgnoreCase(base, kRoot)) {
+    } else if (IsRootName(base)) {
         if (scope == LDAP_SCOPE_SUBTREE) {
             return Fail(ldapError::kBadArgument,
                         "a subtree search from [Root] is not supported; search each top "
@@ -320,8 +314,8 @@ int LdapSession::EndIteration(std::int32_t handle) {
 }
 
 int LdapSession::FindPartitionRoot(std::string_view name, std::string& rootName) {
-    if (EqualsIgnoreCase(name, kRoot)) {
-        rootName = kRoot;
+    if (IsRootName(name)) {
+        rootName = kRootName;
         return 0;
     }
     const Dn* dn = nullptr;
@@ -350,7 +344,7 @@ int LdapSession::FindPartitionRoot(std::string_view name, std::string& rootName)
             return 0;
         }
     }
-    rootName = kRoot;
+    rootName = kRootName;
     return 0;
 }
 

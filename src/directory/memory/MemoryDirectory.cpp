@@ -60,7 +60,7 @@ class MemoryDirectory::Filter : public FilterCursor {
 
 MemoryDirectory::MemoryDirectory() {
     Entry root;
-    root.name = "[Root]";
+    root.name = kRootName;
     root.fullName = root.name;
     root.partitionRoot = true;
     entries_.push_back(std::move(root));
