@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Sets up the machine, then runs every gate: formatting, a plain build with warnings as errors
 # and all tests (the LDAP tests start their own slapd on 127.0.0.1), static checks, short
-# fuzzing runs, and the whole suite again under AddressSanitizer, UndefinedBehaviorSanitizer
-# and LeakSanitizer. The benchmarks are built (not timed) with the plain build.
+# fuzzing runs, the whole suite again under AddressSanitizer, UndefinedBehaviorSanitizer
+# and LeakSanitizer, and the optimised build with every benchmark run once on a small size.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -29,3 +29,9 @@ cmake --preset asan >/dev/null
 cmake --build --preset asan -j "${jobs}"
 echo "== asan: tests"
 ctest --preset asan
+
+echo "== release: configure and build"
+cmake --preset release >/dev/null
+cmake --build --preset release -j "${jobs}"
+echo "== release: benchmark smoke runs"
+bash scripts/bench-smoke.sh build/release
