@@ -24,6 +24,7 @@
 
 #include "directory/memory/MemoryDirectory.h"
 #include "platform/ResourceIds.h"
+#include "platform/qt/DialogDriver.h"
 #include "platform/qt/QtTreeView.h"
 #include "platform/qt/QtUiServices.h"
 #include "run/CountRun.h"
@@ -158,8 +159,8 @@ int CountInWindow(MemoryDirectory& dir, std::int64_t expected, Clock::duration p
     BenchUi ui(pumpInterval);
     NoPrinters printers;
     CCountDlg window(ui, dir, printers);
-    const std::unique_ptr<QtDialogHost> host = ui.CreateModeless(window);
-    host->Click(res::IDC_BY_CONTAINER);
+    const std::unique_ptr<QtDialogHost> host = test::ShowDialog(ui, window);
+    test::Click(*host, res::IDC_BY_CONTAINER);
     PaintCounter paints;
     host->TreeView(res::IDC_TREE)->viewport()->installEventFilter(&paints);
     QCoreApplication::processEvents();
@@ -179,7 +180,7 @@ int CountInWindow(MemoryDirectory& dir, std::int64_t expected, Clock::duration p
     const auto start = Clock::now();
     last = start;
     timer.start();
-    host->Click(res::IDC_COUNT);
+    test::Click(*host, res::IDC_COUNT);
     const auto end = Clock::now();
     const double cpu = CpuSeconds() - cpuStart;
     timer.stop();

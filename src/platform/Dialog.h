@@ -21,7 +21,6 @@ class DialogHost {
     virtual ~DialogHost() = default;
     virtual bool HasControl(int id) const = 0;
     virtual void EnableControl(int id, bool enable) = 0;
-    virtual bool IsControlEnabled(int id) const = 0;
     virtual void SetControlText(int id, const std::string& text) = 0;
     virtual std::string ControlText(int id) const = 0;
     // Check state of a check box or radio button: 1 checked, 0 clear.
@@ -33,12 +32,8 @@ class DialogHost {
     virtual int TreeIndent(int id) const = 0;
     virtual void SetTreeIndent(int id, int indent) = 0;
     virtual void SetIcon(int iconId) = 0;
-    virtual void SetTitle(const std::string& title) = 0;
-    virtual std::string Title() const = 0;
-    // Ends a modal dialog (or closes a modeless one) with this result.
+    // Ends the dialog with this result.
     virtual void EndDialog(int result) = 0;
-    // What a click on the control does: the dialog's OnCommand with the control's id.
-    virtual void Click(int id) = 0;
 };
 
 class UiServices;

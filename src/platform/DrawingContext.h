@@ -10,7 +10,6 @@
 namespace vantor {
 
 // Text format flags.
-inline constexpr unsigned DT_LEFT = 0x0;
 inline constexpr unsigned DT_RIGHT = 0x2;
 inline constexpr unsigned DT_VCENTER = 0x4;
 inline constexpr unsigned DT_SINGLELINE = 0x20;

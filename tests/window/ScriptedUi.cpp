@@ -4,6 +4,7 @@
 #include <QWidget>
 
 #include "platform/ResourceIds.h"
+#include "platform/qt/DialogDriver.h"
 
 namespace vantor::test {
 
@@ -22,7 +23,7 @@ int VisibleTopLevelWindowsExcept(const QWidget* shown) {
 }  // namespace
 
 int ScriptedUi::RunModal(CDialog& dialog) {
-    const std::unique_ptr<QtDialogHost> host = CreateModeless(dialog);
+    const std::unique_ptr<QtDialogHost> host = ShowDialog(*this, dialog);
     if (host == nullptr) {
         return -1;
     }
@@ -30,15 +31,15 @@ int ScriptedUi::RunModal(CDialog& dialog) {
         case res::IDD_SPLASH:
             ++splashShown;
             otherWindowsVisibleAtSplash = VisibleTopLevelWindowsExcept(host.get());
-            host->Click(res::IDOK);
+            test::Click(*host, res::IDOK);
             break;
         case res::IDD_ABOUT:
             ++aboutShown;
-            host->Click(res::IDOK);
+            test::Click(*host, res::IDOK);
             break;
         case res::IDD_NOTICE: {
             ++noticeShown;
-            noticeBoxEnabled = host->IsControlEnabled(res::IDC_DONT_SHOW);
+            noticeBoxEnabled = test::Enabled(*host, res::IDC_DONT_SHOW);
             noticeBoxClearAtOpen = host->Check(res::IDC_DONT_SHOW) == 0;
             NoticeAnswer answer = NoticeAnswer::kOk;
             if (!noticeAnswers.empty()) {
@@ -46,10 +47,10 @@ int ScriptedUi::RunModal(CDialog& dialog) {
                 noticeAnswers.pop_front();
             }
             if (answer == NoticeAnswer::kTickAndOk || answer == NoticeAnswer::kTickAndCancel) {
-                host->Click(res::IDC_DONT_SHOW);
+                test::Click(*host, res::IDC_DONT_SHOW);
             }
             const bool ok = answer == NoticeAnswer::kOk || answer == NoticeAnswer::kTickAndOk;
-            host->Click(ok ? res::IDOK : res::IDCANCEL);
+            test::Click(*host, ok ? res::IDOK : res::IDCANCEL);
             break;
         }
         default:

@@ -62,7 +62,7 @@ void SampleDirectory::Build(MemoryDirectory& dir) {
 
 void WindowTest::SetUp() {
     g_cancelRequested = 0;
-    host = ui.CreateModeless(window);
+    host = test::ShowDialog(ui, window);
     ASSERT_NE(host, nullptr);
     ASSERT_FALSE(host->Ended());
     ASSERT_NE(View(), nullptr);

@@ -14,6 +14,7 @@
 #include "directory/memory/MemoryDirectory.h"
 #include "platform/PrintDevice.h"
 #include "platform/ResourceIds.h"
+#include "platform/qt/DialogDriver.h"
 #include "platform/qt/QtDialogHost.h"
 #include "platform/qt/QtTreeView.h"
 #include "window/CountDlg.h"
@@ -63,8 +64,8 @@ class WindowTest : public testing::Test {
     void SetUp() override;
     void TearDown() override;
 
-    void Press(int id) { host->Click(id); }
-    bool Enabled(int id) const { return host->IsControlEnabled(id); }
+    void Press(int id) { test::Click(*host, id); }
+    bool Enabled(int id) const { return test::Enabled(*host, id); }
     std::string Text(int id) const { return host->ControlText(id); }
     QtTreeView* View() const { return host->TreeView(res::IDC_TREE); }
 

@@ -12,7 +12,7 @@ using WindowStates = WindowTest;
 
 TEST_F(WindowStates, AFreshWindowIsIdleWithUsersChosenAndNothingToSaveOrPrint) {
     EXPECT_TRUE(host->isVisible());
-    EXPECT_EQ(host->Title(), "Quillon Vantor");
+    EXPECT_EQ(host->windowTitle(), "Quillon Vantor");
     EXPECT_EQ(host->Check(res::IDC_USERS), 1);
     EXPECT_EQ(host->Check(res::IDC_SERVERS), 0);
     EXPECT_EQ(host->Check(res::IDC_GROUPS), 0);

@@ -114,11 +114,6 @@ void QtDialogHost::EnableControl(int id, bool enable) {
     }
 }
 
-bool QtDialogHost::IsControlEnabled(int id) const {
-    const QWidget* widget = Control(id);
-    return widget != nullptr && widget->isEnabledTo(this);
-}
-
 void QtDialogHost::SetControlText(int id, const std::string& text) {
     QWidget* widget = Control(id);
     const QString value = QString::fromStdString(text);
@@ -202,24 +197,9 @@ void QtDialogHost::SetIcon(int iconId) {
     setWindowIcon(IconResource(iconId));
 }
 
-void QtDialogHost::SetTitle(const std::string& title) {
-    setWindowTitle(QString::fromStdString(title));
-}
-
-std::string QtDialogHost::Title() const {
-    return windowTitle().toStdString();
-}
-
 void QtDialogHost::EndDialog(int result) {
     ended_ = true;
     done(result);
-}
-
-void QtDialogHost::Click(int id) {
-    // click() itself ignores a disabled button, as a user's click would be.
-    if (QAbstractButton* button = Button(id)) {
-        button->click();
-    }
 }
 
 void QtDialogHost::FocusFirstControl() {

@@ -30,7 +30,6 @@ class QtDialogHost : public QDialog, public DialogHost {
 
     bool HasControl(int id) const override;
     void EnableControl(int id, bool enable) override;
-    bool IsControlEnabled(int id) const override;
     void SetControlText(int id, const std::string& text) override;
     std::string ControlText(int id) const override;
     void SetCheck(int id, int state) override;
@@ -39,15 +38,11 @@ class QtDialogHost : public QDialog, public DialogHost {
     int TreeIndent(int id) const override;
     void SetTreeIndent(int id, int indent) override;
     void SetIcon(int iconId) override;
-    void SetTitle(const std::string& title) override;
-    std::string Title() const override;
     void EndDialog(int result) override;
-    void Click(int id) override;
 
     // The widget of a control, or null for an unknown id (and for controls without one).
     QWidget* Control(int id) const;
     QtTreeView* TreeView(int id) const;
-    const DialogUnits& Units() const { return units_; }
     // True once EndDialog was called; a dialog ended during its start-up is never shown.
     bool Ended() const { return ended_; }
     // Gives the focus to the first control in tab order that takes it.

@@ -76,14 +76,6 @@ int QtUiServices::RunModal(CDialog& dialog) {
     return result;
 }
 
-std::unique_ptr<QtDialogHost> QtUiServices::CreateModeless(CDialog& dialog) {
-    std::unique_ptr<QtDialogHost> host = StartDialog(dialog, nullptr);
-    if (host != nullptr && !host->Ended()) {
-        host->show();
-    }
-    return host;
-}
-
 void QtUiServices::MessageBox(const std::string& text) {
     QMessageBox box(QMessageBox::Warning, QCoreApplication::applicationName(),
                     QString::fromStdString(text), QMessageBox::Ok, ModalOwner());

@@ -21,10 +21,9 @@ class QtUiServices : public UiServices {
     // Builds the dialog's window, runs its start-up before the window is first shown, runs
     // it modally and returns what EndDialog was given; -1 for a dialog without a template.
     int RunModal(CDialog& dialog) override;
-    // The dialog's window, started up and shown, without waiting: for tests and for
-    // embedding. Null for a dialog without a template. The dialog stays attached to the host
-    // until the host is destroyed.
-    std::unique_ptr<QtDialogHost> CreateModeless(CDialog& dialog);
+    // The dialog's window, built and started up (the focus placed when the start-up asks for
+    // it) but not shown: what RunModal runs. Null for a dialog without a template.
+    std::unique_ptr<QtDialogHost> StartDialog(CDialog& dialog, QWidget* parent);
 
     void MessageBox(const std::string& text) override;
     std::optional<std::string> GetSaveFileName(const std::string& defaultName,
@@ -36,9 +35,6 @@ class QtUiServices : public UiServices {
 
   private:
     class QuitWatch;
-
-    // The host of a started dialog, with the focus placed when its start-up asks for it.
-    std::unique_ptr<QtDialogHost> StartDialog(CDialog& dialog, QWidget* parent);
 
     std::unique_ptr<QuitWatch> quitWatch_;
     int waitCursors_ = 0;

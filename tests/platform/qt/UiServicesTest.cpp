@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include "DialogDriver.h"
 #include "TestDialogs.h"
 #include "platform/ResourceIds.h"
 #include "platform/qt/QtUiServices.h"
@@ -40,7 +41,7 @@ TEST(RunModal, ReturnsWhatEndDialogWasGiven) {
         shownWhileRunning = host->isVisible();
         focused =
             host->focusWidget() == host->Control(res::IDOK) ? host->Control(res::IDOK) : nullptr;
-        host->Click(res::IDCANCEL);
+        test::Click(*host, res::IDCANCEL);
     });
     GuardAgainstHanging(&context);
     dialog.endOnCancel = true;
@@ -85,10 +86,10 @@ TEST(RunModal, ANestedDialogRunsOverItsOwnerAndIsAnsweredFromATimer) {
             auto* aboutHost = ActiveModal<QtDialogHost>();
             ASSERT_NE(aboutHost, nullptr);
             aboutOwner = aboutHost->parentWidget();
-            aboutHost->Click(res::IDOK);
+            test::Click(*aboutHost, res::IDOK);
         });
-        mainHost->Click(res::IDC_ABOUT);  // returns when the about dialog has ended
-        mainHost->Click(res::IDOK);
+        test::Click(*mainHost, res::IDC_ABOUT);  // returns when the about dialog has ended
+        test::Click(*mainHost, res::IDOK);
     });
     GuardAgainstHanging(&context);
     EXPECT_EQ(main.DoModal(), res::IDOK);
@@ -117,8 +118,8 @@ TEST(RunModal, ADerivedServiceAnswersTheDialogsItExpects) {
         RecordingDialog about(res::IDD_ABOUT, d.Ui());
         about.DoModal();
     };
-    const auto host = ui.CreateModeless(main);
-    host->Click(res::IDC_ABOUT);
+    const auto host = test::ShowDialog(ui, main);
+    test::Click(*host, res::IDC_ABOUT);
     EXPECT_EQ(ui.aboutShown, 1);
 }
 
