@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <iostream>
 #include <variant>
 
@@ -55,28 +54,6 @@ std::optional<std::string> WriteOutput(const CliOptions& options, const std::str
     return std::nullopt;
 }
 
-// Prints the report into a PDF beside the path first, so an existing file is replaced only by
-// a complete one.
-std::optional<std::string> PrintToPdf(const std::string& path, const CCountTreeCtrl& tree,
-                                      CTreeWalk& walk, const RunRecord& record) {
-    const std::string partial = path + ".partial";
-    std::string error;
-    {
-        std::unique_ptr<PrintDevice> device = OpenPdfPrintDevice(partial, error);
-        if (!device) {
-            return "Could not print to \"" + path + "\": " + error;
-        }
-        PrintReport(*device, tree, walk, record.kind, record.date);
-    }  // the PDF is complete once its device is gone
-    std::error_code code;
-    if (std::filesystem::file_size(partial, code) == 0 || code ||
-        std::rename(partial.c_str(), path.c_str()) != 0) {
-        std::filesystem::remove(partial, code);
-        return "Could not print to \"" + path + "\"";
-    }
-    return std::nullopt;
-}
-
 int Run(int argc, char** argv) {
     // From the start, so an interrupt while a large export loads cancels the run too.
     CliHost::InstallInterruptHandler();
@@ -124,7 +101,8 @@ int Run(int argc, char** argv) {
         return Fail(kExitUsageOrFileError, *error);
     }
     if (options.pdfPath) {
-        if (auto error = PrintToPdf(*options.pdfPath, tree, walk, record)) {
+        const std::unique_ptr<PrintDevice> pdf = OpenPdfPrintDevice(*options.pdfPath);
+        if (auto error = PrintAndDeliver(*pdf, tree, walk, record.kind, record.date)) {
             return Fail(kExitUsageOrFileError, *error);
         }
     }

@@ -4,6 +4,7 @@
 // pixels, origin at the top left of the printable area).
 
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace vantor {
@@ -21,6 +22,13 @@ struct PrintFontSpec {
 };
 
 inline constexpr int kBoldWeight = 700;
+
+// A document printed into a file the user named. The device only makes it: the program writes
+// it through its one safe file writer, as it writes every file.
+struct PrintedFile {
+    std::string path;
+    std::string content;
+};
 
 class PrintDevice {
   public:
@@ -47,6 +55,12 @@ class PrintDevice {
     virtual void EndDoc() = 0;
     // Draws text in the selected font with its top-left corner at (x, y); text is UTF-8.
     virtual void TextOut(int x, int y, const std::string& text) = 0;
+
+    // After EndDoc: why the document did not print, in words; "" when it did.
+    virtual std::string Failure() const { return {}; }
+    // After EndDoc, for a device that prints into a file: that file, complete. None for a
+    // printer, which takes the document itself.
+    virtual std::optional<PrintedFile> TakeFile() { return std::nullopt; }
 };
 
 // Lets the user choose a printer; none when the user cancels.

@@ -4,6 +4,7 @@
 
 #include "platform/ResourceIds.h"
 #include "platform/StringTable.h"
+#include "report/SaveFile.h"
 #include "report/TextReport.h"
 #include "tree/LineText.h"
 
@@ -171,6 +172,19 @@ int PrintReport(PrintDevice& device, const CTextTreeCtrl& tree, CTreeWalk& walk,
     endPage();
     device.EndDoc();
     return pageNumber;
+}
+
+std::optional<std::string> PrintAndDeliver(PrintDevice& device, const CTextTreeCtrl& tree,
+                                           CTreeWalk& walk, int objectKind,
+                                           const std::string& dateStamp) {
+    PrintReport(device, tree, walk, objectKind, dateStamp);
+    if (std::string failure = device.Failure(); !failure.empty()) {
+        return failure;
+    }
+    if (std::optional<PrintedFile> file = device.TakeFile()) {
+        return SaveFileReplacing(file->path, file->content);
+    }
+    return std::nullopt;
 }
 
 }  // namespace vantor

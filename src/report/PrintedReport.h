@@ -4,6 +4,7 @@
 // and its name field indented by depth, and the page number at the foot. Every measure comes
 // from the device's resolution, so the page looks the same in inches on any printer.
 
+#include <optional>
 #include <string>
 
 #include "platform/PrintDevice.h"
@@ -20,5 +21,12 @@ inline constexpr const char* kPrintDocumentName = "Quillon Vantor";
 // no room for an item line, one page with the header is printed and the report ends there.
 int PrintReport(PrintDevice& device, const CTextTreeCtrl& tree, CTreeWalk& walk, int objectKind,
                 const std::string& dateStamp);
+
+// Print as the user asked for it: the report on device and, when the device prints into a
+// file, that file written through the one safe file writer. None when it all went well, else
+// what went wrong, in words that name the printer or the file.
+std::optional<std::string> PrintAndDeliver(PrintDevice& device, const CTextTreeCtrl& tree,
+                                           CTreeWalk& walk, int objectKind,
+                                           const std::string& dateStamp);
 
 }  // namespace vantor

@@ -147,7 +147,9 @@ void CCountDlg::OnPrint() {
     if (!device) {
         return;
     }
-    PrintReport(*device, m_tree, *this, m_objectKind, FormatReportDate());
+    if (auto error = PrintAndDeliver(*device, m_tree, *this, m_objectKind, FormatReportDate())) {
+        m_ui.MessageBox(*error);
+    }
 }
 
 void CCountDlg::OnSelChangedTree(HTREEITEM selected) {

@@ -1,8 +1,8 @@
 #include "platform/qtprint/PdfPrintDevice.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QGuiApplication>
+#include <QPageLayout>
 #include <QPageSize>
 #include <cstdio>
 
@@ -39,28 +39,20 @@ std::unique_ptr<QGuiApplication> MakeOffscreenApp() {
     return std::make_unique<QGuiApplication>(argc, argv);
 }
 
+QPageLayout DefaultPdfLayout() {
+    // What Qt's own PDF printer uses: A4 upright inside margins of 10 points.
+    return {QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(10, 10, 10, 10),
+            QPageLayout::Point};
+}
+
 }  // namespace
 
-std::unique_ptr<PrintDevice> OpenPdfPrintDevice(const std::string& path, std::string& error) {
-    const QString fileName = QString::fromStdString(path);
-    // Opened here so that a bad path is told before any printing starts.
-    QFile file(fileName);
-    if (path.empty() || !file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        error = path.empty() ? "no file name given" : file.errorString().toStdString();
-        return nullptr;
-    }
-    file.close();
-
+std::unique_ptr<PrintDevice> OpenPdfPrintDevice(const std::string& path) {
     std::unique_ptr<QGuiApplication> ownedApp;
     if (QCoreApplication::instance() == nullptr) {
         ownedApp = MakeOffscreenApp();
     }
-    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    printer->setOutputFormat(QPrinter::PdfFormat);
-    printer->setOutputFileName(fileName);
-    printer->setPageSize(QPageSize(QPageSize::A4));
-    printer->setResolution(600);
-    return std::make_unique<QtPrintDevice>(std::move(printer), std::move(ownedApp));
+    return std::make_unique<QtPrintDevice>(path, DefaultPdfLayout(), std::move(ownedApp));
 }
 
 }  // namespace vantor

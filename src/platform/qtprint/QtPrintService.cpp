@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 
 #include "platform/qtprint/QtPrintDevice.h"
 
@@ -11,7 +12,10 @@ namespace vantor {
 namespace {
 
 void ConfigurePrintDialog(QPrintDialog& dialog) {
-    dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
+    // Printing into a PDF file is offered where no printer is installed, so that Print always
+    // has somewhere to go.
+    dialog.setOption(QAbstractPrintDialog::PrintToFile,
+                     QPrinterInfo::availablePrinterNames().isEmpty());
     dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
     dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
@@ -27,6 +31,11 @@ std::unique_ptr<PrintDevice> QtPrintService::ChoosePrinter() {
     ConfigurePrintDialog(dialog);
     if (dialog.exec() != QDialog::Accepted) {
         return nullptr;
+    }
+    if (printer->outputFormat() == QPrinter::PdfFormat) {
+        // A file: made in memory and written by the program like every file it writes.
+        return std::make_unique<QtPrintDevice>(printer->outputFileName().toStdString(),
+                                               printer->pageLayout());
     }
     return std::make_unique<QtPrintDevice>(std::move(printer));
 }

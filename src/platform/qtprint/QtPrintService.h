@@ -1,7 +1,7 @@
 #pragma once
 // Printer choice through the platform's print dialog: the whole document only (no page range,
-// no selection, no current page), no print-to-file box where the platform lets it be hidden,
-// and copies left to the printer driver.
+// no selection, no current page), copies left to the printer driver, and a PDF file offered
+// only where no printer is installed.
 
 #include "platform/PrintDevice.h"
 
@@ -9,7 +9,8 @@ namespace vantor {
 
 class QtPrintService : public PrintService {
   public:
-    // A device for the printer chosen, at the printer's full resolution; none on cancel.
+    // A device for the printer chosen, at the printer's full resolution, or one that prints
+    // into the PDF file chosen; none on cancel.
     std::unique_ptr<PrintDevice> ChoosePrinter() override;
 };
 

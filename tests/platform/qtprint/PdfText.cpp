@@ -1,11 +1,21 @@
 #include "platform/qtprint/PdfText.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <memory>
 #include <regex>
 #include <sstream>
 
+#include "report/SaveFile.h"
+
 namespace vantor::test {
+
+void SavePrintedFile(PrintDevice& device) {
+    std::optional<PrintedFile> file = device.TakeFile();
+    ASSERT_TRUE(file.has_value());
+    ASSERT_EQ(SaveFileReplacing(file->path, file->content), std::nullopt);
+}
 
 bool HavePdfToText() {
     return !std::string(VANTOR_PDFTOTEXT).empty();

@@ -4,7 +4,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/PrintDevice.h"
+
 namespace vantor::test {
+
+// Writes the file a device printed into, after its EndDoc, where the program would.
+void SavePrintedFile(PrintDevice& device);
 
 // True when pdftotext was found when the tests were built.
 bool HavePdfToText();

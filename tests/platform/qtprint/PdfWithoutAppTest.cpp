@@ -27,12 +27,11 @@ TEST(PdfWithoutApp, DeviceBringsAnOffscreenApplicationForItsLifetime) {
         test::AddResultLine(tree, 0, "[Root]", 7);
         CTreeWalk walk(tree);
         {
-            std::string error;
-            std::unique_ptr<PrintDevice> device = OpenPdfPrintDevice(path, error);
-            ASSERT_NE(device, nullptr) << error;
+            std::unique_ptr<PrintDevice> device = OpenPdfPrintDevice(path);
             ASSERT_NE(QCoreApplication::instance(), nullptr);
             EXPECT_EQ(QGuiApplication::platformName(), "offscreen");
-            EXPECT_EQ(PrintReport(*device, tree, walk, 1, "March 05, 1997 2:7 PM"), 1);
+            EXPECT_EQ(PrintAndDeliver(*device, tree, walk, 1, "March 05, 1997 2:7 PM"),
+                      std::nullopt);
         }
         EXPECT_EQ(QCoreApplication::instance(), nullptr);
 

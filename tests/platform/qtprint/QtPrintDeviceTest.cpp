@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QTemporaryDir>
 
 #include "platform/qtprint/PdfPrintDevice.h"
@@ -14,9 +15,8 @@ class QtPrintDeviceTest : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
-        std::string error;
-        device = OpenPdfPrintDevice(path, error);
-        ASSERT_NE(device, nullptr) << error;
+        device = OpenPdfPrintDevice(path);
+        ASSERT_NE(device, nullptr);
     }
 
     QTemporaryDir dir;
@@ -88,6 +88,7 @@ TEST_F(QtPrintDeviceTest, PagesOfTextArriveInThePdf) {
         device->EndPage();
     }
     device->EndDoc();
+    test::SavePrintedFile(*device);
 
     const std::vector<std::string> pages = test::PdfPages(path);
     ASSERT_EQ(pages.size(), 2u);
@@ -110,6 +111,7 @@ TEST_F(QtPrintDeviceTest, TextIsPlacedByItsTopEdge) {
     device->TextOut(2400, 1200, "large");
     device->EndPage();
     device->EndDoc();
+    test::SavePrintedFile(*device);
 
     const std::vector<test::PdfWord> words = test::PdfWords(path);
     ASSERT_EQ(words.size(), 2u);
@@ -122,13 +124,19 @@ TEST_F(QtPrintDeviceTest, TextIsPlacedByItsTopEdge) {
     EXPECT_NEAR(words[1].xMin - words[0].xMin, 1800.0 * 72 / 600, 2.0);
 }
 
-TEST(OpenPdfPrintDevice, RefusesAPathItCannotWrite) {
-    std::string error;
-    EXPECT_EQ(OpenPdfPrintDevice("/nonexistent-folder/report.pdf", error), nullptr);
-    EXPECT_FALSE(error.empty());
-    error.clear();
-    EXPECT_EQ(OpenPdfPrintDevice("", error), nullptr);
-    EXPECT_FALSE(error.empty());
+TEST_F(QtPrintDeviceTest, WritesNothingItselfAndHandsOverTheWholePdf) {
+    device->StartDoc("Quillon Vantor");
+    device->StartPage();
+    device->TextOut(600, 600, "only page");
+    device->EndPage();
+    device->EndDoc();
+    EXPECT_EQ(device->Failure(), "");
+    EXPECT_TRUE(QDir(dir.path()).isEmpty());
+    const std::optional<PrintedFile> file = device->TakeFile();
+    ASSERT_TRUE(file.has_value());
+    EXPECT_EQ(file->path, path);
+    EXPECT_EQ(file->content.rfind("%PDF-", 0), 0u);
+    EXPECT_NE(file->content.find("%%EOF"), std::string::npos);
 }
 
 }  // namespace

@@ -3,8 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QPageSize>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <functional>
@@ -40,31 +45,52 @@ TEST(QtPrintService, CancelChoosesNothing) {
     QtPrintService service;
     EXPECT_EQ(service.ChoosePrinter(), nullptr);
     ASSERT_TRUE(shown);
-    // The whole document only, and no print-to-file choice of our own.
-    EXPECT_FALSE(options.testFlag(QAbstractPrintDialog::PrintToFile));
+    // The whole document only.
     EXPECT_FALSE(options.testFlag(QAbstractPrintDialog::PrintSelection));
     EXPECT_FALSE(options.testFlag(QAbstractPrintDialog::PrintPageRange));
     EXPECT_FALSE(options.testFlag(QAbstractPrintDialog::PrintCurrentPage));
 }
 
-TEST(QtPrintService, AcceptGivesADeviceAtThePrintersResolution) {
+// This machine has no printers: the dialog offers a PDF file, and the device made for it
+// prints into memory for the program's own file writer, on the paper chosen.
+TEST(QtPrintService, WithoutPrintersAPdfFileIsOfferedAndPrintedIntoMemory) {
+    if (!QPrinterInfo::availablePrinterNames().isEmpty()) {
+        GTEST_SKIP() << "a printer is installed";
+    }
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    int resolution = 0;
+    const QString chosen = dir.filePath("chosen.pdf");
+    QStringList printerChoices;
     WhenDialogShows([&](QPrintDialog& dialog) {
-        // Without a print server the only printer is a PDF file; give it a name.
-        dialog.printer()->setOutputFileName(dir.filePath("chosen.pdf"));
-        resolution = dialog.printer()->resolution();
+        for (const QComboBox* box : dialog.findChildren<QComboBox*>()) {
+            for (int i = 0; i < box->count(); ++i) {
+                printerChoices << box->itemText(i);
+            }
+        }
+        // The file name the user types.
+        if (auto* fileName = dialog.findChild<QLineEdit*>(QStringLiteral("filename"))) {
+            fileName->setText(chosen);
+        }
+        dialog.printer()->setPageSize(QPageSize(QPageSize::Letter));
         dialog.accept();
     });
     QtPrintService service;
     const std::unique_ptr<PrintDevice> device = service.ChoosePrinter();
     ASSERT_NE(device, nullptr);
-    EXPECT_GT(resolution, 0);
-    EXPECT_EQ(device->PixelsPerInchX(), resolution);
-    EXPECT_EQ(device->PixelsPerInchY(), resolution);
-    EXPECT_GT(device->Width(), 0);
-    EXPECT_GT(device->Height(), device->Width());
+    EXPECT_TRUE(printerChoices.join("|").contains(QStringLiteral("PDF")))
+        << printerChoices.join("|").toStdString();
+    EXPECT_EQ(device->PixelsPerInchX(), 600);
+    // Letter paper (8.5 inches) inside margins of 10 points on each side.
+    EXPECT_NEAR(device->Width(), 8.5 * 600 - 2 * 10 * 600 / 72, 2);
+    device->StartDoc("Quillon Vantor");
+    device->StartPage();
+    device->EndDoc();
+    EXPECT_EQ(device->Failure(), "");
+    EXPECT_TRUE(QDir(dir.path()).isEmpty());
+    const std::optional<PrintedFile> file = device->TakeFile();
+    ASSERT_TRUE(file.has_value());
+    EXPECT_EQ(file->path, chosen.toStdString());
+    EXPECT_EQ(file->content.rfind("%PDF-", 0), 0u);
 }
 
 }  // namespace

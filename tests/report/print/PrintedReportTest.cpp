@@ -3,7 +3,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -386,6 +391,67 @@ TEST_F(PrintedReportTest, DeepNamesMoveToTheNextLineIndentedByTheRemainder) {
     EXPECT_EQ(numbersY[12] - numbersY[11], lineH);
     EXPECT_EQ(numbersY[13] - numbersY[12], 2 * lineH);
     EXPECT_EQ(numbersY[25] - numbersY[24], 2 * lineH);
+}
+
+// A device as the print dialog may hand one out: a printer that failed, or one that printed
+// into a file the program still has to write.
+class DeliveringDevice : public RecordingPrintDevice {
+  public:
+    DeliveringDevice(std::string failure, std::optional<PrintedFile> file)
+        : RecordingPrintDevice(DeviceGeometry{}),
+          m_failure(std::move(failure)),
+          m_file(std::move(file)) {}
+    std::string Failure() const override { return m_failure; }
+    std::optional<PrintedFile> TakeFile() override { return std::exchange(m_file, std::nullopt); }
+
+  private:
+    std::string m_failure;
+    std::optional<PrintedFile> m_file;
+};
+
+TEST_F(PrintedReportTest, DeliveryNamesEveryFailureAndWritesAPrintedFile) {
+    namespace fs = std::filesystem;
+    std::string pattern = (fs::temp_directory_path() / "vantor-deliver-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    const fs::path dir = pattern;
+    AddSmallTree();
+    struct Case {
+        std::string failure;
+        std::optional<PrintedFile> file;
+        std::string expectedError;  // "" for none; else a part of the message
+        bool fileWritten;
+    };
+    const std::string good = (dir / "report.pdf").string();
+    const std::string unwritable = (dir / "no-such-folder" / "report.pdf").string();
+    const Case cases[] = {
+        {"", std::nullopt, "", false},
+        {"Could not print on the printer \"Office\": it did not start printing.", std::nullopt,
+         "\"Office\"", false},
+        {"", PrintedFile{good, "%PDF-1.4 whole"}, "", true},
+        {"", PrintedFile{unwritable, "%PDF-1.4"}, unwritable, false},
+        // A document that failed on the way is not written as if it were complete.
+        {"The document did not arrive.", PrintedFile{good, "%PDF-1.4 half"}, "did not arrive",
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.failure + " / " + (c.file ? c.file->path : "printer"));
+        fs::remove(good);
+        DeliveringDevice device(c.failure, c.file);
+        const std::optional<std::string> error = PrintAndDeliver(device, tree, walk, 0, kDate);
+        EXPECT_EQ(device.PagesStarted(), 1);
+        if (c.expectedError.empty()) {
+            EXPECT_EQ(error, std::nullopt);
+        } else {
+            ASSERT_TRUE(error.has_value());
+            EXPECT_NE(error->find(c.expectedError), std::string::npos) << *error;
+        }
+        EXPECT_EQ(fs::exists(good), c.fileWritten);
+        if (c.fileWritten) {
+            std::ifstream in(good, std::ios::binary);
+            EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), c.file->content);
+        }
+    }
+    fs::remove_all(dir);
 }
 
 }  // namespace
