@@ -42,13 +42,17 @@ int Run(int argc, char** argv) {
     QCoreApplication::setApplicationName("vantor");
     QtUiServices ui;
 
-    DirectoryArguments chosen = TakeDirectoryArguments(arguments, PromptInDialog);
+    DirectoryArguments chosen = TakeDirectoryArguments(arguments);
     if (chosen.error.empty() && !chosen.rest.empty()) {
         chosen.error = "unknown option " + chosen.rest.front();
     }
     if (!chosen.error.empty()) {
         std::cerr << "vantor: " << chosen.error << "\nTry 'vantor --help'.\n";
         return 4;
+    }
+    // Before the password is asked for, so that the user can still decide not to type it.
+    if (auto warning = ClearTextPasswordWarning(chosen.choice, NeedsPassword(chosen.choice))) {
+        ui.MessageBox(*warning);
     }
     if (NeedsPassword(chosen.choice)) {
         const auto password =
@@ -58,9 +62,6 @@ int Run(int argc, char** argv) {
             return 4;
         }
         chosen.choice.ldapSettings.password = *password;
-    }
-    if (auto warning = ClearTextPasswordWarning(chosen.choice)) {
-        ui.MessageBox(*warning);
     }
     auto opened = OpenDirectory(chosen.choice);
     if (auto* error = std::get_if<std::string>(&opened)) {

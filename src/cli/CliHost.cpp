@@ -43,8 +43,12 @@ std::string CliHost::ReadObjectKind() {
     return record_.className;
 }
 
-bool CliHost::IsCancelRequested() {
+bool CliHost::InterruptRequested() {
     return g_interrupted != 0;
+}
+
+bool CliHost::IsCancelRequested() {
+    return InterruptRequested();
 }
 
 void CliHost::ClearCancelRequest() {
@@ -54,7 +58,7 @@ void CliHost::ClearCancelRequest() {
 
 CountCallbacks CliHost::Callbacks() {
     CountCallbacks callbacks;
-    callbacks.isCancelled = [] { return g_interrupted != 0 ? 1 : 0; };
+    callbacks.isCancelled = [] { return InterruptRequested() ? 1 : 0; };
     if (showProgress_) {
         callbacks.showProgress = [this](const char* container) {
             ++containers_;

@@ -17,6 +17,8 @@ class CliHost : public CountRunHost {
 
     // Makes Ctrl-C request a cancel; a second Ctrl-C ends the program at once.
     static void InstallInterruptHandler();
+    // Whether Ctrl-C requested a cancel that the run has not taken yet.
+    static bool InterruptRequested();
 
     const std::string& Failure() const { return failure_; }
 

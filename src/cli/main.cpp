@@ -60,8 +60,7 @@ int Run(int argc, char** argv) {
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     ScrubPasswordArguments(argc, argv);
     const std::string usageHint = "\nTry 'vantor-count --help'.";
-    const DirectoryArguments directoryArguments =
-        TakeDirectoryArguments(arguments, PromptOnTerminal);
+    DirectoryArguments directoryArguments = TakeDirectoryArguments(arguments);
     if (!directoryArguments.error.empty()) {
         return Fail(kExitUsageOrFileError, directoryArguments.error + usageHint);
     }
@@ -75,10 +74,24 @@ int Run(int argc, char** argv) {
         return kExitComplete;
     }
 
-    if (auto warning = ClearTextPasswordWarning(directoryArguments.choice)) {
+    DirectoryChoice& choice = directoryArguments.choice;
+    // Before -W asks, so that the user can still decide not to type the password.
+    if (auto warning = ClearTextPasswordWarning(choice, choice.askPassword)) {
         std::cerr << "vantor-count: warning: " << *warning << '\n';
     }
-    auto opened = OpenDirectory(directoryArguments.choice);
+    if (choice.askPassword) {
+        const auto password = PromptOnTerminal("Enter LDAP Password: ");
+        if (!password) {
+            return Fail(kExitUsageOrFileError, "option -W: no password was entered");
+        }
+        choice.ldapSettings.password = *password;
+    }
+    // A server that stops answering must not hold Ctrl-C up until its timeout.
+    choice.ldapSettings.hooks.cancelled = CliHost::InterruptRequested;
+    choice.ldapSettings.hooks.notice = [](const std::string& notice) {
+        std::cerr << "vantor-count: notice: " << notice << '\n';
+    };
+    auto opened = OpenDirectory(choice);
     if (auto* error = std::get_if<std::string>(&opened)) {
         return Fail(kExitUsageOrFileError, *error);
     }

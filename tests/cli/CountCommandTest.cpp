@@ -53,6 +53,7 @@ class CountCommand : public ::testing::Test {
         const std::string program = VANTOR_COUNT;
         const pid_t pid = ::fork();
         if (pid == 0) {
+            ::setsid();  // no controlling terminal: -W cannot ask here
             const int out = ::open((dir / "stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
             const int err = ::open((dir / "stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
             ::dup2(out, STDOUT_FILENO);
@@ -188,6 +189,22 @@ TEST_F(CountCommand, FileProblemsAndAnUnreachableServerAreReportedWithTheirExitC
     const Outcome unreachable = Run({"-H", "ldap://127.0.0.1:1/", "-x"});
     EXPECT_EQ(unreachable.exitCode, 3);
     EXPECT_THAT(unreachable.err, HasSubstr("Could not create context"));
+}
+
+TEST_F(CountCommand, PasswordProblemsAreUsageErrorsAndTheClearTextWarningComesFirst) {
+    const std::string none = (dir / "none").string();
+    const Outcome unreadable = Run({"-H", "ldap://127.0.0.1:1/", "-D", "cn=a", "-y", none});
+    EXPECT_EQ(unreadable.exitCode, 4);
+    EXPECT_THAT(unreadable.err, HasSubstr("cannot read the password file " + none));
+
+    // Without a terminal -W cannot ask; the warning came before it tried.
+    const Outcome asked = Run({"-H", "ldap://directory.example.com/", "-D", "cn=a", "-W"});
+    EXPECT_EQ(asked.exitCode, 4);
+    const std::size_t warning = asked.err.find("warning: The password will be sent unencrypted");
+    const std::size_t refusal = asked.err.find("option -W: no password was entered");
+    ASSERT_NE(warning, std::string::npos) << asked.err;
+    ASSERT_NE(refusal, std::string::npos) << asked.err;
+    EXPECT_LT(warning, refusal);
 }
 
 TEST_F(CountCommand, OutputFileIsReplacedWholeAndHelpListsTheExitCodes) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
 #include <variant>
 
 #include "cli/Options.h"
@@ -43,36 +45,34 @@ TEST(CommandLine, RefusesWhatItDoesNotKnowAndNamesIt) {
 }
 
 TEST(DirectoryOptions, ChooseTheSampleAnLdifFileOrAServer) {
-    const auto none = [](std::string_view) { return std::optional<std::string>(); };
-    const DirectoryArguments sample = TakeDirectoryArguments({"--kind", "groups"}, none);
+    const DirectoryArguments sample = TakeDirectoryArguments({"--kind", "groups"});
     EXPECT_TRUE(sample.error.empty());
     EXPECT_FALSE(sample.choice.ldap);
     EXPECT_FALSE(sample.choice.ldifPath);
     EXPECT_EQ(sample.rest, (std::vector<std::string>{"--kind", "groups"}));
 
     const DirectoryArguments file =
-        TakeDirectoryArguments({"--ldif", "a.ldif", "--profile", "edirectory"}, none);
+        TakeDirectoryArguments({"--ldif", "a.ldif", "--profile", "edirectory"});
     EXPECT_TRUE(file.error.empty()) << file.error;
     EXPECT_EQ(file.choice.ldifPath, "a.ldif");
     EXPECT_FALSE(file.choice.ldap);
 
     const DirectoryArguments server =
-        TakeDirectoryArguments({"-H", "ldap://127.0.0.1:389/", "-b", "o=acme", "-q"}, none);
+        TakeDirectoryArguments({"-H", "ldap://127.0.0.1:389/", "-b", "o=acme", "-q"});
     EXPECT_TRUE(server.error.empty()) << server.error;
     EXPECT_TRUE(server.choice.ldap);
     EXPECT_EQ(server.choice.ldapSettings.base, "o=acme");
     EXPECT_EQ(server.rest, std::vector<std::string>{"-q"});
 
-    EXPECT_FALSE(
-        TakeDirectoryArguments({"--ldif", "a.ldif", "-H", "ldap://x/"}, none).error.empty());
-    EXPECT_FALSE(TakeDirectoryArguments({"--profile", "novell"}, none).error.empty());
-    EXPECT_FALSE(TakeDirectoryArguments({"--ldif"}, none).error.empty());
+    EXPECT_FALSE(TakeDirectoryArguments({"--ldif", "a.ldif", "-H", "ldap://x/"}).error.empty());
+    EXPECT_FALSE(TakeDirectoryArguments({"--profile", "novell"}).error.empty());
+    EXPECT_FALSE(TakeDirectoryArguments({"--ldif"}).error.empty());
 }
 
 TEST(DirectoryOptions, WarnOnlyWhenAPasswordWouldCrossTheNetworkUnencrypted) {
-    const auto none = [](std::string_view) { return std::optional<std::string>(); };
     const auto warning = [&](std::vector<std::string> arguments) {
-        return ClearTextPasswordWarning(TakeDirectoryArguments(arguments, none).choice);
+        const DirectoryChoice choice = TakeDirectoryArguments(arguments).choice;
+        return ClearTextPasswordWarning(choice, choice.askPassword);
     };
     EXPECT_TRUE(warning({"-H", "ldap://directory.example.com/", "-D", "cn=a", "-w", "pw", "-x"}));
     EXPECT_FALSE(warning({"-H", "ldaps://directory.example.com/", "-D", "cn=a", "-w", "pw"}));
@@ -80,18 +80,43 @@ TEST(DirectoryOptions, WarnOnlyWhenAPasswordWouldCrossTheNetworkUnencrypted) {
     EXPECT_FALSE(warning({"-H", "ldap://127.0.0.1:389/", "-D", "cn=a", "-w", "pw"}));
     EXPECT_FALSE(warning({"-H", "ldap://directory.example.com/"}));
     EXPECT_FALSE(warning({"--ldif", "a.ldif"}));
+    // A password still to be asked for is warned about before it is asked for.
+    EXPECT_TRUE(warning({"-H", "ldap://directory.example.com/", "-D", "cn=a", "-W"}));
+    EXPECT_FALSE(warning({"-H", "ldap://directory.example.com/", "-D", "cn=a"}));
+}
+
+// -y is read while the options are taken: a file that cannot be read is bad usage, named.
+TEST(DirectoryOptions, APasswordFileIsReadWholeWhenTheOptionsAreTaken) {
+    const std::string folder = testing::TempDir();
+    const std::string file = folder + "vantor-options-pw";
+    std::ofstream(file, std::ios::binary) << "wonderland\n";
+    const DirectoryArguments read =
+        TakeDirectoryArguments({"-H", "ldap://127.0.0.1/", "-D", "cn=a", "-y", file});
+    EXPECT_EQ(read.error, "");
+    EXPECT_EQ(read.choice.ldapSettings.password, "wonderland\n");
+    std::remove(file.c_str());
+
+    const std::string missing = folder + "vantor-options-no-such-file";
+    EXPECT_EQ(
+        TakeDirectoryArguments({"-D", "cn=a", "-y", missing}).error,
+        "option -y: cannot read the password file " + missing + ": No such file or directory");
+    EXPECT_EQ(TakeDirectoryArguments({"-D", "cn=a", "-y", folder}).error,
+              "option -y: cannot read the password file " + folder + ": Is a directory");
 }
 
 TEST(DirectoryOptions, ABindByNameWithoutAnyPasswordNeedsOne) {
-    const auto none = [](std::string_view) { return std::optional<std::string>(); };
     const auto needs = [&](std::vector<std::string> arguments) {
-        return NeedsPassword(TakeDirectoryArguments(arguments, none).choice);
+        return NeedsPassword(TakeDirectoryArguments(arguments).choice);
     };
     EXPECT_TRUE(needs({"-H", "ldap://127.0.0.1/", "-D", "cn=admin,o=acme"}));
     EXPECT_FALSE(needs({"-H", "ldap://127.0.0.1/", "-D", "cn=admin,o=acme", "-w", "pw"}));
-    EXPECT_FALSE(needs({"-H", "ldap://127.0.0.1/", "-D", "cn=admin,o=acme", "-y", "/pw"}));
+    const std::string file = testing::TempDir() + "vantor-needs-pw";
+    std::ofstream(file) << "pw";
+    EXPECT_FALSE(needs({"-H", "ldap://127.0.0.1/", "-D", "cn=admin,o=acme", "-y", file}));
+    std::remove(file.c_str());
     EXPECT_FALSE(needs({"-H", "ldap://127.0.0.1/"}));
     EXPECT_FALSE(needs({"-H", "ldap://127.0.0.1/", "-Y", "EXTERNAL"}));
+    EXPECT_TRUE(needs({"-H", "ldap://127.0.0.1/", "-Y", "DIGEST-MD5", "-U", "alice", "-W"}));
     EXPECT_FALSE(needs({}));
 }
 

@@ -181,6 +181,51 @@ TEST_F(LdapOutage, AServerThatStopsAnsweringMidRunTimesOutNodeByNodeAndCountsOnc
     ExpectCompleteCount();
 }
 
+// The server stops answering once a hundred containers are queued: the first request waits its
+// timeout, one reconnect waits another, and every container after that fails at once, each
+// still a line with its error lines and their cause.
+TEST(StoppedLdapServer, AHundredQueuedContainersEndWithinAFewTimeoutsEachListed) {
+    if (const std::string why = SlapdServer::Unavailable(); !why.empty()) {
+        GTEST_SKIP() << why;
+    }
+    constexpr int kUnits = 100;
+    SlapdOptions options;
+    options.ldif =
+        "dn: o=acme\nobjectClass: organization\no: acme\n\n" + UsersLdif("o=acme", "boss", 2);
+    for (int i = 1; i <= kUnits; ++i) {
+        const std::string dn = "ou=Unit" + std::to_string(i) + ",o=acme";
+        options.ldif += OuLdif(dn, "Unit" + std::to_string(i)) + UsersLdif(dn, "u", 1);
+    }
+    ServerHolder server;
+    server.Start(options);
+    ASSERT_TRUE(server.Ready()) << server.Error();
+    LdapSettings settings = SettingsFor(*server, 1000);
+    settings.operationTimeout = kTimeout;
+    settings.networkTimeout = kTimeout;
+    LdapDirectory dir(settings);
+
+    CCountTreeCtrl tree;
+    RecordingHost host;
+    host.afterNodeShown = [&](const CCountNode& node) {
+        if (std::string(node.fullName) == "acme") {
+            server->Pause();
+        }
+    };
+    const TimedRun run = RunTimed(dir, tree, host, true);
+    server->Resume();
+    EXPECT_EQ(run.outcome, CountRunOutcome::kFinished);
+    EXPECT_LT(run.elapsed, 5s);
+    ASSERT_THAT(host.shownNames, SizeIs(kUnits + 2));
+    for (int i = 1; i <= kUnits; ++i) {
+        const std::string name = "Unit" + std::to_string(i);
+        const HTREEITEM line = FindLine(tree, name + " 0");
+        ASSERT_NE(line, 0u) << name;
+        EXPECT_THAT(ErrorLinesUnder(tree, line),
+                    AllOf(SizeIs(2), Each(testing::EndsWith(":" + name + ".acme"))));
+    }
+    EXPECT_EQ(host.totals.back(), 2);
+}
+
 TEST(SilentLdapServer, TheRunCannotOpenAContextAndSaysWhichServerDidNotAnswer) {
     const SilentServer silent;
     ASSERT_TRUE(silent.Listening()) << silent.Error();

@@ -18,8 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             arguments.back() += static_cast<char>(data[i]);
         }
     }
-    const vantor::DirectoryArguments directory =
-        vantor::TakeDirectoryArguments(arguments, [](std::string_view) { return std::nullopt; });
+    const vantor::DirectoryArguments directory = vantor::TakeDirectoryArguments(arguments);
     if (directory.error.empty()) {
         auto parsed = vantor::ParseCommandLine(directory.rest);
         if (auto* error = std::get_if<std::string>(&parsed); error != nullptr && error->empty()) {

@@ -8,13 +8,9 @@
 
 namespace vantor {
 
-namespace {
-
-struct MessageFree {
-    void operator()(LDAPMessage* message) const { ldap_msgfree(message); }
-};
-
-}  // namespace
+void LdapMessageFree::operator()(LDAPMessage* message) const {
+    ldap_msgfree(message);
+}
 
 bool CaseInsensitiveLess::operator()(const std::string& a, const std::string& b) const {
     return std::lexicographical_compare(
@@ -42,27 +38,82 @@ Attributes AttributesOf(LDAP* ld, LDAPMessage* entry) {
     return values;
 }
 
-LdapOutcome ReadEntry(LDAP* ld, const std::string& dn, const std::vector<std::string>& attributes,
-                      int timeoutSeconds, Attributes& values) {
+LdapOutcome SearchAndWait(LDAP* ld, const std::string& base, int scope, const std::string& filter,
+                          const std::vector<std::string>& attributes, LDAPControl** controls,
+                          int sizeLimit, const WaitLimits& limits, LdapMessagePtr& answer,
+                          std::string* cookie) {
+    answer.reset();
     std::vector<char*> names;
     names.reserve(attributes.size() + 1);
     for (const std::string& attribute : attributes) {
         names.push_back(const_cast<char*>(attribute.c_str()));
     }
     names.push_back(nullptr);
-    timeval timeout{timeoutSeconds, 0};
-    LDAPMessage* raw = nullptr;
     LdapOutcome outcome;
-    outcome.code =
-        ldap_search_ext_s(ld, dn.c_str(), LDAP_SCOPE_BASE, "(objectClass=*)", names.data(), 0,
-                          nullptr, nullptr, &timeout, LDAP_NO_LIMIT, &raw);
-    const std::unique_ptr<LDAPMessage, MessageFree> result(raw);
+    int msgid = -1;
+    outcome.code = ldap_search_ext(ld, base.c_str(), scope, filter.c_str(), names.data(), 0,
+                                   controls, nullptr, nullptr, sizeLimit, &msgid);
+    if (outcome.code == LDAP_SUCCESS) {
+        LDAPMessage* raw = nullptr;
+        outcome.code = AwaitAnswer(ld, msgid, limits, &raw);
+        answer.reset(raw);
+    }
     if (outcome.code != LDAP_SUCCESS) {
         outcome.diagnostic = LastDiagnostic(ld);
         return outcome;
     }
-    if (LDAPMessage* entry = ldap_first_entry(ld, result.get())) {
-        values = AttributesOf(ld, entry);
+    for (LDAPMessage* message = ldap_first_message(ld, answer.get()); message != nullptr;
+         message = ldap_next_message(ld, message)) {
+        if (ldap_msgtype(message) == LDAP_RES_SEARCH_RESULT) {
+            return ParseResult(ld, message, cookie);
+        }
+    }
+    outcome.code = LDAP_DECODING_ERROR;  // a whole answer always ends with its result
+    return outcome;
+}
+
+LdapOutcome ParseResult(LDAP* ld, LDAPMessage* result, std::string* cookie) {
+    LdapOutcome outcome;
+    char* diagnostic = nullptr;
+    char** referrals = nullptr;
+    LDAPControl** controls = nullptr;
+    const int rc = ldap_parse_result(ld, result, &outcome.code, nullptr, &diagnostic, &referrals,
+                                     cookie != nullptr ? &controls : nullptr, 0);
+    if (rc != LDAP_SUCCESS) {
+        outcome.code = rc;
+    }
+    if (diagnostic != nullptr) {
+        outcome.diagnostic = diagnostic;
+        ldap_memfree(diagnostic);
+    }
+    for (char** url = referrals; url != nullptr && *url != nullptr; ++url) {
+        outcome.referrals.emplace_back(*url);
+    }
+    ldap_memvfree(reinterpret_cast<void**>(referrals));
+    if (cookie != nullptr) {
+        cookie->clear();
+        if (LDAPControl* paged = ldap_control_find(LDAP_CONTROL_PAGEDRESULTS, controls, nullptr)) {
+            ber_int_t estimate = 0;
+            berval next{0, nullptr};
+            if (ldap_parse_pageresponse_control(ld, paged, &estimate, &next) == LDAP_SUCCESS) {
+                cookie->assign(next.bv_val != nullptr ? next.bv_val : "", next.bv_len);
+                ber_memfree(next.bv_val);
+            }
+        }
+        ldap_controls_free(controls);
+    }
+    return outcome;
+}
+
+LdapOutcome ReadEntry(LDAP* ld, const std::string& dn, const std::vector<std::string>& attributes,
+                      const WaitLimits& limits, Attributes& values) {
+    LdapMessagePtr result;
+    const LdapOutcome outcome = SearchAndWait(ld, dn, LDAP_SCOPE_BASE, "(objectClass=*)",
+                                              attributes, nullptr, 0, limits, result);
+    if (outcome.code == LDAP_SUCCESS) {
+        if (LDAPMessage* entry = ldap_first_entry(ld, result.get())) {
+            values = AttributesOf(ld, entry);
+        }
     }
     return outcome;
 }

@@ -1,16 +1,14 @@
 #include "directory/ldap/LdapConnection.h"
 
-#include <fcntl.h>
 #include <ldap.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
+#include <memory>
 
 #include "directory/ldap/EntryRead.h"
 #include "directory/ldap/LdapErrors.h"
 #include "directory/ldap/LdapUris.h"
+#include "directory/ldap/LdapWait.h"
 #include "directory/ldap/SaslBind.h"
 
 namespace vantor {
@@ -43,6 +41,7 @@ LdapHandle Initialize(const LdapSettings& settings, ConnectResult& result) {
     // entries with anonymous credentials.
     ldap_set_option(ld.get(), LDAP_OPT_REFERRALS, LDAP_OPT_OFF);
     SetTimeout(ld.get(), LDAP_OPT_NETWORK_TIMEOUT, settings.networkTimeout);
+    // Bounds what still waits inside libldap: the TLS handshake and a SASL bind.
     SetTimeout(ld.get(), LDAP_OPT_TIMEOUT, settings.operationTimeout);
 
     char* uri = nullptr;
@@ -64,32 +63,48 @@ bool AllLdaps(const std::string& servers) {
            });
 }
 
-// The whole file, as the OpenLDAP tools use a -y file.
-bool ReadPasswordFile(const std::string& path, std::string& password, std::string& error) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        error = "cannot read the password file " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    password.clear();
-    char chunk[512];
-    ssize_t n = 0;
-    while ((n = read(fd, chunk, sizeof chunk)) > 0) {
-        password.append(chunk, static_cast<std::size_t>(n));
-    }
-    const int readError = errno;
-    close(fd);
-    if (n < 0) {
-        error = "cannot read the password file " + path + ": " + std::strerror(readError);
-        return false;
-    }
-    return true;
+WaitLimits LimitsOf(const LdapSettings& settings) {
+    return {settings.operationTimeout, settings.hooks.cancelled};
 }
 
-int SimpleBind(LDAP* ld, const std::string& bindDn, std::string& password) {
+// Sends a request (send returns its msgid) and waits for its result: the LDAP result code the
+// server sent, or the client error that ended the wait. diagnostic gets the server's message.
+template <class Send>
+int Exchange(LDAP* ld, const LdapSettings& settings, Send&& send, std::string& diagnostic) {
+    int msgid = -1;
+    int code = send(msgid);
+    if (code != LDAP_SUCCESS) {
+        diagnostic = LastDiagnostic(ld);
+        return code;
+    }
+    LDAPMessage* raw = nullptr;
+    code = AwaitAnswer(ld, msgid, LimitsOf(settings), &raw);
+    const LdapMessagePtr answer(raw);
+    if (code != LDAP_SUCCESS) {
+        return code;
+    }
+    char* text = nullptr;
+    const int parsed =
+        ldap_parse_result(ld, answer.get(), &code, nullptr, &text, nullptr, nullptr, 0);
+    if (text != nullptr) {
+        diagnostic = text;
+        ldap_memfree(text);
+    }
+    return parsed == LDAP_SUCCESS ? code : parsed;
+}
+
+int SimpleBind(LDAP* ld, const LdapSettings& settings, std::string& diagnostic) {
+    std::string password = settings.password;
     berval credentials{password.size(), password.data()};
-    return ldap_sasl_bind_s(ld, bindDn.empty() ? nullptr : bindDn.c_str(), LDAP_SASL_SIMPLE,
-                            &credentials, nullptr, nullptr, nullptr);
+    const char* dn = settings.bindDn.empty() ? nullptr : settings.bindDn.c_str();
+    const int code = Exchange(
+        ld, settings,
+        [&](int& msgid) {
+            return ldap_sasl_bind(ld, dn, LDAP_SASL_SIMPLE, &credentials, nullptr, nullptr, &msgid);
+        },
+        diagnostic);
+    std::fill(password.begin(), password.end(), '\0');
+    return code;
 }
 
 std::string BindFailure(const LdapSettings& settings, const ConnectResult& result,
@@ -114,23 +129,50 @@ std::string BindFailure(const LdapSettings& settings, const ConnectResult& resul
     }
 }
 
-// -Z / -ZZ. Returns false when the connection cannot go on; with -Z a failed StartTLS starts a
-// fresh, unencrypted connection, as the handshake may have left the old one unusable.
-bool StartTls(const LdapSettings& settings, LdapHandle& ld, ConnectResult& result) {
+// The TLS library's words for a failed handshake, which for a certificate it does not trust
+// are often none ("(unknown error code)"): then the likely cause.
+std::string TlsDiagnostic(LDAP* ld) {
+    std::string text = LastDiagnostic(ld);
+    if (text.find("certificate") == std::string::npos) {
+        text = "the TLS handshake failed" + (text.empty() ? std::string() : " (" + text + ")") +
+               "; the server's certificate may not be trusted here (TLS_CACERT, TLS_REQCERT "
+               "in ldap.conf)";
+    }
+    return text;
+}
+
+// -Z / -ZZ. False when the connection cannot go on (the cause is in result).
+bool StartTls(const LdapSettings& settings, LDAP* ld, ConnectResult& result) {
     if (settings.startTls == 0 || AllLdaps(result.servers)) {
         return true;
     }
-    result.ldapCode = ldap_start_tls_s(ld.get(), nullptr, nullptr);
-    if (result.ldapCode == LDAP_SUCCESS) {
+    const std::string what = "StartTLS with " + result.servers + " failed";
+    std::string diagnostic;
+    result.ldapCode = Exchange(
+        ld, settings, [&](int& msgid) { return ldap_start_tls(ld, nullptr, nullptr, &msgid); },
+        diagnostic);
+    if (result.ldapCode > 0 && settings.startTls < 2) {
+        // The server answered, and its answer is no: it does not offer StartTLS.
+        result.notice = "the LDAP server " + result.servers + " does not offer StartTLS (" +
+                        ldap_err2string(result.ldapCode) +
+                        "); going on without TLS as -Z allows (-ZZ would refuse)";
+        result.ldapCode = LDAP_SUCCESS;
         return true;
     }
-    if (settings.startTls >= 2) {
-        result.cause = DescribeLdapFailure("StartTLS with " + result.servers + " failed",
-                                           result.ldapCode, LastDiagnostic(ld.get()));
+    if (result.ldapCode > 0) {
+        result.cause = DescribeLdapFailure(what + ": the server does not offer it", result.ldapCode,
+                                           diagnostic);
         return false;
     }
-    ld = Initialize(settings, result);
-    return ld != nullptr;
+    if (result.ldapCode == LDAP_SUCCESS) {
+        result.ldapCode = ldap_install_tls(ld);
+        diagnostic = result.ldapCode == LDAP_SUCCESS ? std::string() : TlsDiagnostic(ld);
+    }
+    if (result.ldapCode != LDAP_SUCCESS) {
+        result.cause = DescribeLdapFailure(what, result.ldapCode, diagnostic);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -138,22 +180,19 @@ bool StartTls(const LdapSettings& settings, LdapHandle& ld, ConnectResult& resul
 ConnectResult Connect(const LdapSettings& settings) {
     ConnectResult result;
     LdapHandle ld = Initialize(settings, result);
-    if (ld == nullptr || !StartTls(settings, ld, result)) {
+    if (ld == nullptr || !StartTls(settings, ld.get(), result)) {
         return result;
     }
-    std::string password = settings.password;
-    if (!settings.passwordFile.empty() &&
-        !ReadPasswordFile(settings.passwordFile, password, result.cause)) {
-        result.ldapCode = LDAP_LOCAL_ERROR;
-        return result;
+    std::string diagnostic;
+    if (settings.saslMechanism.empty()) {
+        result.ldapCode = SimpleBind(ld.get(), settings, diagnostic);
+    } else {
+        result.ldapCode =
+            SaslBind(ld.get(), settings.saslMechanism, settings.saslAuthcid, settings.password);
+        diagnostic = LastDiagnostic(ld.get());
     }
-    result.ldapCode =
-        settings.saslMechanism.empty()
-            ? SimpleBind(ld.get(), settings.bindDn, password)
-            : SaslBind(ld.get(), settings.saslMechanism, settings.saslAuthcid, password);
-    std::fill(password.begin(), password.end(), '\0');
     if (result.ldapCode != LDAP_SUCCESS) {
-        result.cause = BindFailure(settings, result, LastDiagnostic(ld.get()));
+        result.cause = BindFailure(settings, result, diagnostic);
         return result;
     }
     result.handle = std::move(ld);

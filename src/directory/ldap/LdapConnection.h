@@ -1,6 +1,10 @@
 #pragma once
 // One connection to the server: libldap's handle, set up with the settings' timeouts, StartTLS
 // and bind. TLS certificate checks stay as libldap's configuration sets them.
+//
+// StartTLS goes as with ldapsearch: -Z goes on unencrypted only when the server answers that it
+// does not offer StartTLS, and says so (ConnectResult::notice); a handshake that fails or a
+// certificate that is not trusted ends the connection with the cause; -ZZ takes no refusal.
 
 #include <memory>
 #include <string>
@@ -21,9 +25,11 @@ struct ConnectResult {
     int ldapCode = 0;     // the failing step's LDAP result code
     std::string cause;    // on failure, in words, with the server's URI; never a password
     std::string servers;  // "ldap://host:port" of the servers the handle goes to
+    std::string notice;   // set when -Z went on without TLS, in words
 };
 
-// Connects and binds. A password file is read here, so it is read once per connection.
+// Connects, starts TLS when asked to and binds, each step within the settings' timeouts and
+// cancelled by the settings' hook.
 ConnectResult Connect(const LdapSettings& settings);
 
 }  // namespace vantor

@@ -38,12 +38,12 @@ std::optional<std::string> ToLdapFilter(const std::vector<FilterItem>& items,
     return "(objectClass=" + *escaped + ")";
 }
 
-std::string ContainerFilter(const ClassProfile& profile) {
+std::string ListingFilter(const ClassProfile& profile) {
     std::string filter = "(|";
     for (const std::string& containerClass : profile.containerClasses) {
         filter += "(objectClass=" + containerClass + ")";
     }
-    return filter + ")";
+    return filter + "(objectClass=referral))";
 }
 
 }  // namespace vantor

@@ -16,7 +16,8 @@ namespace vantor {
 std::optional<std::string> ToLdapFilter(const std::vector<FilterItem>& items,
                                         const ClassProfile& profile);
 
-// The filter that matches the profile's container classes.
-std::string ContainerFilter(const ClassProfile& profile);
+// The filter of a container listing: the profile's container classes, and referral objects
+// (which stand for containers held by another server).
+std::string ListingFilter(const ClassProfile& profile);
 
 }  // namespace vantor

@@ -3,7 +3,9 @@
 #include <ldap.h>
 
 #include <charconv>
+#include <optional>
 #include <set>
+#include <string_view>
 
 #include "directory/ldap/LdapUris.h"
 #include "directory/profile/ClassProfile.h"
@@ -100,20 +102,21 @@ std::optional<int> PositiveNumber(std::string_view text, int maximum) {
 // The state of one parse: which flags were seen, for the checks that span several flags.
 class FlagParser {
   public:
-    explicit FlagParser(LdapSettings& settings) : settings_(settings) {}
+    FlagParser(LdapSettings& settings, LdapFlagResult& result)
+        : settings_(settings), result_(result) {}
 
     // Applies one flag with its value (empty for flags without one). Returns the error text.
     std::string Apply(const FlagSpec& spec, const std::string& value);
-    // The checks that need every flag; then the -W prompt.
-    std::string Finish(const PasswordPrompt& prompt);
+    // The checks that need every flag.
+    std::string Finish();
 
   private:
     std::string Number(const FlagSpec& spec, const std::string& value, int maximum, int& out);
 
     LdapSettings& settings_;
+    LdapFlagResult& result_;
     std::set<Flag> seen_;
     int passwordSources_ = 0;
-    bool prompt_ = false;
     bool simple_ = false;
 };
 
@@ -145,11 +148,11 @@ std::string FlagParser::Apply(const FlagSpec& spec, const std::string& value) {
             ++passwordSources_;
             break;
         case Flag::kPrompt:
-            prompt_ = true;
+            result_.askPassword = true;
             ++passwordSources_;
             break;
         case Flag::kPasswordFile:
-            settings_.passwordFile = value;
+            result_.passwordFile = value;
             ++passwordSources_;
             break;
         case Flag::kSimple:
@@ -206,7 +209,7 @@ std::string FlagParser::Number(const FlagSpec& spec, const std::string& value, i
     return {};
 }
 
-std::string FlagParser::Finish(const PasswordPrompt& prompt) {
+std::string FlagParser::Finish() {
     if (simple_ && !settings_.saslMechanism.empty()) {
         return "options -x and -Y exclude each other";
     }
@@ -219,25 +222,14 @@ std::string FlagParser::Finish(const PasswordPrompt& prompt) {
     if (passwordSources_ == 1 && settings_.saslMechanism.empty() && settings_.bindDn.empty()) {
         return "a password needs a bind DN (-D)";
     }
-    if (prompt_) {
-        if (!prompt) {
-            return "option -W: no way to ask for a password here; use -y FILE";
-        }
-        const auto password = prompt("Enter LDAP Password: ");
-        if (!password) {
-            return "option -W: no password was entered";
-        }
-        settings_.password = *password;
-    }
     return {};
 }
 
 }  // namespace
 
-LdapFlagResult ApplyLdapFlags(const std::vector<std::string>& args, LdapSettings& settings,
-                              const PasswordPrompt& prompt) {
+LdapFlagResult ApplyLdapFlags(const std::vector<std::string>& args, LdapSettings& settings) {
     LdapFlagResult result;
-    FlagParser parser(settings);
+    FlagParser parser(settings, result);
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::optional<std::string> value;
         const FlagSpec* spec = Match(args[i], value);
@@ -259,7 +251,7 @@ LdapFlagResult ApplyLdapFlags(const std::vector<std::string>& args, LdapSettings
             return result;
         }
     }
-    result.error = parser.Finish(prompt);
+    result.error = parser.Finish();
     return result;
 }
 

@@ -8,22 +8,49 @@
 #include "directory/ldap/LdapErrors.h"
 #include "directory/ldap/LdapFilter.h"
 #include "directory/ldap/LdapUris.h"
-#include "directory/ldap/PageSinks.h"
 #include "engine/FullName.h"
 
 namespace vantor {
 
-LdapSession::LdapSession(LdapHandle ld, std::string servers, LdapSettings settings, RootDse dse,
-                         const ClassProfile& profile)
-    : settings_(std::move(settings)),
-      ld_(std::move(ld)),
-      servers_(std::move(servers)),
-      timeoutSeconds_(static_cast<int>(settings_.operationTimeout.count())),
-      pageSize_(settings_.pageSize),
+namespace {
+
+std::string JoinUrls(const std::vector<std::string>& urls) {
+    std::string text;
+    for (const std::string& url : urls) {
+        text += (text.empty() ? "" : ", ") + url;
+    }
+    return text;
+}
+
+// The attributes a listing reads of each container: its partition markers and, for a referral
+// object, where it refers to.
+std::vector<std::string> ListingAttributes() {
+    std::vector<std::string> attributes = PartitionMarkerAttributes();
+    attributes.emplace_back("ref");
+    return attributes;
+}
+
+}  // namespace
+
+void LdapControlFree::operator()(LDAPControl* control) const {
+    ldap_control_free(control);
+}
+
+LdapSession::LdapSession(ServerLink link, RootDse dse, const ClassProfile& profile)
+    : link_(std::move(link)),
+      limits_{link_.Settings().operationTimeout, link_.Settings().hooks.cancelled},
+      pageSize_(link_.Settings().pageSize),
       dse_(std::move(dse)),
       profile_(&profile),
       contexts_(dse_.namingContexts),
-      roots_(profile, contexts_) {}
+      roots_(profile, contexts_) {
+    LDAPControl* control = nullptr;
+    if (ldap_control_create(LDAP_CONTROL_MANAGEDSAIT, 0, nullptr, 0, &control) == LDAP_SUCCESS) {
+        manageDsaIt_.reset(control);
+    }
+}
+
+LdapSession::~LdapSession() = default;
 
 std::unique_ptr<LdapSession> LdapSession::Open(const LdapSettings& settings, std::string& cause) {
     ConnectResult connection = Connect(settings);
@@ -31,13 +58,16 @@ std::unique_ptr<LdapSession> LdapSession::Open(const LdapSettings& settings, std
         cause = connection.cause;
         return nullptr;
     }
+    if (!connection.notice.empty() && settings.hooks.notice) {
+        settings.hooks.notice(connection.notice);
+    }
     LDAP* ld = connection.handle.get();
-    const int timeout = static_cast<int>(settings.operationTimeout.count());
+    const WaitLimits limits{settings.operationTimeout, settings.hooks.cancelled};
     const std::string base = settings.base.empty() ? ConfiguredBase() : settings.base;
 
     RootDse dse;
     std::string diagnostic;
-    const int rc = ReadRootDse(ld, timeout, dse, diagnostic);
+    const int rc = ReadRootDse(ld, limits, dse, diagnostic);
     if (rc != LDAP_SUCCESS && (base.empty() || rc < 0)) {
         cause = DescribeLdapFailure("cannot read the root DSE of " + connection.servers, rc,
                                     diagnostic);
@@ -51,30 +81,35 @@ std::unique_ptr<LdapSession> LdapSession::Open(const LdapSettings& settings, std
         return nullptr;
     }
 
-    std::unique_ptr<LdapSession> session(new LdapSession(
-        std::move(connection.handle), connection.servers, settings, std::move(dse), *profile));
-    if (base.empty()) {
-        session->tops_ = session->contexts_.Tops();
-        if (session->tops_.empty()) {
-            cause = "the LDAP server " + session->servers_ +
-                    " publishes no naming contexts; name the base to count with -b";
-            return nullptr;
-        }
-    } else {
-        const auto dn = Dn::Parse(base);
-        if (!dn || dn->Depth() == 0) {
+    std::optional<Dn> baseDn;
+    if (!base.empty()) {
+        baseDn = Dn::Parse(base);
+        if (!baseDn || baseDn->Depth() == 0) {
             cause = "the base \"" + base + "\" is not a distinguished name";
             return nullptr;
         }
         Attributes markers;
         const LdapOutcome outcome =
-            ReadEntry(ld, dn->Text(), PartitionMarkerAttributes(), timeout, markers);
+            ReadEntry(ld, baseDn->Text(), PartitionMarkerAttributes(), limits, markers);
         if (outcome.code != LDAP_SUCCESS) {
-            cause = DescribeLdapFailure("cannot read the base " + base + " on " + session->servers_,
-                                        outcome.code, outcome.diagnostic);
+            cause =
+                DescribeLdapFailure("cannot read the base " + base + " on " + connection.servers,
+                                    outcome.code, outcome.diagnostic);
             return nullptr;
         }
-        session->tops_.push_back(*dn);
+    }
+    const std::string servers = connection.servers;
+    std::unique_ptr<LdapSession> session(new LdapSession(
+        ServerLink(settings, std::move(connection.handle), servers), std::move(dse), *profile));
+    if (baseDn) {
+        session->tops_.push_back(*baseDn);
+    } else {
+        session->tops_ = session->contexts_.Tops();
+        if (session->tops_.empty()) {
+            cause = "the LDAP server " + servers +
+                    " publishes no naming contexts; name the base to count with -b";
+            return nullptr;
+        }
     }
     for (const Dn& top : session->tops_) {
         session->roots_.MarkRoot(top);
@@ -87,22 +122,21 @@ int LdapSession::Fail(int code, std::string cause) {
     return code;
 }
 
-int LdapSession::RenewIfNeeded() {
-    if (!renew_) {
-        return 0;
-    }
-    ConnectResult connection = Connect(settings_);
-    if (connection.handle == nullptr) {
-        return Fail(ldapError::FromLdap(connection.ldapCode),
-                    "a new connection was needed: " + connection.cause);
-    }
-    ld_ = std::move(connection.handle);
-    renew_ = false;
-    return 0;
+int LdapSession::Connection(std::string_view what, LDAP*& ld) {
+    int code = 0;
+    std::string cause;
+    ld = link_.Get(code, cause);
+    return ld != nullptr ? 0 : Fail(ldapError::FromLdap(code), std::string(what) + ": " + cause);
 }
 
-LdapOutcome LdapSession::NextPage(PagedSearch& search, PageSink& sink) {
-    LdapOutcome outcome = search.NextPage(ld_.get(), pageSize_, timeoutSeconds_, sink);
+void LdapSession::Ended(const PagedSearch& search) {
+    if (search.MayLeaveServerState()) {
+        link_.Renew();
+    }
+}
+
+LdapOutcome LdapSession::NextPage(LDAP* ld, PagedSearch& search, PageSink& sink) {
+    LdapOutcome outcome = search.NextPage(ld, pageSize_, limits_, sink);
     if (search.EndMayBeHidden(outcome) && ConfirmEnd(search)) {
         search.ConfirmEnd();
         outcome = LdapOutcome{};
@@ -111,24 +145,31 @@ LdapOutcome LdapSession::NextPage(PagedSearch& search, PageSink& sink) {
 }
 
 bool LdapSession::ConfirmEnd(const PagedSearch& search) {
-    renew_ = true;
-    if (RenewIfNeeded() != 0) {
+    link_.Renew();
+    LDAP* ld = nullptr;
+    if (Connection("confirming the end of a search", ld) != 0) {
         return false;
     }
     PagedSearch check(search.Spec());
     CountingSink sink;
     int size = search.Delivered() + 1;
-    const LdapOutcome outcome = check.NextPage(ld_.get(), size, timeoutSeconds_, sink);
+    const LdapOutcome outcome = check.NextPage(ld, size, limits_, sink);
     Ended(check);
     return outcome.code == LDAP_SUCCESS && check.Finished() && sink.entries == search.Delivered();
 }
 
 int LdapSession::FailLdap(const LdapOutcome& outcome, const std::string& what) {
     std::string cause =
-        DescribeLdapFailure(what + " on " + servers_, outcome.code, outcome.diagnostic);
+        DescribeLdapFailure(what + " on " + link_.Servers(), outcome.code, outcome.diagnostic);
     if (outcome.code == LDAP_SIZELIMIT_EXCEEDED || outcome.code == LDAP_ADMINLIMIT_EXCEEDED) {
         cause += "; a server limit ended the search before the container's end";
+    } else if (outcome.code == LDAP_TIMELIMIT_EXCEEDED) {
+        cause += "; the server's time limit ended the search before the container's end";
+    } else if (!outcome.referrals.empty()) {
+        cause += "; the server refers to " + JoinUrls(outcome.referrals) +
+                 ", and referrals are not followed";
     }
+    link_.Lost(outcome.code);
     return Fail(ldapError::FromLdap(outcome.code), std::move(cause));
 }
 
@@ -144,7 +185,12 @@ int LdapSession::Resolve(std::string_view name, const Dn*& dn) {
                                                    " and " + lookup.dns[1]);
     }
     return Fail(dirError::kUnknownName,
-                "the name \"" + std::string(name) + "\" was not listed by " + servers_);
+                "the name \"" + std::string(name) + "\" was not listed by " + link_.Servers());
+}
+
+const std::vector<std::string>* LdapSession::ReferralOf(const Dn& dn) const {
+    const auto it = referrals_.find(dn.Key());
+    return it != referrals_.end() ? &it->second : nullptr;
 }
 
 void LdapSession::Adopt(const Dn& child, std::size_t levels, std::string_view parentName,
@@ -164,37 +210,56 @@ std::vector<BatchEntry> LdapSession::TopEntries() {
 
 int LdapSession::ReadListing(std::string_view parentName, const Dn& parent,
                              std::vector<BatchEntry>& out) {
-    if (const int r = RenewIfNeeded(); r != 0) {
-        return r;
+    SearchSpec spec{parent.Text(),       LDAP_SCOPE_ONELEVEL,
+                    LDAP_DEREF_NEVER,    ListingFilter(*profile_),
+                    ListingAttributes(), {}};
+    if (manageDsaIt_ != nullptr) {
+        spec.controls.push_back(manageDsaIt_.get());
     }
-    PagedSearch search({parent.Text(), LDAP_SCOPE_ONELEVEL, LDAP_DEREF_NEVER,
-                        ContainerFilter(*profile_), PartitionMarkerAttributes()});
+    PagedSearch search(std::move(spec));
     ListingSink sink(roots_);
+    const std::string what = "listing the containers under " + parent.Text();
     do {
-        const LdapOutcome outcome = NextPage(search, sink);
+        LDAP* ld = nullptr;
+        if (const int r = Connection(what, ld); r != 0) {
+            return r;
+        }
+        const LdapOutcome outcome = NextPage(ld, search, sink);
         if (outcome.code != LDAP_SUCCESS) {
             Ended(search);
-            return FailLdap(outcome, "listing the containers under " + parent.Text());
+            return FailLdap(outcome, what);
         }
     } while (!search.Finished());
     Ended(search);
     if (!sink.badDn.empty()) {
-        return Fail(ldapError::kBadDn, "listing the containers under " + parent.Text() + " on " +
-                                           servers_ + ": the server sent the malformed DN \"" +
-                                           sink.badDn + "\"");
+        return Fail(ldapError::kBadDn,
+                    "listing the containers under " + parent.Text() + " on " + link_.Servers() +
+                        ": the server sent the malformed DN \"" + sink.badDn + "\"");
     }
 
     std::set<std::string> seen;
-    const auto adoptOnce = [&](const Dn& child) {
-        if (child.IsUnder(parent) && seen.insert(child.Key()).second) {
-            Adopt(child, child.Depth() - parent.Depth(), parentName, out);
+    for (const ListedChild& child : sink.children) {
+        // A continuation reference may name a DN elsewhere: it still stands for a container here.
+        const std::size_t levels = child.dn.IsUnder(parent) ? child.dn.Depth() - parent.Depth() : 1;
+        if (seen.insert(child.dn.Key()).second) {
+            if (!child.referralUrls.empty()) {
+                referrals_.insert_or_assign(child.dn.Key(), child.referralUrls);
+            }
+            Adopt(child.dn, levels, parentName, out);
         }
-    };
-    std::for_each(sink.children.begin(), sink.children.end(), adoptOnce);
-    std::for_each(sink.referred.begin(), sink.referred.end(), adoptOnce);
-    // A sub-suffix held by a database that is not glued to this one is not in the listing.
-    for (const Dn& context : contexts_.DirectlyUnder(parent)) {
-        adoptOnce(context);
+    }
+    // Naming contexts not in the listing: a database not glued to this one, or one whose parent
+    // entry does not exist. Each goes under its nearest listed ancestor.
+    const std::vector<Dn> below = contexts_.Under(parent);
+    for (const Dn& context : below) {
+        const auto nearer = [&](const Dn& other) { return context.IsUnder(other); };
+        const bool underChild =
+            std::any_of(sink.children.begin(), sink.children.end(),
+                        [&](const ListedChild& child) { return nearer(child.dn); });
+        if (!underChild && std::none_of(below.begin(), below.end(), nearer) &&
+            seen.insert(context.Key()).second) {
+            Adopt(context, context.Depth() - parent.Depth(), parentName, out);
+        }
     }
     return 0;
 }
@@ -239,8 +304,11 @@ int LdapSession::List(std::string_view name, std::int32_t& handle, LdapBuffer& r
         if (const int r = Resolve(name, parent); r != 0) {
             return r;
         }
-        if (const int r = ReadListing(name, Dn(*parent), fresh->listed); r != 0) {
-            return r;
+        // A referral's containers are another server's: its search says so, once.
+        if (ReferralOf(*parent) == nullptr) {
+            if (const int r = ReadListing(name, Dn(*parent), fresh->listed); r != 0) {
+                return r;
+            }
         }
     }
     HandOut(std::move(fresh), handle, reply);
@@ -270,19 +338,24 @@ int LdapSession::Search(std::string_view base, int scope, int deref, const std::
         if (const int r = Resolve(base, dn); r != 0) {
             return r;
         }
-        if (const int r = RenewIfNeeded(); r != 0) {
-            return r;
+        if (const auto* urls = ReferralOf(*dn)) {
+            return Fail(dirError::kReferralsFailed, dn->Text() + " is a referral to " +
+                                                        JoinUrls(*urls) + " on " + link_.Servers() +
+                                                        "; referrals are not followed");
         }
         fresh = std::make_unique<Iteration>();
         fresh->search = std::make_unique<PagedSearch>(
-            SearchSpec{dn->Text(), scope, deref, filter, {LDAP_NO_ATTRS}});
+            SearchSpec{dn->Text(), scope, deref, filter, {LDAP_NO_ATTRS}, {}});
         iteration = fresh.get();
     }
 
+    const std::string what = "searching under " + iteration->search->Spec().baseDn;
+    LDAP* ld = nullptr;
+    const int notSent = Connection(what, ld);
     SearchSink sink;
-    const LdapOutcome outcome = NextPage(*iteration->search, sink);
+    const LdapOutcome outcome =
+        notSent == 0 ? NextPage(ld, *iteration->search, sink) : LdapOutcome{LDAP_OTHER, {}, {}};
     const bool finished = outcome.code != LDAP_SUCCESS || iteration->search->Finished();
-    const std::string searchedDn = iteration->search->Spec().baseDn;
     if (finished) {
         Ended(*iteration->search);
         if (fresh == nullptr) {
@@ -292,8 +365,11 @@ int LdapSession::Search(std::string_view base, int scope, int deref, const std::
     } else if (fresh != nullptr) {
         handle = iterations_.Add(std::move(fresh));
     }
+    if (notSent != 0) {
+        return notSent;
+    }
     if (outcome.code != LDAP_SUCCESS) {
-        return FailLdap(outcome, "searching under " + searchedDn);
+        return FailLdap(outcome, what);
     }
     reply.SetBatch(std::move(sink.entries));
     return 0;
@@ -306,7 +382,10 @@ int LdapSession::EndIteration(std::int32_t handle) {
                     "no search or listing is in progress with handle " + std::to_string(handle));
     }
     if (iteration->search != nullptr) {
-        iteration->search->Abandon(ld_.get(), timeoutSeconds_);
+        // The search's state lives on the connection it ran on, if that is still there.
+        if (LDAP* ld = link_.Current()) {
+            iteration->search->Abandon(ld, limits_);
+        }
         Ended(*iteration->search);
     }
     iterations_.Remove(handle);
@@ -325,9 +404,13 @@ int LdapSession::FindPartitionRoot(std::string_view name, std::string& rootName)
     for (Dn current = *dn; current.Depth() > 0; current = current.Ancestor(1)) {
         std::optional<bool> isRoot = roots_.IsRoot(current);
         if (!isRoot) {
+            LDAP* ld = nullptr;
+            if (const int r = Connection("reading " + current.Text(), ld); r != 0) {
+                return r;
+            }
             Attributes markers;
-            const LdapOutcome outcome = ReadEntry(
-                ld_.get(), current.Text(), PartitionMarkerAttributes(), timeoutSeconds_, markers);
+            const LdapOutcome outcome =
+                ReadEntry(ld, current.Text(), PartitionMarkerAttributes(), limits_, markers);
             if (outcome.code != LDAP_SUCCESS) {
                 return FailLdap(outcome, "reading " + current.Text());
             }

@@ -1,11 +1,13 @@
 #pragma once
-// One open directory context: the bound connection, what the root DSE said, the chosen profile,
-// the names handed out, what is known about partition roots, and the iterations in progress.
+// One open directory context: the link to the server, what the root DSE said, the chosen
+// profile, the names handed out, what is known about partition roots and referrals, and the
+// iterations in progress.
 //
 // "[Root]" is the server's root. Its containers are the configured base (-b, or BASE of the
 // client configuration) or else the naming contexts the server publishes that lie under no
 // other one; each is named by its RDN values joined with dots (dc=example,dc=com is
-// "example.com") and each starts a partition.
+// "example.com") and each starts a partition. A naming context whose parent entry does not
+// exist is listed under its nearest listed ancestor, named by the values in between.
 //
 // Searches are read batch by batch as the engine asks for them (PagedSearch). Container
 // listings are read whole at their first batch and handed out in batches from there: counting by
@@ -18,37 +20,50 @@
 // fails (unwillingToPerform) or, worse, carries on the old one. So after such a search the next
 // one starts on a fresh connection, bound as the first.
 //
-// Continuation references in a listing are containers held by another server: they are listed
-// (and start a partition), and a search there fails with "Referrals failed" (-626). A search
-// leaves references out: in a one-level search they stand for subordinate naming contexts, not
-// for objects of the kind.
+// Referrals are never followed. Listings read referral objects as entries (ManageDsaIT): each
+// is a container of its own, and a search there fails with "Referrals failed" (-626) naming the
+// URLs; its listing is empty. A continuation reference in a listing (a server that ignores
+// ManageDsaIT, or a subordinate naming context held elsewhere) is taken the same way, named
+// after the DN its URL gives. A search leaves continuation references out: in a one-level
+// search they stand for containers, not for objects of the kind.
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "directory/dn/Dn.h"
 #include "directory/ldap/IterationTable.h"
 #include "directory/ldap/LdapBuffers.h"
-#include "directory/ldap/LdapConnection.h"
 #include "directory/ldap/LdapSettings.h"
+#include "directory/ldap/LdapWait.h"
 #include "directory/ldap/NameMap.h"
 #include "directory/ldap/NamingContexts.h"
+#include "directory/ldap/PageSinks.h"
 #include "directory/ldap/PartitionRoots.h"
 #include "directory/ldap/RootDse.h"
+#include "directory/ldap/ServerLink.h"
+
+struct ldapcontrol;
 
 namespace vantor {
+
+struct LdapControlFree {
+    void operator()(struct ldapcontrol* control) const;
+};
 
 class LdapSession {
   public:
     // Connects, binds, reads the root DSE and settles the profile and the top containers.
-    // Null on failure, with the cause in words.
+    // Null on failure, with the cause in words. A notice of the connection (-Z without TLS)
+    // goes to the settings' notice hook.
     static std::unique_ptr<LdapSession> Open(const LdapSettings& settings, std::string& cause);
+    ~LdapSession();
 
     const ClassProfile& Profile() const { return *profile_; }
-    const std::string& Servers() const { return servers_; }
     // Why the last failing call failed.
     const std::string& LastFailure() const { return lastFailure_; }
 
@@ -62,24 +77,27 @@ class LdapSession {
     int FindPartitionRoot(std::string_view name, std::string& rootName);
 
   private:
-    LdapSession(LdapHandle ld, std::string servers, LdapSettings settings, RootDse dse,
-                const ClassProfile& profile);
+    LdapSession(ServerLink link, RootDse dse, const ClassProfile& profile);
 
     int Fail(int code, std::string cause);
-    // Replaces the connection when the last paged search may have left state on it.
-    // 0, or kCreateContextFailed when no new connection could be made.
-    int RenewIfNeeded();
+    // The connection for the next request into ld: 0, or the failure (noted, the cause starting
+    // with what) when there is none.
+    int Connection(std::string_view what, struct ldap*& ld);
     // The next page of a search, through the failure that may hide its end (ConfirmEnd).
-    LdapOutcome NextPage(PagedSearch& search, PageSink& sink);
+    LdapOutcome NextPage(struct ldap* ld, PagedSearch& search, PageSink& sink);
     // Whether a search whose next page failed as PagedSearch::EndMayBeHidden describes has
     // really ended: the same search on a fresh connection, in one page one entry larger than
     // what came so far, must bring exactly what came so far.
     bool ConfirmEnd(const PagedSearch& search);
-    // Notes how a paged search ended, for RenewIfNeeded.
-    void Ended(const PagedSearch& search) { renew_ = renew_ || search.MayLeaveServerState(); }
+    // Notes how a paged search ended: a fresh connection for the next when it may have left
+    // state on the server.
+    void Ended(const PagedSearch& search);
+    // A failed request in words; a lost connection is dropped so the next request reconnects.
     int FailLdap(const LdapOutcome& outcome, const std::string& what);
     // The entry a handed-out name stands for; 0, or a failure code.
     int Resolve(std::string_view name, const Dn*& dn);
+    // The URLs of a referral object, or null for any other entry.
+    const std::vector<std::string>* ReferralOf(const Dn& dn) const;
     // Reads the whole listing under parent (full name parentName) and names its containers.
     int ReadListing(std::string_view parentName, const Dn& parent, std::vector<BatchEntry>& out);
     // The top containers, named and recorded as partition roots.
@@ -89,11 +107,8 @@ class LdapSession {
     void Adopt(const Dn& child, std::size_t levels, std::string_view parentName,
                std::vector<BatchEntry>& out);
 
-    LdapSettings settings_;
-    LdapHandle ld_;
-    bool renew_ = false;
-    std::string servers_;
-    int timeoutSeconds_;
+    ServerLink link_;
+    WaitLimits limits_;
     int pageSize_;
     RootDse dse_;
     const ClassProfile* profile_;
@@ -101,6 +116,8 @@ class LdapSession {
     std::vector<Dn> tops_;
     NameMap names_;
     PartitionRoots roots_;
+    std::unordered_map<std::string, std::vector<std::string>> referrals_;  // by DN key
+    std::unique_ptr<struct ldapcontrol, LdapControlFree> manageDsaIt_;
     IterationTable iterations_;
     std::string lastFailure_;
 };

@@ -31,14 +31,14 @@ std::vector<Dn> NamingContexts::Tops() const {
     return tops;
 }
 
-std::vector<Dn> NamingContexts::DirectlyUnder(const Dn& parent) const {
-    std::vector<Dn> children;
+std::vector<Dn> NamingContexts::Under(const Dn& parent) const {
+    std::vector<Dn> below;
     for (const Dn& context : contexts_) {
-        if (context.Depth() == parent.Depth() + 1 && context.IsUnder(parent)) {
-            children.push_back(context);
+        if (context.IsUnder(parent)) {
+            below.push_back(context);
         }
     }
-    return children;
+    return below;
 }
 
 }  // namespace vantor

@@ -18,8 +18,8 @@ class NamingContexts {
     bool Contains(const Dn& dn) const;
     // The contexts that lie under no other one, in the server's order.
     std::vector<Dn> Tops() const;
-    // The contexts one level below parent.
-    std::vector<Dn> DirectlyUnder(const Dn& parent) const;
+    // The contexts below parent, at any depth.
+    std::vector<Dn> Under(const Dn& parent) const;
 
   private:
     std::vector<Dn> contexts_;

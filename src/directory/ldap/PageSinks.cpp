@@ -34,17 +34,26 @@ void ListingSink::Entry(LDAP* ld, LDAPMessage* entry) {
     auto dn = text != nullptr ? Dn::Parse(text) : std::nullopt;
     if (!dn) {
         badDn = text != nullptr ? text : "(none)";
-    } else {
-        roots_.Remember(*dn, AttributesOf(ld, entry));
-        children.push_back(std::move(*dn));
+        ldap_memfree(text);
+        return;
     }
     ldap_memfree(text);
+    const Attributes attributes = AttributesOf(ld, entry);
+    ListedChild child{std::move(*dn), {}};
+    if (const auto urls = attributes.find("ref"); urls != attributes.end()) {
+        child.referralUrls = urls->second;
+    }
+    roots_.Remember(child.dn, attributes);
+    if (!child.referralUrls.empty()) {
+        roots_.MarkRoot(child.dn);
+    }
+    children.push_back(std::move(child));
 }
 
 void ListingSink::Reference(const std::vector<std::string>& urls) {
     if (auto dn = ReferredDn(urls)) {
         roots_.MarkRoot(*dn);
-        referred.push_back(std::move(*dn));
+        children.push_back({std::move(*dn), urls});
     }
 }
 

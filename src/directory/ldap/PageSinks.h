@@ -12,8 +12,16 @@
 
 namespace vantor {
 
-// Collects a listing's containers and learns their partition markers on the way. A continuation
-// reference stands for a container held by another server, which starts a partition there.
+// One container of a listing: an entry, or an entry that refers to another server (a referral
+// object, or a continuation reference in place of one).
+struct ListedChild {
+    Dn dn;
+    std::vector<std::string> referralUrls;  // set for a referral
+};
+
+// Collects a listing's containers and learns their partition markers on the way. A referral
+// object (read as an entry under the ManageDsaIT control) or a continuation reference stands
+// for a container held by another server, which starts a partition there.
 class ListingSink final : public PageSink {
   public:
     explicit ListingSink(PartitionRoots& roots) : roots_(roots) {}
@@ -21,8 +29,7 @@ class ListingSink final : public PageSink {
     void Entry(struct ldap* ld, struct ldapmsg* entry) override;
     void Reference(const std::vector<std::string>& urls) override;
 
-    std::vector<Dn> children;
-    std::vector<Dn> referred;
+    std::vector<ListedChild> children;
     std::string badDn;  // the last DN that could not be read, if any
 
   private:

@@ -15,6 +15,7 @@
 
 struct ldap;
 struct ldapmsg;
+struct ldapcontrol;
 
 namespace vantor {
 
@@ -23,7 +24,8 @@ struct SearchSpec {
     int scope = 1;  // LDAP_SCOPE_ONELEVEL
     int deref = 0;  // LDAP_DEREF_NEVER
     std::string filter;
-    std::vector<std::string> attributes;  // {"1.1"} asks for none
+    std::vector<std::string> attributes;        // {"1.1"} asks for none
+    std::vector<struct ldapcontrol*> controls;  // sent with every request; borrowed
 };
 
 // Receives what one page brought.
@@ -44,7 +46,7 @@ class PagedSearch {
     // sent), the page is asked again with half the size, and again; a size the server takes is
     // left in pageSize for the searches that follow. Any other failure ends the search; a size
     // limit met part way is a failure.
-    LdapOutcome NextPage(struct ldap* ld, int& pageSize, int timeoutSeconds, PageSink& sink);
+    LdapOutcome NextPage(struct ldap* ld, int& pageSize, const WaitLimits& limits, PageSink& sink);
     bool Finished() const { return finished_; }
     // True unless the search ran to its end on a page that was not full. slapd's glue of
     // subordinate databases can keep a paged-search state on the connection in the other
@@ -61,7 +63,7 @@ class PagedSearch {
     void ConfirmEnd();
     // Lets the server drop the state of an unfinished search: a request for no entries that
     // carries the cookie. Its answer does not matter; the search is over either way.
-    void Abandon(struct ldap* ld, int timeoutSeconds);
+    void Abandon(struct ldap* ld, const WaitLimits& limits);
 
   private:
     enum class Mode {
@@ -69,7 +71,7 @@ class PagedSearch {
         kPage,   // one page with the paged results control
     };
     // One request; entries counts the entries it brought.
-    LdapOutcome Request(struct ldap* ld, Mode mode, int pageSize, int timeoutSeconds,
+    LdapOutcome Request(struct ldap* ld, Mode mode, int pageSize, const WaitLimits& limits,
                         PageSink* sink, int& entries);
 
     SearchSpec spec_;

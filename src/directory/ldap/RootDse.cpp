@@ -37,11 +37,11 @@ bool ContainsIgnoreCase(std::string_view text, std::string_view word) {
 
 }  // namespace
 
-int ReadRootDse(LDAP* ld, int timeoutSeconds, RootDse& dse, std::string& diagnostic) {
+int ReadRootDse(LDAP* ld, const WaitLimits& limits, RootDse& dse, std::string& diagnostic) {
     Attributes values;
     const LdapOutcome outcome = ReadEntry(
-        ld, "", {"namingContexts", "supportedCapabilities", "vendorName", "vendorVersion"},
-        timeoutSeconds, values);
+        ld, "", {"namingContexts", "supportedCapabilities", "vendorName", "vendorVersion"}, limits,
+        values);
     diagnostic = outcome.diagnostic;
     if (outcome.code != LDAP_SUCCESS) {
         return outcome.code;

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "directory/ldap/LdapWait.h"
 #include "directory/profile/ClassProfile.h"
 
 struct ldap;
@@ -18,7 +19,7 @@ struct RootDse {
 };
 
 // Reads the root DSE. Returns the LDAP result code; diagnostic gets the server's message.
-int ReadRootDse(struct ldap* ld, int timeoutSeconds, RootDse& dse, std::string& diagnostic);
+int ReadRootDse(struct ldap* ld, const WaitLimits& limits, RootDse& dse, std::string& diagnostic);
 
 // The profile for a server: Active Directory when it announces the Active Directory capability,
 // eDirectory when its vendor is Novell or NetIQ (or its version names eDirectory), else generic.

@@ -3,14 +3,14 @@
 #include <cstring>
 
 #include "directory/ldap/LdapDirectory.h"
+#include "directory/ldap/LdapFlags.h"
 #include "directory/ldif/BundledSample.h"
 #include "directory/ldif/LdifDirectory.h"
 #include "directory/profile/ClassProfile.h"
 
 namespace vantor {
 
-DirectoryArguments TakeDirectoryArguments(const std::vector<std::string>& arguments,
-                                          const PasswordPrompt& prompt) {
+DirectoryArguments TakeDirectoryArguments(const std::vector<std::string>& arguments) {
     DirectoryArguments out;
     std::vector<std::string> others;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
@@ -32,11 +32,12 @@ DirectoryArguments TakeDirectoryArguments(const std::vector<std::string>& argume
         }
     }
 
-    const LdapFlagResult ldap = ApplyLdapFlags(others, out.choice.ldapSettings, prompt);
+    const LdapFlagResult ldap = ApplyLdapFlags(others, out.choice.ldapSettings);
     if (!ldap.error.empty()) {
         out.error = ldap.error;
         return out;
     }
+    out.choice.askPassword = ldap.askPassword;
     // --profile alone does not choose LDAP; it also picks the LDIF directory's profile.
     out.choice.ldap = out.choice.ldap || ldap.namesServer;
     out.rest = ldap.rest;
@@ -46,6 +47,14 @@ DirectoryArguments TakeDirectoryArguments(const std::vector<std::string>& argume
                FindProfile(out.choice.ldapSettings.profile) == nullptr) {
         out.error = "unknown profile \"" + out.choice.ldapSettings.profile +
                     "\" (auto, edirectory, generic or ad)";
+    } else if (!ldap.passwordFile.empty()) {
+        // Read once, here: a -y file that cannot be read is a usage error, not a server's.
+        std::string error;
+        if (auto password = ReadPasswordFile(ldap.passwordFile, error)) {
+            out.choice.ldapSettings.password = std::move(*password);
+        } else {
+            out.error = "option -y: " + error;
+        }
     }
     return out;
 }
@@ -68,12 +77,14 @@ std::variant<std::unique_ptr<DirectoryClient>, std::string> OpenDirectory(
 
 bool NeedsPassword(const DirectoryChoice& choice) {
     const LdapSettings& settings = choice.ldapSettings;
-    return choice.ldap && !settings.bindDn.empty() && settings.password.empty() &&
-           settings.passwordFile.empty() && settings.saslMechanism.empty();
+    return choice.ldap &&
+           (choice.askPassword || (!settings.bindDn.empty() && settings.password.empty() &&
+                                   settings.saslMechanism.empty()));
 }
 
-std::optional<std::string> ClearTextPasswordWarning(const DirectoryChoice& choice) {
-    if (!choice.ldap || !SendsPasswordInClear(choice.ldapSettings)) {
+std::optional<std::string> ClearTextPasswordWarning(const DirectoryChoice& choice, bool asking) {
+    const bool password = !choice.ldapSettings.password.empty() || asking;
+    if (!choice.ldap || !password || !SendsPasswordInClear(choice.ldapSettings)) {
         return std::nullopt;
     }
     return std::string(

@@ -10,7 +10,6 @@
 #include <variant>
 #include <vector>
 
-#include "directory/ldap/LdapFlags.h"
 #include "directory/ldap/LdapSettings.h"
 #include "engine/DirectoryClient.h"
 
@@ -19,7 +18,8 @@ namespace vantor {
 struct DirectoryChoice {
     std::optional<std::string> ldifPath;
     bool ldap = false;
-    LdapSettings ldapSettings;
+    LdapSettings ldapSettings;  // a -y file's password is read into it
+    bool askPassword = false;   // -W: the program asks for the password before opening
 };
 
 struct DirectoryArguments {
@@ -28,22 +28,24 @@ struct DirectoryArguments {
     std::string error;              // empty when the directory options were good
 };
 
-// Takes the directory options out of arguments. -W asks through prompt.
-DirectoryArguments TakeDirectoryArguments(const std::vector<std::string>& arguments,
-                                          const PasswordPrompt& prompt);
+// Takes the directory options out of arguments and reads a -y password file. A file that cannot
+// be read is an error that names it.
+DirectoryArguments TakeDirectoryArguments(const std::vector<std::string>& arguments);
 
 // Loads or connects the chosen directory (an LDAP server is only reached at OpenContext).
 // On failure: a message naming the file or setting at fault.
 std::variant<std::unique_ptr<DirectoryClient>, std::string> OpenDirectory(
     const DirectoryChoice& choice);
 
-// True when the chosen LDAP server is bound to by name with a simple bind but no password was
-// given: a program that can ask (the window) asks before the directory is opened.
+// True when -W was given, or when the chosen LDAP server is bound to by name with a simple bind
+// but no password was given: a program that can ask (the window) asks before the directory is
+// opened.
 bool NeedsPassword(const DirectoryChoice& choice);
 
 // A warning for the user when the chosen settings would send a password unencrypted over the
-// network (simple bind without TLS to a server that is not on this machine), else none.
-std::optional<std::string> ClearTextPasswordWarning(const DirectoryChoice& choice);
+// network (simple bind without TLS to a server that is not on this machine), else none: the
+// password given, or the one the program is about to ask for (asking). Shown before asking.
+std::optional<std::string> ClearTextPasswordWarning(const DirectoryChoice& choice, bool asking);
 
 // Overwrites the values of -w in the process's own argument strings, so that other users
 // listing processes cannot read a password given on the command line.

@@ -5,9 +5,6 @@
 #include <gtest/gtest.h>
 #include <ldap.h>
 
-#include <filesystem>
-#include <fstream>
-
 #include "directory/ldap/LdapErrors.h"
 #include "directory/ldap/LdapTestSupport.h"
 
@@ -23,13 +20,6 @@ std::string ConnectTree() {
            UsersLdif("ou=QA,o=acme", "qa", 30) +
            "dn: uid=alice,o=acme\nobjectClass: inetOrgPerson\nuid: alice\ncn: Alice\nsn: A\n"
            "userPassword: wonderland\n\n";
-}
-
-std::string WriteTempFile(const std::string& folder, const std::string& name,
-                          const std::string& text) {
-    const std::string path = folder + "/" + name;
-    std::ofstream(path, std::ios::binary) << text;
-    return path;
 }
 
 class LdapConnect : public testing::Test {
@@ -76,25 +66,6 @@ TEST_F(LdapConnect, AWrongPasswordFailsWithTheCauseButNotThePassword) {
                 AllOf(HasSubstr("Invalid credentials"), HasSubstr(server_->Uri()),
                       HasSubstr("uid=alice,o=acme"), Not(HasSubstr("looking-glass"))));
     EXPECT_THAT(dir.Description(), Not(HasSubstr("looking-glass")));
-}
-
-TEST_F(LdapConnect, APasswordFileIsReadWhole) {
-    LdapSettings settings = SettingsFor(*server_);
-    settings.bindDn = "uid=alice,o=acme";
-    settings.passwordFile = WriteTempFile(server_->Folder(), "pw", "wonderland");
-    LdapDirectory good(settings);
-    EXPECT_GE(good.OpenContext(), 0) << good.FailureCause();
-
-    // As with the OpenLDAP tools, a trailing newline is part of the password.
-    settings.passwordFile = WriteTempFile(server_->Folder(), "pw-newline", "wonderland\n");
-    LdapDirectory newline(settings);
-    EXPECT_EQ(newline.OpenContext(), dirError::kCreateContextFailed);
-
-    settings.passwordFile = server_->Folder() + "/no-such-file";
-    LdapDirectory missing(settings);
-    EXPECT_EQ(missing.OpenContext(), dirError::kCreateContextFailed);
-    EXPECT_THAT(missing.FailureCause(),
-                HasSubstr("cannot read the password file " + settings.passwordFile));
 }
 
 TEST_F(LdapConnect, AnUnreachableServerFailsWithItsUri) {
@@ -194,6 +165,49 @@ TEST_F(LdapServerLoss, AKilledServerEndsTheSearchWithAnError) {
     EXPECT_EQ(search.Handle(), kNoIteration);
     EXPECT_THAT(dir_->FailureCause(), HasSubstr("Can't contact LDAP server"));
     EXPECT_LT(ListAll(*dir_, context_, "QA.acme").result, 0);
+}
+
+// Once a reconnect failed, requests fail at once, saying when the next attempt is due, instead
+// of trying the server again for each of them.
+TEST_F(LdapServerLoss, AKilledServerIsNotFloodedWithReconnects) {
+    server_->Kill();
+    int attempts = 0;
+    int failures = 0;
+    for (int i = 0; i < 500; ++i) {
+        failures += SearchAll(*dir_, context_, "QA.acme", "User").result < 0 ? 1 : 0;
+        const std::string cause = dir_->FailureCause();
+        attempts += cause.find("reconnecting failed: cannot reach") != std::string::npos &&
+                            cause.find("reconnecting is tried again") == std::string::npos
+                        ? 1
+                        : 0;
+    }
+    EXPECT_EQ(failures, 500);
+    EXPECT_EQ(attempts, 1);
+    EXPECT_THAT(dir_->FailureCause(),
+                AllOf(HasSubstr("not sent: the connection to " + server_->Uri() + " was lost"),
+                      HasSubstr("reconnecting is tried again in 1 s")));
+}
+
+// A cancel request (Ctrl-C) ends a request that waits for a silent server at once, not after
+// the timeout; the connection is not taken for lost.
+TEST_F(LdapServerLoss, ACancelEndsTheWaitForASilentServerAtOnce) {
+    LdapSettings settings = SettingsFor(*server_);
+    settings.operationTimeout = std::chrono::seconds(30);
+    const auto start = std::chrono::steady_clock::now();
+    settings.hooks.cancelled = [&] {
+        return std::chrono::steady_clock::now() - start > std::chrono::milliseconds(300);
+    };
+    LdapDirectory dir(settings);
+    const DirContext context = dir.OpenContext();
+    ASSERT_GE(context, 0) << dir.FailureCause();
+    ASSERT_EQ(ListAll(dir, context, "[Root]").result, 0);
+    ASSERT_EQ(ListAll(dir, context, "acme").result, 0);
+    server_->Pause();
+    const Search stalled = SearchAll(dir, context, "QA.acme", "User");
+    const auto waited = std::chrono::steady_clock::now() - start;
+    server_->Resume();
+    EXPECT_EQ(stalled.result, ldapError::kClientBase + LDAP_USER_CANCELLED);
+    EXPECT_LT(waited, std::chrono::seconds(3));
 }
 
 TEST_F(LdapServerLoss, AServerThatDoesNotAnswerTheBindFailsToOpen) {

@@ -11,43 +11,9 @@
 
 #include "directory/dn/Dn.h"
 #include "directory/ldap/LdapTestSupport.h"
-#include "engine/CountNode.h"
 
 namespace vantor::test {
 namespace {
-
-struct NodeResult {
-    std::string fullName;
-    std::int32_t count = 0;
-    std::int32_t hasErrors = 0;
-    int result = 0;
-};
-
-// The Count command's loop: the root node, then every queued node first in, first out.
-std::vector<NodeResult> RunEngine(DirectoryClient& dir, const char* className, bool byPartition) {
-    std::vector<NodeResult> results;
-    const DirContext context = dir.OpenContext();
-    EXPECT_GE(context, 0) << dir.FailureCause();
-    if (context < 0) {
-        return results;
-    }
-    auto queue = std::make_unique<LinkList>();
-    ListInit(queue.get());
-    queue->cursor = nullptr;
-    Enqueue(queue.get(), new CCountNode(dir, context, kRootName, kRootName, queue.get(), nullptr,
-                                        className, byPartition, CountCallbacks{}));
-    while (CCountNode* node = AsNode(queue->cursor)) {
-        queue->cursor = ListNext(node);
-        const int result = node->Process();
-        results.push_back({node->fullName, node->count, node->hasErrors, result});
-    }
-    while (ListElement* first = ListFirst(queue.get())) {
-        ListRemove(queue.get(), first);
-        delete AsNode(first);
-    }
-    dir.CloseContext(context);
-    return results;
-}
 
 class LdapEngineCount : public testing::Test {
   protected:

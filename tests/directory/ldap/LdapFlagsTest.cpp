@@ -7,13 +7,6 @@ namespace {
 
 using Args = std::vector<std::string>;
 
-PasswordPrompt NoPrompt() {
-    return [](std::string_view) -> std::optional<std::string> {
-        ADD_FAILURE() << "the password prompt was not expected";
-        return std::nullopt;
-    };
-}
-
 TEST(LdapFlags, AppliesEveryFlagAndLeavesTheRestInOrder) {
     LdapSettings settings;
     const LdapFlagResult result = ApplyLdapFlags({"--by-container",
@@ -36,13 +29,13 @@ TEST(LdapFlags, AppliesEveryFlagAndLeavesTheRestInOrder) {
                                                   "7",
                                                   "--network-timeout",
                                                   "3"},
-                                                 settings, NoPrompt());
+                                                 settings);
     ASSERT_EQ(result.error, "");
     EXPECT_EQ(result.rest, (Args{"--by-container", "users"}));
     EXPECT_EQ(settings.uri, "ldap://dir.example:3389");
     EXPECT_EQ(settings.base, "o=acme");
     EXPECT_EQ(settings.bindDn, "cn=admin,o=acme");
-    EXPECT_EQ(settings.passwordFile, "/run/pw");
+    EXPECT_EQ(result.passwordFile, "/run/pw");
     EXPECT_EQ(settings.password, "");
     EXPECT_EQ(settings.startTls, 2);
     EXPECT_EQ(settings.profile, "edirectory");
@@ -56,7 +49,7 @@ TEST(LdapFlags, TakesAttachedValues) {
     const LdapFlagResult result =
         ApplyLdapFlags({"-Hldaps://dir.example", "-bou=Dev,o=acme", "--profile=ad",
                         "-Dadmin@acme.example", "-wsecret", "--page-size=40"},
-                       settings, NoPrompt());
+                       settings);
     ASSERT_EQ(result.error, "");
     EXPECT_TRUE(result.rest.empty());
     EXPECT_EQ(settings.uri, "ldaps://dir.example");
@@ -71,7 +64,7 @@ TEST(LdapFlags, CountsStartTlsLevels) {
     for (const auto& [args, level] :
          std::vector<std::pair<Args, int>>{{{}, 0}, {{"-Z"}, 1}, {{"-Z", "-Z"}, 2}, {{"-ZZ"}, 2}}) {
         LdapSettings settings;
-        EXPECT_EQ(ApplyLdapFlags(args, settings, NoPrompt()).error, "");
+        EXPECT_EQ(ApplyLdapFlags(args, settings).error, "");
         EXPECT_EQ(settings.startTls, level) << testing::PrintToString(args);
     }
 }
@@ -79,42 +72,20 @@ TEST(LdapFlags, CountsStartTlsLevels) {
 TEST(LdapFlags, SaslMechanismWithIdentity) {
     LdapSettings settings;
     const LdapFlagResult result =
-        ApplyLdapFlags({"-Y", "DIGEST-MD5", "-U", "alice", "-y", "pw.txt"}, settings, NoPrompt());
+        ApplyLdapFlags({"-Y", "DIGEST-MD5", "-U", "alice", "-y", "pw.txt"}, settings);
     ASSERT_EQ(result.error, "");
     EXPECT_EQ(settings.saslMechanism, "DIGEST-MD5");
     EXPECT_EQ(settings.saslAuthcid, "alice");
-    EXPECT_EQ(settings.passwordFile, "pw.txt");  // SASL needs no bind DN
+    EXPECT_EQ(result.passwordFile, "pw.txt");  // SASL needs no bind DN
 }
 
-TEST(LdapFlags, PromptsOnceForMinusWAfterAllFlags) {
+TEST(LdapFlags, MinusWAsksForThePasswordWithoutTakingOne) {
     LdapSettings settings;
-    std::vector<std::string> prompts;
-    const LdapFlagResult result =
-        ApplyLdapFlags({"-W", "-D", "cn=admin,o=acme"}, settings, [&](std::string_view prompt) {
-            prompts.emplace_back(prompt);
-            return std::optional<std::string>("typed secret");
-        });
+    const LdapFlagResult result = ApplyLdapFlags({"-W", "-D", "cn=admin,o=acme"}, settings);
     ASSERT_EQ(result.error, "");
-    EXPECT_EQ(prompts.size(), 1u);
-    EXPECT_EQ(settings.password, "typed secret");
-}
-
-TEST(LdapFlags, PromptIsNotAskedWhenAFlagIsBad) {
-    LdapSettings settings;
-    const LdapFlagResult result =
-        ApplyLdapFlags({"-W", "-D", "cn=admin,o=acme", "--profile", "nds"}, settings, NoPrompt());
-    EXPECT_NE(result.error, "");
-}
-
-TEST(LdapFlags, MinusWWithoutAnswerOrWithoutPromptIsAnError) {
-    LdapSettings settings;
-    EXPECT_EQ(ApplyLdapFlags({"-W", "-D", "cn=a"}, settings,
-                             [](std::string_view) { return std::optional<std::string>(); })
-                  .error,
-              "option -W: no password was entered");
-    LdapSettings other;
-    EXPECT_EQ(ApplyLdapFlags({"-W", "-D", "cn=a"}, other, PasswordPrompt()).error,
-              "option -W: no way to ask for a password here; use -y FILE");
+    EXPECT_TRUE(result.askPassword);
+    EXPECT_EQ(settings.password, "");
+    EXPECT_FALSE(ApplyLdapFlags({"-D", "cn=admin,o=acme"}, settings).askPassword);
 }
 
 struct BadFlags {
@@ -126,7 +97,7 @@ class LdapFlagErrors : public testing::TestWithParam<BadFlags> {};
 
 TEST_P(LdapFlagErrors, NamesTheFlagAtFault) {
     LdapSettings settings;
-    EXPECT_EQ(ApplyLdapFlags(GetParam().args, settings, NoPrompt()).error, GetParam().error);
+    EXPECT_EQ(ApplyLdapFlags(GetParam().args, settings).error, GetParam().error);
 }
 
 INSTANTIATE_TEST_SUITE_P(

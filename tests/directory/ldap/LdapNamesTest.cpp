@@ -92,9 +92,10 @@ TEST(NamingContexts, TopsAndSubSuffixes) {
         tops.push_back(top.Text());
     }
     EXPECT_EQ(tops, (std::vector<std::string>{"o=acme", "dc=example,dc=com"}));
-    const auto under = contexts.DirectlyUnder(Parsed("o=Acme"));
-    ASSERT_EQ(under.size(), 1u);
+    const auto under = contexts.Under(Parsed("o=Acme"));
+    ASSERT_EQ(under.size(), 2u);
     EXPECT_EQ(under[0].Text(), "ou=Branch,o=acme");
+    EXPECT_EQ(under[1].Text(), "ou=Deep,ou=Far,o=acme");
     EXPECT_TRUE(contexts.Contains(Parsed("OU=branch,o=acme")));
     EXPECT_FALSE(contexts.Contains(Parsed("ou=Far,o=acme")));
     EXPECT_TRUE(NamingContexts({"", "junk"}).Empty());

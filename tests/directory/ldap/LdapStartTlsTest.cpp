@@ -65,15 +65,21 @@ TEST_F(LdapStartTls, RequiredStartTlsRefusesAnUntrustedCertificate) {
     EXPECT_THAT(dir.FailureCause(), HasSubstr("StartTLS with " + server_->Uri() + " failed"));
 }
 
-TEST_F(LdapStartTls, TriedStartTlsGoesOnWithoutIt) {
+// ldapsearch -Z goes on without TLS only where the server does not offer it: a certificate that
+// is not trusted ends the connection as with -ZZ.
+TEST_F(LdapStartTls, TriedStartTlsRefusesAnUntrustedCertificateToo) {
     TrustCertificate(nullptr);
-    LdapDirectory dir(WithStartTls(1));
-    const DirContext context = dir.OpenContext();
-    ASSERT_GE(context, 0) << dir.FailureCause();
-    EXPECT_EQ(ListAll(dir, context, "[Root]").result, 0);
+    LdapSettings settings = WithStartTls(1);
+    std::vector<std::string> notices;
+    settings.hooks.notice = [&](const std::string& notice) { notices.push_back(notice); };
+    LdapDirectory dir(settings);
+    EXPECT_EQ(dir.OpenContext(), dirError::kCreateContextFailed);
+    EXPECT_THAT(dir.FailureCause(), HasSubstr("StartTLS with " + server_->Uri() + " failed"));
+    EXPECT_THAT(dir.FailureCause(), HasSubstr("certificate"));
+    EXPECT_THAT(notices, testing::IsEmpty());
 }
 
-TEST(LdapStartTlsWithoutCertificate, RequiredStartTlsFailsWhereTheServerOffersNone) {
+TEST(LdapStartTlsWithoutCertificate, TriedStartTlsGoesOnWithoutItAndSaysSoRequiredRefuses) {
     if (const std::string why = SlapdServer::Unavailable(); !why.empty()) {
         GTEST_SKIP() << why;
     }
@@ -82,11 +88,23 @@ TEST(LdapStartTlsWithoutCertificate, RequiredStartTlsFailsWhereTheServerOffersNo
     ServerHolder server;
     server.Start(options);
     ASSERT_TRUE(server.Ready()) << server.Error();
+
     LdapSettings settings = SettingsFor(*server);
+    settings.startTls = 1;
+    std::vector<std::string> notices;
+    settings.hooks.notice = [&](const std::string& notice) { notices.push_back(notice); };
+    LdapDirectory tried(settings);
+    const DirContext context = tried.OpenContext();
+    ASSERT_GE(context, 0) << tried.FailureCause();
+    EXPECT_THAT(ListAll(tried, context, "[Root]").names, testing::ElementsAre("acme"));
+    ASSERT_THAT(notices, testing::SizeIs(1));
+    EXPECT_THAT(notices[0], HasSubstr(server->Uri() + " does not offer StartTLS"));
+
     settings.startTls = 2;
-    LdapDirectory dir(settings);
-    EXPECT_EQ(dir.OpenContext(), dirError::kCreateContextFailed);
-    EXPECT_THAT(dir.FailureCause(), HasSubstr("StartTLS"));
+    LdapDirectory required(settings);
+    EXPECT_EQ(required.OpenContext(), dirError::kCreateContextFailed);
+    EXPECT_THAT(required.FailureCause(), HasSubstr("the server does not offer it"));
+    EXPECT_THAT(notices, testing::SizeIs(1));
 }
 
 }  // namespace

@@ -5,6 +5,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
+#include "engine/CountNode.h"
+
 namespace vantor::test {
 
 std::string OuLdif(const std::string& dn, const std::string& ou,
@@ -144,6 +148,37 @@ Search SearchAll(DirectoryClient& dir, DirContext context, const std::string& ba
     }
     search.handle = cursor.Handle();
     return search;
+}
+
+std::vector<NodeResult> RunEngine(DirectoryClient& dir, const char* className, bool byPartition) {
+    std::vector<NodeResult> results;
+    const DirContext context = dir.OpenContext();
+    EXPECT_GE(context, 0) << dir.FailureCause();
+    if (context < 0) {
+        return results;
+    }
+    auto queue = std::make_unique<LinkList>();
+    ListInit(queue.get());
+    queue->cursor = nullptr;
+    Enqueue(queue.get(), new CCountNode(dir, context, kRootName, kRootName, queue.get(), nullptr,
+                                        className, byPartition, CountCallbacks{}));
+    while (CCountNode* node = AsNode(queue->cursor)) {
+        queue->cursor = ListNext(node);
+        const int result = node->Process();
+        NodeResult shown{node->fullName, node->count, node->hasErrors, result, {}};
+        node->FirstError();
+        while (const CountError* error = node->NextError()) {
+            shown.errors.push_back(
+                {error->errorCode, error->objectName ? error->objectName.get() : "", error->cause});
+        }
+        results.push_back(std::move(shown));
+    }
+    while (ListElement* first = ListFirst(queue.get())) {
+        ListRemove(queue.get(), first);
+        delete AsNode(first);
+    }
+    dir.CloseContext(context);
+    return results;
 }
 
 ClosedPort::ClosedPort() : fd_(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {

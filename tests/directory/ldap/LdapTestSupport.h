@@ -66,6 +66,24 @@ struct Search {
 Search SearchAll(DirectoryClient& dir, DirContext context, const std::string& base,
                  const std::string& className, int maxBatches = 1000);
 
+struct NodeError {
+    int code = 0;
+    std::string name;  // the failed call's name
+    std::string cause;
+};
+
+struct NodeResult {
+    std::string fullName;
+    std::int32_t count = 0;
+    std::int32_t hasErrors = 0;
+    int result = 0;
+    std::vector<NodeError> errors;
+};
+
+// The Count command's loop over a context of its own: the root node, then every queued node
+// first in, first out.
+std::vector<NodeResult> RunEngine(DirectoryClient& dir, const char* className, bool byPartition);
+
 // A port of 127.0.0.1 that refuses connections for as long as this object lives: bound, never
 // listening, so no other program can take it meanwhile.
 class ClosedPort {
