@@ -105,6 +105,9 @@ int Run(int argc, char** argv) {
     CliHost host(record, !options.quiet && ::isatty(STDERR_FILENO) != 0);
     const CountRunOutcome outcome = RunCount(*directory, tree, host, options.byContainer);
     if (outcome == CountRunOutcome::kTablesFailed || outcome == CountRunOutcome::kContextFailed) {
+        if (CliHost::InterruptRequested()) {
+            return Fail(kExitCancelled, "cancelled while opening the directory");
+        }
         return Fail(kExitCannotOpenDirectory, host.Failure());
     }
     record.date = FormatReportDate();

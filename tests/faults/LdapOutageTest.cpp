@@ -7,10 +7,19 @@
 #include <gtest/gtest.h>
 #include <ldap.h>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "directory/ldap/LdapErrors.h"
 #include "directory/ldap/LdapTestSupport.h"
@@ -224,6 +233,36 @@ TEST(StoppedLdapServer, AHundredQueuedContainersEndWithinAFewTimeoutsEachListed)
                     AllOf(SizeIs(2), Each(testing::EndsWith(":" + name + ".acme"))));
     }
     EXPECT_EQ(host.totals.back(), 2);
+}
+
+// Ctrl-C while vantor-count waits for a server that stopped answering ends it at once, not
+// after the 30-second timeout, and as a cancel, not as a lost server.
+TEST_F(LdapOutage, CtrlCEndsTheCounterAtOnceWhileTheServerIsStopped) {
+    server_->Pause();
+    const std::string err = testing::TempDir() + "vantor-ctrl-c.err";
+    const pid_t counter = ::fork();
+    if (counter == 0) {
+        const int log = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ::dup2(log, STDOUT_FILENO);
+        ::dup2(log, STDERR_FILENO);
+        ::execl(VANTOR_COUNT, VANTOR_COUNT, "-H", server_->Uri().c_str(), "--timeout", "30", "-q",
+                static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    std::this_thread::sleep_for(700ms);  // it connects, binds, and waits
+    const auto interrupted = std::chrono::steady_clock::now();
+    ::kill(counter, SIGINT);
+    int status = 0;
+    ::waitpid(counter, &status, 0);
+    const auto waited = std::chrono::steady_clock::now() - interrupted;
+    server_->Resume();
+    EXPECT_LT(waited, 2s);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 2);
+    std::ifstream in(err);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_THAT(text, HasSubstr("cancelled"));
+    std::remove(err.c_str());
 }
 
 TEST(SilentLdapServer, TheRunCannotOpenAContextAndSaysWhichServerDidNotAnswer) {

@@ -108,8 +108,8 @@ LdapOutcome ParseResult(LDAP* ld, LDAPMessage* result, std::string* cookie) {
 LdapOutcome ReadEntry(LDAP* ld, const std::string& dn, const std::vector<std::string>& attributes,
                       const WaitLimits& limits, Attributes& values) {
     LdapMessagePtr result;
-    const LdapOutcome outcome = SearchAndWait(ld, dn, LDAP_SCOPE_BASE, "(objectClass=*)",
-                                              attributes, nullptr, 0, limits, result);
+    LdapOutcome outcome = SearchAndWait(ld, dn, LDAP_SCOPE_BASE, "(objectClass=*)", attributes,
+                                        nullptr, 0, limits, result);
     if (outcome.code == LDAP_SUCCESS) {
         if (LDAPMessage* entry = ldap_first_entry(ld, result.get())) {
             values = AttributesOf(ld, entry);

@@ -40,6 +40,9 @@ LdapHandle Initialize(const LdapSettings& settings, ConnectResult& result) {
     // Referrals are reported, not chased: a chased referral would count another server's
     // entries with anonymous credentials.
     ldap_set_option(ld.get(), LDAP_OPT_REFERRALS, LDAP_OPT_OFF);
+    // A signal (Ctrl-C) during a wait is not a broken connection: the wait goes on, and the
+    // cancel hook decides.
+    ldap_set_option(ld.get(), LDAP_OPT_RESTART, LDAP_OPT_ON);
     SetTimeout(ld.get(), LDAP_OPT_NETWORK_TIMEOUT, settings.networkTimeout);
     // Bounds what still waits inside libldap: the TLS handshake and a SASL bind.
     SetTimeout(ld.get(), LDAP_OPT_TIMEOUT, settings.operationTimeout);

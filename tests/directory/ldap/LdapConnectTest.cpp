@@ -4,6 +4,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <ldap.h>
+#include <pthread.h>
+
+#include <csignal>
+#include <thread>
 
 #include "directory/ldap/LdapErrors.h"
 #include "directory/ldap/LdapTestSupport.h"
@@ -208,6 +212,41 @@ TEST_F(LdapServerLoss, ACancelEndsTheWaitForASilentServerAtOnce) {
     server_->Resume();
     EXPECT_EQ(stalled.result, ldapError::kClientBase + LDAP_USER_CANCELLED);
     EXPECT_LT(waited, std::chrono::seconds(3));
+}
+
+volatile std::sig_atomic_t g_signalled = 0;
+
+extern "C" void OnTestSignal(int) {
+    g_signalled = 1;
+}
+
+// Ctrl-C reaches a wait as a signal: the wait must go on to ask the cancel hook, not take the
+// interrupted poll for a broken connection.
+TEST_F(LdapServerLoss, ASignalDuringAWaitCancelsItInsteadOfLosingTheConnection) {
+    struct sigaction action {};
+    action.sa_handler = OnTestSignal;  // no SA_RESTART, as the counter's own handler
+    sigemptyset(&action.sa_mask);
+    struct sigaction previous {};
+    ASSERT_EQ(sigaction(SIGUSR1, &action, &previous), 0);
+    g_signalled = 0;
+    LdapSettings settings = SettingsFor(*server_);
+    settings.operationTimeout = std::chrono::seconds(30);
+    settings.hooks.cancelled = [] { return g_signalled != 0; };
+    LdapDirectory dir(settings);
+    const DirContext context = dir.OpenContext();
+    ASSERT_GE(context, 0) << dir.FailureCause();
+    ASSERT_EQ(ListAll(dir, context, "[Root]").result, 0);
+    ASSERT_EQ(ListAll(dir, context, "acme").result, 0);
+    server_->Pause();
+    std::thread interrupter([waiting = pthread_self()] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        pthread_kill(waiting, SIGUSR1);
+    });
+    const Search stalled = SearchAll(dir, context, "QA.acme", "User");
+    interrupter.join();
+    server_->Resume();
+    sigaction(SIGUSR1, &previous, nullptr);
+    EXPECT_EQ(stalled.result, ldapError::kClientBase + LDAP_USER_CANCELLED) << dir.FailureCause();
 }
 
 TEST_F(LdapServerLoss, AServerThatDoesNotAnswerTheBindFailsToOpen) {
