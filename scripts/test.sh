@@ -8,8 +8,9 @@ cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
 
-echo "== formatting"
+echo "== formatting, layers"
 bash scripts/check-format.sh
+python3 scripts/check-layers.py src
 
 jobs=$(nproc)
 echo "== dev: configure and build"
