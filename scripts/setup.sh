@@ -10,6 +10,7 @@ packages=(
   libldap-dev libsasl2-dev slapd ldap-utils
   xvfb xauth fonts-liberation2 poppler-utils
   clang clang-format clang-tidy libclang-rt-14-dev
+  python3 bash-completion
 )
 
 missing=()

@@ -8,9 +8,10 @@ cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
 
-echo "== formatting, layers"
+echo "== formatting, layers, option table"
 bash scripts/check-format.sh
 python3 scripts/check-layers.py src
+python3 scripts/gen-docs.py readme README.md --check
 
 jobs=$(nproc)
 echo "== dev: configure and build"

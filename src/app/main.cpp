@@ -10,6 +10,7 @@
 
 #include "app/CountApp.h"
 #include "directory/source/DirectorySource.h"
+#include "doc/UsageTexts.h"
 #include "platform/qt/QtUiServices.h"
 #include "platform/qtprint/QtPrintService.h"
 
@@ -32,8 +33,11 @@ int Run(int argc, char** argv) {
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     for (const std::string& argument : arguments) {
         if (argument == "--help" || argument == "-h") {
-            std::cout << "Usage: vantor [OPTIONS]\n\nShows the counting window.\n\n"
-                      << DirectoryUsageText();
+            std::cout << kVantorUsage;
+            return 0;
+        }
+        if (argument == "--version") {
+            std::cout << "vantor " << kProgramVersion << '\n';
             return 0;
         }
     }

@@ -1,7 +1,5 @@
 #include "cli/Options.h"
 
-#include "directory/source/DirectorySource.h"
-
 #include <array>
 #include <string_view>
 
@@ -38,6 +36,8 @@ std::variant<CliOptions, std::string> ParseCommandLine(const std::vector<std::st
 
         if (flag == "--help" || flag == "-h") {
             options.help = true;
+        } else if (flag == "--version") {
+            options.version = true;
         } else if (flag == "--by-container") {
             options.byContainer = true;
         } else if (flag == "--quiet" || flag == "-q") {
@@ -82,37 +82,6 @@ std::variant<CliOptions, std::string> ParseCommandLine(const std::vector<std::st
         }
     }
     return options;
-}
-
-std::string UsageText() {
-    return std::string(R"(Usage: vantor-count [OPTIONS]
-
-Counts the objects of one kind in a directory tree, partition by partition (the default)
-or container by container, and writes the result.
-
-)") + DirectoryUsageText() +
-           R"(
-What to count:
-  --kind KIND            users (default), servers, groups or partitions
-  --by-container         one line per container instead of one per partition
-
-Output:
-  --format FORMAT        report (default: the text report the window saves), csv, json
-  -o, --output FILE      write to FILE (replaced only when complete) instead of standard output
-  --pdf FILE             also print the report into FILE as PDF
-  -q, --quiet            no progress on standard error
-  -h, --help             this text
-
-Ctrl-C cancels the count the way the window's Cancel does: the output is still written,
-ending with the line CANCELLED. A second Ctrl-C ends the program at once.
-
-Exit status:
-  0  the count is complete
-  1  the count is complete, with directory errors listed in the output
-  2  the count was cancelled
-  3  the directory could not be opened
-  4  bad usage, or a file could not be read or written
-)";
 }
 
 }  // namespace vantor

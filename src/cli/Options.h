@@ -20,13 +20,11 @@ struct CliOptions {
     std::optional<std::string> pdfPath;
     bool quiet = false;
     bool help = false;
+    bool version = false;
 };
 
 // The options, or a message saying what is wrong with the command line.
 std::variant<CliOptions, std::string> ParseCommandLine(const std::vector<std::string>& arguments);
-
-// The --help text.
-std::string UsageText();
 
 // Exit codes.
 inline constexpr int kExitComplete = 0;

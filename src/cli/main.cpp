@@ -11,6 +11,7 @@
 #include "cli/OutputFormats.h"
 #include "cli/TerminalPrompt.h"
 #include "directory/source/DirectorySource.h"
+#include "doc/UsageTexts.h"
 #include "platform/qtprint/PdfPrintDevice.h"
 #include "report/PrintedReport.h"
 #include "report/ReportDate.h"
@@ -70,7 +71,11 @@ int Run(int argc, char** argv) {
     }
     const CliOptions& options = std::get<CliOptions>(parsed);
     if (options.help) {
-        std::cout << UsageText();
+        std::cout << kVantorCountUsage;
+        return kExitComplete;
+    }
+    if (options.version) {
+        std::cout << "vantor-count " << kProgramVersion << '\n';
         return kExitComplete;
     }
 

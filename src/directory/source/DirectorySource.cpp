@@ -104,26 +104,4 @@ void ScrubPasswordArguments(int argc, char** argv) {
     }
 }
 
-std::string DirectoryUsageText() {
-    return R"(Directory (default: the bundled sample directory):
-  --ldif FILE            count an LDIF export (as ldapsearch or slapcat write it)
-  --ldap                 count the LDAP server of the client configuration
-                         (ldap.conf, ~/.ldaprc, LDAPURI, LDAPBASE)
-  -H URI                 count this LDAP server (ldap://, ldaps://, ldapi://)
-  -b BASE                count from BASE instead of the server's naming contexts
-  -D BINDDN              bind as BINDDN
-  -W                     prompt for the bind password
-  -y FILE                read the bind password from FILE
-  -w PASSWORD            the bind password (visible to other users; prefer -W or -y)
-  -x                     simple bind (the default)
-  -Y MECH                SASL bind with mechanism MECH
-  -U AUTHCID             SASL authentication identity
-  -Z, -ZZ                StartTLS (-ZZ: refuse to go on without it)
-  --profile NAME         class profile: auto (default), edirectory, generic or ad
-  --page-size N          objects asked for per batch (default 1000)
-  --timeout SECONDS      limit for each server operation (default 30)
-  --network-timeout SECONDS  limit for connecting (default 30)
-)";
-}
-
 }  // namespace vantor

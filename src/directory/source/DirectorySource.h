@@ -51,7 +51,4 @@ std::optional<std::string> ClearTextPasswordWarning(const DirectoryChoice& choic
 // listing processes cannot read a password given on the command line.
 void ScrubPasswordArguments(int argc, char** argv);
 
-// The help lines of the directory options, shared by both programs' usage texts.
-std::string DirectoryUsageText();
-
 }  // namespace vantor
