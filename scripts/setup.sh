@@ -10,7 +10,8 @@ packages=(
   libldap-dev libsasl2-dev slapd ldap-utils
   xvfb xauth fonts-liberation2 poppler-utils
   clang clang-format clang-tidy libclang-rt-14-dev
-  python3 bash-completion
+  python3
+  dpkg-dev file appstream desktop-file-utils bash-completion man-db
 )
 
 missing=()

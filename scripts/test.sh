@@ -2,7 +2,8 @@
 # Sets up the machine, then runs every gate: formatting, a plain build with warnings as errors
 # and all tests (the LDAP tests start their own slapd on 127.0.0.1), static checks, short
 # fuzzing runs, the whole suite again under AddressSanitizer, UndefinedBehaviorSanitizer
-# and LeakSanitizer, and the optimised build with every benchmark run once on a small size.
+# and LeakSanitizer, and the optimised build with every benchmark run once on a small size and
+# its Debian package built, installed and checked.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -37,3 +38,5 @@ cmake --preset release >/dev/null
 cmake --build --preset release -j "${jobs}"
 echo "== release: benchmark smoke runs"
 bash scripts/bench-smoke.sh build/release
+echo "== release: the Debian package"
+bash scripts/check-package.sh build/release

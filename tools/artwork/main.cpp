@@ -1,11 +1,12 @@
 // Draws the program's artwork into a directory: the three dialog pictures, the tree images and
-// the window icon in three sizes. Run it offscreen: QT_QPA_PLATFORM=offscreen.
+// the window icon in three sizes and as SVG. Run it offscreen: QT_QPA_PLATFORM=offscreen.
 
 #include <QDir>
 #include <QFontInfo>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <QSvgGenerator>
 #include <QTextStream>
 
 #include "Mark.h"
@@ -21,6 +22,23 @@ QImage Icon(int side) {
     QPainter painter(&image);
     artwork::DrawMark(painter, QRectF(0, 0, side, side));
     return image;
+}
+
+// The icon as a drawing: desktops scale it to any size without going soft.
+bool SaveScalableIcon(const QDir& dir, QTextStream& err) {
+    constexpr int kSide = 256;
+    QSvgGenerator svg;
+    svg.setFileName(dir.filePath("vantor.svg"));
+    svg.setSize(QSize(kSide, kSide));
+    svg.setViewBox(QRect(0, 0, kSide, kSide));
+    svg.setTitle("Quillon Vantor");
+    QPainter painter;
+    if (!painter.begin(&svg)) {
+        err << "cannot write " << svg.fileName() << "\n";
+        return false;
+    }
+    artwork::DrawMark(painter, QRectF(0, 0, kSide, kSide));
+    return painter.end();
 }
 
 bool Save(const QImage& image, const QDir& dir, const QString& name, QTextStream& err) {
@@ -60,6 +78,7 @@ int main(int argc, char* argv[]) {
     for (const int side : {32, 48, 256}) {
         saved = Save(Icon(side), dir, QStringLiteral("vantor-%1.png").arg(side), err) && saved;
     }
+    saved = SaveScalableIcon(dir, err) && saved;
     for (const QString& text : overflows) {
         err << "text does not fit: " << text << "\n";
     }
