@@ -12,12 +12,11 @@ import sys
 # What each layer builds on directly; the check allows the transitive closure.
 BUILDS_ON = {
     "engine": [],
-    "directory/memory": ["engine"],
+    "directory/stored": ["engine"],
+    "directory/memory": ["engine", "directory/stored"],
     "directory/profile": ["engine"],
     "directory/dn": ["engine"],
-    # The LDIF back end still loads exports into the scripted directory; that edge goes when it
-    # gets a store of its own.
-    "directory/ldif": ["engine", "directory/profile", "directory/dn", "directory/memory"],
+    "directory/ldif": ["engine", "directory/profile", "directory/dn", "directory/stored"],
     "directory/ldap": ["engine", "directory/profile", "directory/dn"],
     "directory/source": ["directory/ldif", "directory/ldap"],
     "platform": [],

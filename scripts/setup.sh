@@ -7,7 +7,7 @@ packages=(
   cmake g++ ninja-build pkg-config
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev
-  libldap-dev libsasl2-dev slapd ldap-utils
+  libldap-dev libsasl2-dev libicu-dev slapd ldap-utils
   xvfb xauth fonts-liberation2 poppler-utils
   clang clang-format clang-tidy libclang-rt-14-dev
   python3

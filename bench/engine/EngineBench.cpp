@@ -20,7 +20,6 @@ constexpr std::uint32_t kObjectsPerContainer = 20;
 MemoryDirectory& LargeTree() {
     static MemoryDirectory* const dir = [] {
         auto* d = new MemoryDirectory;
-        d->SetRecording(false);
         d->SetSearchBatchSize(100);
         d->SetListBatchSize(100);
         const std::vector<std::size_t> levelSizes = {10, 100, 2'000, 47'890};
@@ -83,7 +82,6 @@ void BM_CountByPartition(benchmark::State& state) {
 // One container of range(0) users searched ten at a time: memory must not follow the size.
 void BM_CountOneContainer(benchmark::State& state) {
     MemoryDirectory dir;
-    dir.SetRecording(false);
     dir.SetSearchBatchSize(10);
     const auto objects = static_cast<std::uint32_t>(state.range(0));
     dir.AddObjects(dir.Path("big"), "User", objects);

@@ -54,7 +54,6 @@ double CpuSeconds() {
 // with a few users and a group each (the group is there for the filter to leave out).
 struct BenchDirectory {
     explicit BenchDirectory(std::size_t containers) {
-        dir.SetRecording(false);
         const std::size_t first = std::max<std::size_t>(containers / 5000, 1);
         const std::size_t second = std::max<std::size_t>(containers / 500, 1);
         const std::size_t third = std::max<std::size_t>(containers / 25, 1);

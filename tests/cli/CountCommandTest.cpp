@@ -155,17 +155,20 @@ TEST_F(CountCommand, ListsDirectoryErrorsAndSaysSoInItsExitCode) {
     const Outcome outcome = Run({"--ldif", (dir / "long.ldif").string(), "--by-container"});
     EXPECT_EQ(outcome.exitCode, 1) << outcome.err;
     EXPECT_THAT(outcome.out, HasSubstr(":ERRORS\r\n"));
-    const std::string line = "-2001:NWDSSearch:" + c + "." + b + "." + a + ".top";
+    // Refused under its parent, whose listing cannot hand it out.
+    const std::string line = "-2001:NWDSGetObjName:" + b + "." + a + ".top";
     EXPECT_THAT(outcome.out, HasSubstr(line + "\r\n"));
 
-    // The CSV and JSON outputs give the error's cause beside its line.
-    const std::string cause = "longer than 256 characters";
+    // The CSV and JSON outputs give the error's cause beside its line: the limit, and where in
+    // the file the container is.
+    const std::string cause = "the full name of the container at " + (dir / "long.ldif").string() +
+                              ":10 would be 306 characters long, over the limit of 256";
     const Outcome csv =
         Run({"--ldif", (dir / "long.ldif").string(), "--by-container", "-q", "--format", "csv"});
-    EXPECT_THAT(csv.out, HasSubstr(line + " -- the full name is " + cause));
+    EXPECT_THAT(csv.out, HasSubstr(line + " -- " + cause));
     const Outcome json =
         Run({"--ldif", (dir / "long.ldif").string(), "--by-container", "-q", "--format", "json"});
-    EXPECT_THAT(json.out, HasSubstr("\"detail\": \"the full name is " + cause));
+    EXPECT_THAT(json.out, HasSubstr("\"detail\": \"" + cause));
 }
 
 TEST_F(CountCommand, FileProblemsAndAnUnreachableServerAreReportedWithTheirExitCodes) {

@@ -22,10 +22,11 @@ using ::testing::Pair;
 class CountNodeTest : public ::testing::Test {
   protected:
     std::unique_ptr<CCountNode> MakeNode(CountCallbacks callbacks = {}) {
-        return std::make_unique<CCountNode>(dir, 1, "Dev.acme", "Dev", &queue, nullptr, "User",
+        return std::make_unique<CCountNode>(client, 1, "Dev.acme", "Dev", &queue, nullptr, "User",
                                             true, std::move(callbacks));
     }
     MemoryDirectory dir;
+    InstrumentedDirectory client{dir};
     LinkList queue{};
 };
 
@@ -94,16 +95,16 @@ TEST_F(CountNodeTest, PollPumpsFirstThenAsksAndToleratesAbsentCallbacks) {
     };
     EXPECT_EQ(MakeNode(pumpOnly)->Poll(), 0);
     EXPECT_EQ(trace, "pumped");
-    EXPECT_THAT(dir.Calls(), IsEmpty());
+    EXPECT_THAT(client.Calls(), IsEmpty());
 }
 
 // Each error line keeps the cause of its own call, read when it failed: a later failure with
 // another cause, or a later successful call, leaves it as it was.
 TEST_F(CountNodeTest, EachErrorKeepsTheCauseOfItsOwnFailedCall) {
     dir.Path("Dev.acme");
-    dir.InjectFailure({DirOp::Search, -634, "Dev.acme"});
+    client.InjectFailure({DirOp::Search, -634, "Dev.acme"});
     const DirContext context = dir.OpenContext();
-    CCountNode node(dir, context, "Dev.acme", "Dev", &queue, nullptr, "User", false, {});
+    CCountNode node(client, context, "Dev.acme", "Dev", &queue, nullptr, "User", false, {});
     node.CountObjects(nullptr);
     node.WalkContainers("Gone.acme");
     node.WalkContainers("Dev.acme");  // succeeds
@@ -125,10 +126,10 @@ TEST_F(CountNodeTest, ProcessDoesNotWalkACancelledCount) {
     probe.CancelAtCheck(1);
     dir.Path("Lab.Dev.acme");
     const DirContext context = dir.OpenContext();
-    CCountNode node(dir, context, "Dev.acme", "Dev", &queue, nullptr, "User", false,
+    CCountNode node(client, context, "Dev.acme", "Dev", &queue, nullptr, "User", false,
                     probe.Callbacks());
     EXPECT_EQ(node.Process(), kCancelled);
-    EXPECT_THAT(test::CallsOf(dir, DirOp::ListContainers), IsEmpty());
+    EXPECT_THAT(test::CallsOf(client, DirOp::ListContainers), IsEmpty());
     EXPECT_EQ(queue.count, 0);
 }
 

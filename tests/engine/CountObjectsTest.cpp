@@ -26,7 +26,7 @@ class CountObjectsTest : public ::testing::Test {
         dir.Path("Lab.acme");
     }
     CCountNode& Root(const char* className = "User") {
-        run.emplace(dir, className, false, &probe);
+        run.emplace(client, className, false, &probe);
         return run->Root();
     }
     void ExpectNothingLeft() {
@@ -35,6 +35,8 @@ class CountObjectsTest : public ::testing::Test {
     }
 
     MemoryDirectory dir;
+
+    InstrumentedDirectory client{dir};
     test::WindowProbe probe;
     MemoryDirectory::EntryId acme;
     std::optional<EngineRun> run;
@@ -45,12 +47,12 @@ TEST_F(CountObjectsTest, BuildsTheClassFilterAndSearchesOneLevel) {
     EXPECT_EQ(root.CountObjects("acme"), 0);
     EXPECT_EQ(root.count, 3);
     EXPECT_THAT(
-        test::OpsOf(dir),
+        test::OpsOf(client),
         ElementsAre(DirOp::AllocBuf, DirOp::AllocBuf, DirOp::PrepareBuffer, DirOp::NewFilter,
                     DirOp::AddFilterItem, DirOp::AddFilterItem, DirOp::AddFilterItem,
                     DirOp::AddFilterItem, DirOp::StoreFilter, DirOp::Search, DirOp::GetObjCount,
                     DirOp::ReleaseBuffer, DirOp::ReleaseBuffer));
-    const auto& calls = dir.Calls();
+    const auto& calls = client.Calls();
     const void* reply = calls[0].buffer;
     const void* filter = calls[1].buffer;
     EXPECT_EQ(calls[0].number, 4096);
@@ -80,7 +82,7 @@ TEST_F(CountObjectsTest, ContainerWithoutMatchesIsOneEmptyBatch) {
     root.count = 10;
     EXPECT_EQ(root.CountObjects("Lab.acme"), 0);
     EXPECT_EQ(root.count, 10);
-    EXPECT_THAT(CallsOf(dir, DirOp::Search), SizeIs(1));
+    EXPECT_THAT(CallsOf(client, DirOp::Search), SizeIs(1));
     EXPECT_THAT(ErrorsOf(root), IsEmpty());
     EXPECT_EQ(root.hasErrors, 0);
 }
@@ -91,14 +93,14 @@ TEST_F(CountObjectsTest, SeveralBatchesAreSummedWithOnePollEach) {
     root.count = 10;
     EXPECT_EQ(root.CountObjects("acme"), 0);
     EXPECT_EQ(root.count, 18);
-    const auto searches = CallsOf(dir, DirOp::Search);
+    const auto searches = CallsOf(client, DirOp::Search);
     ASSERT_THAT(searches, SizeIs(3));
     EXPECT_EQ(searches[0].iteration, kNoIteration);
     EXPECT_NE(searches[1].iteration, kNoIteration);
     EXPECT_NE(searches[2].iteration, kNoIteration);
     EXPECT_EQ(probe.checks, 3);
     EXPECT_EQ(probe.pumps, 3);
-    EXPECT_THAT(CallsOf(dir, DirOp::EndIteration), IsEmpty());
+    EXPECT_THAT(CallsOf(client, DirOp::EndIteration), IsEmpty());
     EXPECT_EQ(dir.LiveIterations(), 0u);
 }
 
@@ -108,13 +110,13 @@ TEST_F(CountObjectsTest, CancelAfterTheFirstBatchAbandonsTheSearchAndSkipsTheWal
     CCountNode& root = Root();
     EXPECT_EQ(root.Process("acme"), kCancelled);
     EXPECT_EQ(root.count, 3);
-    const auto ends = CallsOf(dir, DirOp::EndIteration);
+    const auto ends = CallsOf(client, DirOp::EndIteration);
     ASSERT_THAT(ends, SizeIs(1));
     EXPECT_EQ(ends[0].number, kSearchOperation);
     EXPECT_EQ(ends[0].result, 0);  // the handle was the live one
     EXPECT_EQ(dir.LiveIterations(), 0u);
-    EXPECT_THAT(CallsOf(dir, DirOp::Search), SizeIs(1));
-    EXPECT_THAT(CallsOf(dir, DirOp::ListContainers), IsEmpty());
+    EXPECT_THAT(CallsOf(client, DirOp::Search), SizeIs(1));
+    EXPECT_THAT(CallsOf(client, DirOp::ListContainers), IsEmpty());
     EXPECT_THAT(ErrorsOf(root), IsEmpty());
     ExpectNothingLeft();
 }
@@ -125,7 +127,7 @@ TEST_F(CountObjectsTest, CancelAfterTheLastBatchHasNothingToAbandon) {
     CCountNode& root = Root();
     EXPECT_EQ(root.CountObjects("acme"), kCancelled);
     EXPECT_EQ(root.count, 8);
-    EXPECT_THAT(CallsOf(dir, DirOp::EndIteration), IsEmpty());
+    EXPECT_THAT(CallsOf(client, DirOp::EndIteration), IsEmpty());
 }
 
 struct SetupFailure {
@@ -139,22 +141,22 @@ class CountObjectsSetupTest : public CountObjectsTest,
 
 TEST_P(CountObjectsSetupTest, RecordsOneSearchErrorAndReleasesEverything) {
     const SetupFailure& failure = GetParam();
-    dir.InjectFailure(failure.rule);
+    client.InjectFailure(failure.rule);
     CCountNode& root = Root();
     EXPECT_EQ(root.CountObjects("acme"), failure.rule.code);
     EXPECT_THAT(ErrorsOf(root), ElementsAre(Named(failure.rule.code, OP_SEARCH, "acme")));
     EXPECT_EQ(root.hasErrors, 1);
-    EXPECT_THAT(CallsOf(dir, DirOp::Search), IsEmpty());
+    EXPECT_THAT(CallsOf(client, DirOp::Search), IsEmpty());
 
     std::vector<const void*> allocated;
-    for (const DirCall& call : CallsOf(dir, DirOp::AllocBuf)) {
+    for (const DirCall& call : CallsOf(client, DirOp::AllocBuf)) {
         if (call.result == 0) {
             allocated.push_back(call.buffer);
         }
     }
     ASSERT_EQ(allocated.size(), failure.buffersAllocated);
     std::vector<const void*> released;
-    for (const DirCall& call : CallsOf(dir, DirOp::ReleaseBuffer)) {
+    for (const DirCall& call : CallsOf(client, DirOp::ReleaseBuffer)) {
         released.push_back(call.buffer);
     }
     EXPECT_EQ(released, std::vector<const void*>(allocated.rbegin(), allocated.rend()));
@@ -189,7 +191,7 @@ class CountObjectsLoopTest : public CountObjectsTest,
 TEST_P(CountObjectsLoopTest, RecordsTheFailureOnceAndKeepsEarlierBatches) {
     const LoopFailure& failure = GetParam();
     dir.SetSearchBatchSize(3);
-    dir.InjectFailure(failure.rule);
+    client.InjectFailure(failure.rule);
     probe.CancelAtCheck(failure.cancelAtCheck);
     CCountNode& root = Root();
     const int expected = failure.expectedResult != 0 ? failure.expectedResult : failure.rule.code;
@@ -197,7 +199,7 @@ TEST_P(CountObjectsLoopTest, RecordsTheFailureOnceAndKeepsEarlierBatches) {
     EXPECT_THAT(ErrorsOf(root), ElementsAre(Named(failure.rule.code, failure.operation, "acme")));
     EXPECT_EQ(root.hasErrors, 1);
     EXPECT_EQ(root.count, failure.countAfter);
-    EXPECT_THAT(CallsOf(dir, DirOp::EndIteration), SizeIs(failure.endIterations));
+    EXPECT_THAT(CallsOf(client, DirOp::EndIteration), SizeIs(failure.endIterations));
     ExpectNothingLeft();
 }
 
@@ -220,18 +222,18 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& testCase) { return std::string(testCase.param.name); });
 
 TEST_F(CountObjectsTest, FailedSearchStillLetsProcessWalkTheContainer) {
-    dir.InjectFailure({DirOp::Search, -601, "acme"});
+    client.InjectFailure({DirOp::Search, -601, "acme"});
     CCountNode& root = Root();
     EXPECT_EQ(root.Process("acme"), 0);
     EXPECT_THAT(ErrorsOf(root), ElementsAre(Named(-601, OP_SEARCH, "acme")));
-    const auto listings = CallsOf(dir, DirOp::ListContainers);
+    const auto listings = CallsOf(client, DirOp::ListContainers);
     ASSERT_THAT(listings, SizeIs(1));
     EXPECT_EQ(listings[0].name, "acme");
     EXPECT_EQ(run->Queue().count, 2);  // Lab.acme queued
 }
 
 TEST_F(CountObjectsTest, AbsentNameSearchesTheNodesOwnName) {
-    dir.InjectFailure({DirOp::Search, -601, "[Root]"});
+    client.InjectFailure({DirOp::Search, -601, "[Root]"});
     CCountNode& root = Root();
     EXPECT_EQ(root.CountObjects(nullptr), -601);
     EXPECT_THAT(ErrorsOf(root), ElementsAre(Named(-601, OP_SEARCH, "[Root]")));
@@ -242,7 +244,7 @@ TEST_F(CountObjectsTest, OverlongBaseIsRefusedWholeWithoutSearching) {
     CCountNode& root = Root();
     EXPECT_EQ(root.CountObjects(base.c_str()), dirError::kNameTooLong);
     EXPECT_THAT(ErrorsOf(root), ElementsAre(Named(dirError::kNameTooLong, OP_SEARCH, base)));
-    EXPECT_THAT(CallsOf(dir, DirOp::Search), IsEmpty());
+    EXPECT_THAT(CallsOf(client, DirOp::Search), IsEmpty());
     ExpectNothingLeft();
 }
 

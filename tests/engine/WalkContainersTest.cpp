@@ -23,7 +23,7 @@ using ::testing::SizeIs;
 class WalkContainersTest : public ::testing::Test {
   protected:
     CCountNode& Root(bool byPartition) {
-        run.emplace(dir, "User", byPartition, &probe);
+        run.emplace(client, "User", byPartition, &probe);
         return run->Root();
     }
     // The nodes the walk queued after the root.
@@ -35,6 +35,8 @@ class WalkContainersTest : public ::testing::Test {
     void AddUsers(const char* path, std::uint32_t n) { dir.AddObjects(dir.Path(path), "User", n); }
 
     MemoryDirectory dir;
+
+    InstrumentedDirectory client{dir};
     test::WindowProbe probe;
     std::optional<EngineRun> run;
 };
@@ -71,7 +73,7 @@ TEST_F(WalkContainersTest, ByContainerQueuesEverySubcontainerInListingOrder) {
     EXPECT_EQ(run->Queue().cursor, &root);
     // The leaf gets no progress call; messages are pumped per batch and by the final poll.
     EXPECT_THAT(probe.progress, ElementsAre("Zeta", "Alpha", "Mid"));
-    EXPECT_THAT(CallsOf(dir, DirOp::ListContainers), SizeIs(2));
+    EXPECT_THAT(CallsOf(client, DirOp::ListContainers), SizeIs(2));
     EXPECT_EQ(probe.pumps, 3);
     EXPECT_EQ(probe.checks, 1);
 
@@ -123,7 +125,7 @@ TEST_F(WalkContainersTest, FailedPartitionRootQueryCountsTheChildIntoTheNode) {
     AddUsers("East.Sales.acme", 6);
     dir.MarkPartitionRoot(dir.Path("Sales.acme"));
     dir.MarkPartitionRoot(dir.Path("East.Sales.acme"));
-    dir.InjectFailure({DirOp::FindPartitionRoot, -626, "Sales.acme"});
+    client.InjectFailure({DirOp::FindPartitionRoot, -626, "Sales.acme"});
     CCountNode& root = Root(true);
 
     EXPECT_EQ(root.WalkContainers("acme"), 0);
@@ -134,8 +136,8 @@ TEST_F(WalkContainersTest, FailedPartitionRootQueryCountsTheChildIntoTheNode) {
 
 TEST_F(WalkContainersTest, NestedErrorsLandOnTheNodeUnderTheNestedName) {
     dir.Path("Lab.Dev.acme");
-    dir.InjectFailure({DirOp::Search, -601, "Dev.acme"});
-    dir.InjectFailure({DirOp::ListContainers, -634, "Lab.Dev.acme"});
+    client.InjectFailure({DirOp::Search, -601, "Dev.acme"});
+    client.InjectFailure({DirOp::ListContainers, -634, "Lab.Dev.acme"});
     CCountNode& root = Root(true);
     EXPECT_EQ(root.WalkContainers("acme"), 0);
     EXPECT_THAT(ErrorsOf(root), ElementsAre(Named(-601, OP_SEARCH, "Dev.acme"),
@@ -151,7 +153,7 @@ TEST_P(NameReadTest, FailureEndsTheListingButNotTheWalk) {
     for (const char* name : {"A", "B", "C", "D", "E"}) {
         dir.Path(std::string(name) + ".acme");
     }
-    dir.InjectFailure({DirOp::GetObjName, -634, "acme", 2});
+    client.InjectFailure({DirOp::GetObjName, -634, "acme", 2});
     probe.CancelAtCheck(cancel ? 1 : 0);
     CCountNode& root = Root(false);
 
@@ -159,9 +161,9 @@ TEST_P(NameReadTest, FailureEndsTheListingButNotTheWalk) {
     EXPECT_THAT(ErrorsOf(root), ElementsAre(Named(-634, OP_GET_OBJ_NAME, "acme")));
     EXPECT_EQ(root.hasErrors, 1);
     EXPECT_THAT(FullNames(Queued()), ElementsAre("A.acme"));
-    EXPECT_THAT(CallsOf(dir, DirOp::GetObjName), SizeIs(2));
-    EXPECT_THAT(CallsOf(dir, DirOp::ListContainers), SizeIs(1));
-    EXPECT_THAT(CallsOf(dir, DirOp::EndIteration), IsEmpty());
+    EXPECT_THAT(CallsOf(client, DirOp::GetObjName), SizeIs(2));
+    EXPECT_THAT(CallsOf(client, DirOp::ListContainers), SizeIs(1));
+    EXPECT_THAT(CallsOf(client, DirOp::EndIteration), IsEmpty());
     EXPECT_EQ(probe.checks, 1);
 }
 
@@ -183,7 +185,7 @@ TEST_P(WalkFailureTest, RecordsOneErrorAndReturnsTheCode) {
     for (const char* name : {"A", "B", "C"}) {
         dir.Path(std::string(name) + ".acme");
     }
-    dir.InjectFailure(failure.rule);
+    client.InjectFailure(failure.rule);
     CCountNode& root = Root(false);
     EXPECT_EQ(root.WalkContainers("acme"), failure.rule.code);
     EXPECT_THAT(ErrorsOf(root), ElementsAre(failure.error));
@@ -218,7 +220,7 @@ TEST_F(WalkContainersTest, CancelInsideANestedProcessStopsTheWalkAtOnce) {
     EXPECT_EQ(root.WalkContainers("acme"), kCancelled);
     EXPECT_THAT(probe.progress, ElementsAre("P1", "Dev"));
     EXPECT_THAT(FullNames(Queued()), ElementsAre("P1.acme"));
-    EXPECT_THAT(CallsOf(dir, DirOp::ListContainers), SizeIs(1));  // Dev.acme was not walked
+    EXPECT_THAT(CallsOf(client, DirOp::ListContainers), SizeIs(1));  // Dev.acme was not walked
     EXPECT_EQ(dir.LiveBuffers(), 0);
 }
 
@@ -247,7 +249,7 @@ TEST_F(WalkContainersTest, OverlongChildNameIsRecordedAndTheWalkGoesOn) {
         } else {
             EXPECT_THAT(FullNames(Queued()), ElementsAre("ok." + parent, "part." + parent));
         }
-        for (const DirCall& call : dir.Calls()) {
+        for (const DirCall& call : client.Calls()) {
             EXPECT_LE(call.name.size(), kMaxNameChars);
         }
         EXPECT_THAT(probe.progress, ElementsAre(longEntry, "ok", "part"));

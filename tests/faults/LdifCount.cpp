@@ -98,11 +98,14 @@ unsigned long LineOf(const std::string& text, const std::string& marker) {
     return LineCount(std::string_view(text).substr(0, text.find(marker)));
 }
 
+std::string Entry(const std::string& dn, const std::string& objectClass) {
+    return "dn: " + dn + "\nobjectClass: " + objectClass + "\n\n";
+}
 std::string Org(const std::string& dn) {
-    return "dn: " + dn + "\nobjectClass: organization\n\n";
+    return Entry(dn, "organization");
 }
 std::string Unit(const std::string& dn) {
-    return "dn: " + dn + "\nobjectClass: organizationalUnit\n\n";
+    return Entry(dn, "organizationalUnit");
 }
 std::string Users(const std::string& parent, const std::string& prefix, int count) {
     std::string text;

@@ -38,6 +38,7 @@ void ExpectClearRefusal(const std::string& refusal, std::string_view text);
 // A count runs to its end and the grand total is the sum of the lines.
 void ExpectWholeCount(const Counted& counted);
 
+std::string Entry(const std::string& dn, const std::string& objectClass);
 std::string Org(const std::string& dn);
 std::string Unit(const std::string& dn);
 // count users uid=<prefix><n> under parent.

@@ -157,7 +157,6 @@ constexpr int kSiblings = VANTOR_FAULT_SIBLINGS;
 // One test, as the count itself is the slow part.
 TEST(WideContainer, EveryContainerIsALineWithItsCountInTheTreeAndInBothReports) {
     CountedTree counted;
-    counted.dir.SetRecording(false);  // a record of millions of calls is no help here
     BuildSiblings(counted.dir, kSiblings);
     ASSERT_EQ(RunCount(counted.dir, counted.tree, counted.host, true), CountRunOutcome::kFinished);
 

@@ -192,7 +192,7 @@ TEST_F(WindowShape, TheDeepestChainByPartitionCountsIntoItsTop) {
 
 TEST_F(WindowShape, AContainerWithAGreatManyContainersShowsThemAll) {
     constexpr int kSiblings = VANTOR_FAULT_WINDOW_SIBLINGS;
-    dir.SetRecording(false);  // a record of millions of calls is no help here
+    client.SetRecording(false);  // a record of millions of calls is no help here
     BuildSiblings(dir, kSiblings);
     CountAndRead(true, kSiblings);
     ASSERT_EQ(window.m_tree.ItemCount(), static_cast<std::size_t>(kSiblings) + 2);

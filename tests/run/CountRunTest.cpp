@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "directory/memory/InstrumentedDirectory.h"
 #include "directory/memory/MemoryDirectory.h"
 #include "platform/ResourceIds.h"
 #include "platform/StringTable.h"
@@ -145,16 +146,16 @@ std::vector<std::string> TopLevelTexts(const CTextTreeCtrl& tree) {
     return texts;
 }
 
-std::vector<DirOp> Ops(const MemoryDirectory& dir) {
+std::vector<DirOp> Ops(const InstrumentedDirectory& client) {
     std::vector<DirOp> ops;
-    for (const DirCall& call : dir.Calls()) {
+    for (const DirCall& call : client.Calls()) {
         ops.push_back(call.op);
     }
     return ops;
 }
 
-bool Called(const MemoryDirectory& dir, DirOp op) {
-    const std::vector<DirOp> ops = Ops(dir);
+bool Called(const InstrumentedDirectory& client, DirOp op) {
+    const std::vector<DirOp> ops = Ops(client);
     return std::find(ops.begin(), ops.end(), op) != ops.end();
 }
 
@@ -177,7 +178,7 @@ class CountRun : public ::testing::Test {
         dir.SetSearchBatchSize(3);  // several batches, so several cancel checks per container
     }
 
-    CountRunOutcome Run(bool byContainer) { return RunCount(dir, tree, host, byContainer); }
+    CountRunOutcome Run(bool byContainer) { return RunCount(client, tree, host, byContainer); }
 
     // On every way out of a run that opened a context: closed, tables unloaded, nothing left.
     void ExpectEverythingReleased() {
@@ -185,7 +186,7 @@ class CountRun : public ::testing::Test {
         EXPECT_FALSE(dir.UnicodeTablesLoaded());
         EXPECT_EQ(dir.LiveBuffers(), 0);
         EXPECT_EQ(dir.LiveFilters(), 0);
-        const auto& calls = dir.Calls();
+        const auto& calls = client.Calls();
         ASSERT_GE(calls.size(), 2u);
         EXPECT_EQ(calls[calls.size() - 2].op, DirOp::CloseContext);
         EXPECT_EQ(calls[calls.size() - 2].result, 0);
@@ -193,6 +194,7 @@ class CountRun : public ::testing::Test {
     }
 
     MemoryDirectory dir;
+    InstrumentedDirectory client{dir};
     CCountTreeCtrl tree;
     FakeHost host{tree, dir};
 };
@@ -260,7 +262,7 @@ TEST_F(CountRun, EveryShownNodeIsReportedOnceWithItsOwnLine) {
 
 TEST_F(CountRun, OpensTheDirectoryAndConfiguresTheContextFirst) {
     Run(false);
-    const auto& calls = dir.Calls();
+    const auto& calls = client.Calls();
     ASSERT_GE(calls.size(), 7u);
     EXPECT_EQ(calls[0].op, DirOp::SelectLocale);
     EXPECT_EQ(calls[0].number, 0);
@@ -299,9 +301,9 @@ TEST_F(CountRun, EarlierContentsAreReplaced) {
 }
 
 TEST_F(CountRun, FailedCallsBecomeAnExpandedErrorHeaderFirstUnderTheLine) {
-    dir.InjectFailure({DirOp::Search, dirError::kObjectNotFound, "acme"});
-    dir.InjectFailure({DirOp::Search, dirError::kObjectNotFound, "QA.Dev.acme"});
-    dir.InjectFailure({DirOp::ListContainers, dirError::kReferralsFailed, "QA.Dev.acme"});
+    client.InjectFailure({DirOp::Search, dirError::kObjectNotFound, "acme"});
+    client.InjectFailure({DirOp::Search, dirError::kObjectNotFound, "QA.Dev.acme"});
+    client.InjectFailure({DirOp::ListContainers, dirError::kReferralsFailed, "QA.Dev.acme"});
     EXPECT_EQ(Run(true), CountRunOutcome::kFinished);
     const std::vector<Line> expected = {
         Result(0, "[Root] 3", 3, 1),
@@ -326,7 +328,7 @@ TEST_F(CountRun, FailedCallsBecomeAnExpandedErrorHeaderFirstUnderTheLine) {
 TEST_F(CountRun, ErrorWithoutANameEndsWithTheSecondColon) {
     // The third buffer of the run is the root's listing buffer: its walk fails before it
     // reaches acme and Sales, so only its own objects are counted.
-    dir.InjectFailure({DirOp::AllocBuf, dirError::kNoMemory, "", 3});
+    client.InjectFailure({DirOp::AllocBuf, dirError::kNoMemory, "", 3});
     Run(false);
     const std::vector<Line> expected = {
         Result(0, "[Root] 3", 3, 0),
@@ -393,22 +395,22 @@ TEST_F(CountRun, CancelRequestedBeforeTheRunStillOpensAndClosesTheContext) {
     host.cancelRequested = true;
     EXPECT_EQ(Run(false), CountRunOutcome::kRunCancelled);
     EXPECT_EQ(LinesOf(tree), std::vector<Line>{Text(0, "CANCELLED")});
-    EXPECT_TRUE(Called(dir, DirOp::OpenContext));
-    EXPECT_FALSE(Called(dir, DirOp::Search));
+    EXPECT_TRUE(Called(client, DirOp::OpenContext));
+    EXPECT_FALSE(Called(client, DirOp::Search));
     EXPECT_FALSE(host.cancelRequested);
     EXPECT_EQ(host.busyBegins, 0);
     ExpectEverythingReleased();
 }
 
 TEST_F(CountRun, TablesThatDoNotLoadEndTheRunBeforeAnyContext) {
-    dir.InjectFailure({DirOp::LoadUnicodeTables, -1, ""});
+    client.InjectFailure({DirOp::LoadUnicodeTables, -1, ""});
     tree.InsertItem("left over", TVI_ROOT, TVI_LAST);
     EXPECT_EQ(Run(true), CountRunOutcome::kTablesFailed);
     ASSERT_EQ(host.failures.size(), 1u);
     EXPECT_EQ(host.failures[0].first, "Could not load Unicode tables");
-    EXPECT_EQ(host.failures[0].second, dir.FailureCause());
-    EXPECT_FALSE(Called(dir, DirOp::OpenContext));
-    EXPECT_FALSE(Called(dir, DirOp::UnloadUnicodeTables));
+    EXPECT_EQ(host.failures[0].second, client.FailureCause());
+    EXPECT_FALSE(Called(client, DirOp::OpenContext));
+    EXPECT_FALSE(Called(client, DirOp::UnloadUnicodeTables));
     EXPECT_EQ(tree.ItemCount(), 0u);
     EXPECT_EQ(host.kindReads, 0);
     EXPECT_TRUE(host.totals.empty());
@@ -417,17 +419,17 @@ TEST_F(CountRun, TablesThatDoNotLoadEndTheRunBeforeAnyContext) {
 class ContextFailure : public CountRun, public ::testing::WithParamInterface<int> {};
 
 TEST_P(ContextFailure, AnyNegativeCodeEndsTheRunWithTheBackEndsCause) {
-    dir.SetOpenFailureCause("the server refused the bind");
-    dir.InjectFailure({DirOp::OpenContext, GetParam(), ""});
+    client.SetOpenFailureCause("the server refused the bind");
+    client.InjectFailure({DirOp::OpenContext, GetParam(), ""});
     tree.InsertItem("left over", TVI_ROOT, TVI_LAST);
     EXPECT_EQ(Run(true), CountRunOutcome::kContextFailed);
     ASSERT_EQ(host.failures.size(), 1u);
     EXPECT_EQ(host.failures[0].first, "Could not create context");
     EXPECT_EQ(host.failures[0].second, "the server refused the bind");
-    EXPECT_EQ(Ops(dir).back(), DirOp::UnloadUnicodeTables);
+    EXPECT_EQ(Ops(client).back(), DirOp::UnloadUnicodeTables);
     EXPECT_FALSE(dir.UnicodeTablesLoaded());
-    EXPECT_FALSE(Called(dir, DirOp::ReadContextValue));
-    EXPECT_FALSE(Called(dir, DirOp::CloseContext));
+    EXPECT_FALSE(Called(client, DirOp::ReadContextValue));
+    EXPECT_FALSE(Called(client, DirOp::CloseContext));
     EXPECT_EQ(tree.ItemCount(), 0u);
     EXPECT_EQ(host.kindReads, 0);
 }

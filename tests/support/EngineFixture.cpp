@@ -25,7 +25,7 @@ CountCallbacks WindowProbe::Callbacks() {
     return callbacks;
 }
 
-EngineRun::EngineRun(MemoryDirectory& dir, std::string_view className, bool byPartition,
+EngineRun::EngineRun(DirectoryClient& dir, std::string_view className, bool byPartition,
                      WindowProbe* probe)
     : dir_(dir), probe_(probe), context_(dir.OpenContext()), queue_(std::make_unique<LinkList>()) {
     ListInit(queue_.get());
@@ -33,6 +33,11 @@ EngineRun::EngineRun(MemoryDirectory& dir, std::string_view className, bool byPa
     root_ = new CCountNode(dir, context_, kRootName, kRootName, queue_.get(), nullptr, className,
                            byPartition, probe != nullptr ? probe->Callbacks() : CountCallbacks{});
     Enqueue(queue_.get(), root_);
+}
+
+EngineRun::EngineRun(InstrumentedDirectory& dir, std::string_view className, bool byPartition,
+                     WindowProbe* probe)
+    : EngineRun(static_cast<DirectoryClient&>(dir), className, byPartition, probe) {
     dir.ClearCalls();  // tests read the engine's calls only
 }
 
@@ -104,7 +109,7 @@ std::vector<std::string> FullNames(const std::vector<CCountNode*>& nodes) {
     return names;
 }
 
-std::vector<DirCall> CallsOf(const MemoryDirectory& dir, DirOp op) {
+std::vector<DirCall> CallsOf(const InstrumentedDirectory& dir, DirOp op) {
     std::vector<DirCall> calls;
     for (const DirCall& call : dir.Calls()) {
         if (call.op == op) {
@@ -114,7 +119,7 @@ std::vector<DirCall> CallsOf(const MemoryDirectory& dir, DirOp op) {
     return calls;
 }
 
-std::vector<DirOp> OpsOf(const MemoryDirectory& dir) {
+std::vector<DirOp> OpsOf(const InstrumentedDirectory& dir) {
     std::vector<DirOp> ops;
     for (const DirCall& call : dir.Calls()) {
         ops.push_back(call.op);

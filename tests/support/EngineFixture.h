@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "directory/memory/InstrumentedDirectory.h"
 #include "directory/memory/MemoryDirectory.h"
 #include "engine/CountNode.h"
 
@@ -38,7 +39,10 @@ class WindowProbe {
 class EngineRun {
   public:
     // probe null: every callback absent, and the loop never sees a cancel.
-    EngineRun(MemoryDirectory& dir, std::string_view className, bool byPartition,
+    EngineRun(DirectoryClient& dir, std::string_view className, bool byPartition,
+              WindowProbe* probe = nullptr);
+    // The same; the record of dir keeps the calls of the run only.
+    EngineRun(InstrumentedDirectory& dir, std::string_view className, bool byPartition,
               WindowProbe* probe = nullptr);
     ~EngineRun();
     EngineRun(const EngineRun&) = delete;
@@ -61,7 +65,7 @@ class EngineRun {
     long long ShownTotal() const;
 
   private:
-    MemoryDirectory& dir_;
+    DirectoryClient& dir_;
     WindowProbe* probe_;
     DirContext context_;
     std::unique_ptr<LinkList> queue_;
@@ -84,7 +88,7 @@ ErrorLine Unnamed(int errorCode, int operation);
 std::vector<ErrorLine> ErrorsOf(CCountNode& node);
 std::vector<CCountNode*> NodesOf(const LinkList& queue);
 std::vector<std::string> FullNames(const std::vector<CCountNode*>& nodes);
-std::vector<DirCall> CallsOf(const MemoryDirectory& dir, DirOp op);
-std::vector<DirOp> OpsOf(const MemoryDirectory& dir);
+std::vector<DirCall> CallsOf(const InstrumentedDirectory& dir, DirOp op);
+std::vector<DirOp> OpsOf(const InstrumentedDirectory& dir);
 
 }  // namespace vantor::test

@@ -35,7 +35,7 @@ TEST_F(BranchTotals, ALineSumsItsOwnCountAndEveryLineBelowIt) {
 }
 
 TEST_F(BranchTotals, ErrorLinesAddNothingAndShowZero) {
-    dir.InjectFailure({DirOp::ListContainers, -632, "Dev.acme", 0});
+    client.InjectFailure({DirOp::ListContainers, -632, "Dev.acme", 0});
     Press(res::IDC_COUNT);
     const HTREEITEM dev = FindLine("Dev 5");
     ASSERT_NE(dev, 0u);

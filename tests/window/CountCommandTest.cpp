@@ -54,11 +54,11 @@ class CountCommand : public WindowTest {
 using FailedStart = CountCommand;
 
 TEST_F(FailedStart, UnicodeTablesOnAFreshWindowLeaveNothingToSave) {
-    dir.InjectFailure({DirOp::LoadUnicodeTables, -1, "", 0});
+    client.InjectFailure({DirOp::LoadUnicodeTables, -1, "", 0});
     Press(res::IDC_COUNT);
     ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0], "Could not load Unicode tables\n" + dir.FailureCause());
-    EXPECT_FALSE(dir.FailureCause().empty());
+    EXPECT_EQ(ui.messages[0], "Could not load Unicode tables\n" + client.FailureCause());
+    EXPECT_FALSE(client.FailureCause().empty());
     const std::vector<DirOp> ops = Ops();
     EXPECT_EQ(std::count(ops.begin(), ops.end(), DirOp::OpenContext), 0);
     ExpectEmptyAfterFailure();
@@ -68,7 +68,7 @@ TEST_F(FailedStart, UnicodeTablesOnAFreshWindowLeaveNothingToSave) {
 }
 
 TEST_F(FailedStart, UnicodeTablesAfterACountEmptyTheTreeButKeepItUnsaved) {
-    dir.InjectFailure({DirOp::LoadUnicodeTables, -1, "", 2});
+    client.InjectFailure({DirOp::LoadUnicodeTables, -1, "", 2});
     Press(res::IDC_COUNT);
     ASSERT_GT(window.m_tree.ItemCount(), 0u);
     Press(res::IDC_COUNT);
@@ -84,8 +84,8 @@ TEST_F(FailedStart, UnicodeTablesAfterACountEmptyTheTreeButKeepItUnsaved) {
 class ContextFailure : public FailedStart, public testing::WithParamInterface<int> {};
 
 TEST_P(ContextFailure, OnAFreshWindowShowsTheMessageAndUnloadsTheTables) {
-    dir.InjectFailure({DirOp::OpenContext, GetParam(), "", 0});
-    dir.SetOpenFailureCause("no directory server answers at 127.0.0.1:389");
+    client.InjectFailure({DirOp::OpenContext, GetParam(), "", 0});
+    client.SetOpenFailureCause("no directory server answers at 127.0.0.1:389");
     Press(res::IDC_COUNT);
     EXPECT_EQ(ui.messages,
               std::vector<std::string>{"Could not create context\n"
@@ -101,7 +101,7 @@ TEST_P(ContextFailure, OnAFreshWindowShowsTheMessageAndUnloadsTheTables) {
 }
 
 TEST_P(ContextFailure, AfterACountEmptiesTheTreeButKeepsItUnsaved) {
-    dir.InjectFailure({DirOp::OpenContext, GetParam(), "", 2});
+    client.InjectFailure({DirOp::OpenContext, GetParam(), "", 2});
     Press(res::IDC_COUNT);
     ASSERT_TRUE(ui.messages.empty());
     Press(res::IDC_COUNT);
@@ -122,7 +122,7 @@ INSTANTIATE_TEST_SUITE_P(NegativeCodes, ContextFailure, testing::Values(-328, -1
 TEST_F(CountCommand, ByContainerEveryContainerHasALineWithImage1AndItsOwnCount) {
     Press(res::IDC_BY_CONTAINER);
     EXPECT_EQ(window.m_countByContainer, 1);
-    EXPECT_TRUE(dir.Calls().empty());
+    EXPECT_TRUE(client.Calls().empty());
     EXPECT_EQ(window.m_tree.ItemCount(), 0u);
 
     Press(res::IDC_COUNT);
@@ -149,9 +149,9 @@ TEST_F(CountCommand, ByPartitionOnlyPartitionRootsHaveLinesWithImage0) {
 }
 
 TEST_F(CountCommand, ErrorHeaderComesFirstUnderItsResultLineExpandedWithErrorsInOrder) {
-    dir.InjectFailure({DirOp::Search, -601, "Dev.acme", 0});
-    dir.InjectFailure({DirOp::Search, -601, "Sales.acme", 0});
-    dir.InjectFailure({DirOp::ListContainers, -632, "Sales.acme", 0});
+    client.InjectFailure({DirOp::Search, -601, "Dev.acme", 0});
+    client.InjectFailure({DirOp::Search, -601, "Sales.acme", 0});
+    client.InjectFailure({DirOp::ListContainers, -632, "Sales.acme", 0});
     Press(res::IDC_BY_CONTAINER);
     Press(res::IDC_COUNT);
 
@@ -202,7 +202,7 @@ TEST_P(CountedKind, TheRadioChoosesTheClassSearchedForAndTheKindRecorded) {
     EXPECT_EQ(window.m_objectKind, kind.kind);
     EXPECT_EQ(Text(res::IDC_TOTAL), std::to_string(kind.total));
     bool searched = false;
-    for (const DirCall& call : dir.Calls()) {
+    for (const DirCall& call : client.Calls()) {
         if (call.op != DirOp::AddFilterItem) {
             continue;
         }

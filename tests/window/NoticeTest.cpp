@@ -30,7 +30,7 @@ TEST_F(Notice, CancelOnAFreshWindowMakesNoDirectoryCallAndChangesNothing) {
     ui.noticeAnswers = {NoticeAnswer::kCancel};
     Press(res::IDC_COUNT);
     EXPECT_EQ(ui.noticeShown, 1);
-    EXPECT_TRUE(dir.Calls().empty());
+    EXPECT_TRUE(client.Calls().empty());
     EXPECT_EQ(window.m_tree.ItemCount(), 0u);
     EXPECT_FALSE(Enabled(res::IDC_PRINT));
     EXPECT_FALSE(Enabled(res::IDC_SAVE));
@@ -49,12 +49,12 @@ TEST_F(Notice, CancelAfterACountKeepsItsResultsTotalsAndStates) {
     const std::string total = Text(res::IDC_TOTAL);
     const std::string branch = Text(res::IDC_BRANCH_TOTAL);
     const std::string container = Text(res::IDC_CURRENT_CONTAINER);
-    dir.ClearCalls();
+    client.ClearCalls();
 
     ui.noticeAnswers = {NoticeAnswer::kCancel};
     Press(res::IDC_COUNT);
     EXPECT_EQ(ui.noticeShown, 2);
-    EXPECT_TRUE(dir.Calls().empty());
+    EXPECT_TRUE(client.Calls().empty());
     EXPECT_EQ(Lines(), lines);
     EXPECT_EQ(window.m_tree.Selected(), root);
     EXPECT_EQ(Text(res::IDC_TOTAL), total);
@@ -87,7 +87,7 @@ TEST_F(Notice, OkWithTheBoxClearKeepsShowingIt) {
 TEST_F(Notice, TickedAndCancelledItIsShownAgainWithTheBoxClear) {
     ui.noticeAnswers = {NoticeAnswer::kTickAndCancel, NoticeAnswer::kOk};
     Press(res::IDC_COUNT);
-    EXPECT_TRUE(dir.Calls().empty());
+    EXPECT_TRUE(client.Calls().empty());
     EXPECT_EQ(window.m_showNotice, 1);
     Press(res::IDC_COUNT);
     EXPECT_EQ(ui.noticeShown, 2);

@@ -30,7 +30,7 @@ class TreePixels : public WindowTest {
         dir.AddObjects(dir.Path("R&D.acme"), "User", 7);
         dir.AddObjects(dir.Path("A.acme"), "User", 5);
         dir.AddObjects(dir.Path("Big Dept.acme"), "User", 1);
-        dir.InjectFailure({DirOp::Search, -601, "Big Dept.acme", 0});
+        client.InjectFailure({DirOp::Search, -601, "Big Dept.acme", 0});
         Press(res::IDC_BY_CONTAINER);
         Press(res::IDC_COUNT);
     }

@@ -121,7 +121,7 @@ HTREEITEM WindowTest::FindLine(const std::string& text) const {
 
 std::vector<DirOp> WindowTest::Ops() const {
     std::vector<DirOp> ops;
-    for (const DirCall& call : dir.Calls()) {
+    for (const DirCall& call : client.Calls()) {
         ops.push_back(call.op);
     }
     return ops;
@@ -132,7 +132,7 @@ void WindowTest::ExpectDirectoryReleased() const {
     EXPECT_FALSE(dir.UnicodeTablesLoaded());
     EXPECT_EQ(dir.LiveBuffers(), 0);
     EXPECT_EQ(dir.LiveFilters(), 0);
-    const auto& calls = dir.Calls();
+    const auto& calls = client.Calls();
     const auto opened = std::count_if(calls.begin(), calls.end(), [](const DirCall& call) {
         return call.op == DirOp::OpenContext && call.result > 0;
     });

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "ScriptedUi.h"
+#include "directory/memory/InstrumentedDirectory.h"
 #include "directory/memory/MemoryDirectory.h"
 #include "platform/PrintDevice.h"
 #include "platform/ResourceIds.h"
@@ -84,9 +85,11 @@ class WindowTest : public testing::Test {
     void ExpectIdleAfterCount() const;
 
     MemoryDirectory dir;
+
+    InstrumentedDirectory client{dir};
     ScriptedUi ui;
     FakePrinters printers;
-    CCountDlg window{ui, dir, printers};
+    CCountDlg window{ui, client, printers};
     std::unique_ptr<QtDialogHost> host;
 };
 

@@ -33,7 +33,7 @@ TEST_F(WindowStates, AFreshWindowIsIdleWithUsersChosenAndNothingToSaveOrPrint) {
     EXPECT_EQ(window.m_unsavedResults, 0);
     EXPECT_EQ(window.m_countByContainer, 0);
     EXPECT_EQ(window.m_depth, 0);
-    EXPECT_TRUE(dir.Calls().empty());
+    EXPECT_TRUE(client.Calls().empty());
 }
 
 TEST_F(WindowStates, TheSplashIsShownOnceBeforeTheWindowAppears) {
@@ -52,7 +52,7 @@ TEST_F(WindowStates, AboutShowsTheAboutDialogAndChangesNothing) {
     EXPECT_EQ(ui.aboutShown, 2);
     EXPECT_TRUE(Enabled(res::IDC_COUNT));
     EXPECT_FALSE(Enabled(res::IDC_PRINT));
-    EXPECT_TRUE(dir.Calls().empty());
+    EXPECT_TRUE(client.Calls().empty());
 }
 
 TEST_F(WindowStates, EscapeAndACloseRequestNeverCloseTheWindow) {

@@ -5,6 +5,10 @@
 #include <algorithm>
 #include <memory>
 
+#include "directory/dn/AttributeTypes.h"
+#include "directory/dn/ValueFold.h"
+#include "engine/FullName.h"
+
 namespace vantor {
 
 namespace {
@@ -23,11 +27,15 @@ std::string_view View(const berval& value) {
     return {value.bv_val, value.bv_len};
 }
 
-// A value as the user reads it: the string itself, or '#' and hex digits for a value that
-// libldap decoded from #hex form (BER bytes, not text).
+// A value as the user reads it: the string itself, the string that a value in #hex form
+// encodes, or else '#' and the hex digits.
 void AppendValueText(std::string& out, const LDAPAVA& ava) {
     if ((ava.la_flags & LDAP_AVA_BINARY) == 0) {
         out += View(ava.la_value);
+        return;
+    }
+    if (const auto text = BerString(View(ava.la_value))) {
+        out += *text;
         return;
     }
     static constexpr char kDigits[] = "0123456789abcdef";
@@ -39,24 +47,31 @@ void AppendValueText(std::string& out, const LDAPAVA& ava) {
     }
 }
 
+// Escapes what separates the parts of a key; a leading '#' too, which marks a value that is
+// no string.
 void AppendKeyText(std::string& key, std::string_view text) {
+    if (!text.empty() && text.front() == '#') {
+        key += '\\';
+    }
     for (const char c : text) {
         if (c == '\\' || c == ',' || c == '+') {
             key += '\\';
         }
-        key += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+        key += c;
     }
 }
 
 void AppendAvaKey(std::string& key, const LDAPAVA& ava, std::string& scratch) {
-    AppendKeyText(key, View(ava.la_attr));
+    key += CanonicalType(View(ava.la_attr));
     key += '=';
-    if ((ava.la_flags & LDAP_AVA_BINARY) == 0) {
-        AppendKeyText(key, View(ava.la_value));
+    const bool binary = (ava.la_flags & LDAP_AVA_BINARY) != 0;
+    const auto text = binary ? BerString(View(ava.la_value)) : std::string(View(ava.la_value));
+    if (text) {
+        AppendKeyText(key, FoldValue(*text));
     } else {
         scratch.clear();
-        AppendValueText(scratch, ava);
-        AppendKeyText(key, scratch);
+        AppendValueText(scratch, ava);  // no string: '#' and its bytes in hex
+        key += scratch;
     }
 }
 
@@ -80,33 +95,88 @@ void AppendRdnKey(std::string& key, LDAPRDN rdn) {
     }
 }
 
+void AppendTyped(std::string& out, const LDAPAVA& ava, std::string& scratch) {
+    for (const char c : View(ava.la_attr)) {
+        if (c == '.') {
+            out += '\\';
+        }
+        out += c;
+    }
+    out += '=';
+    scratch.clear();
+    AppendValueText(scratch, ava);
+    out += ListedValue(scratch);
+}
+
 // Fills rdn from libldap's parse; false when libldap cannot re-encode it.
-bool Describe(LDAPRDN parsed, bool withValues, DnRdn& rdn) {
+bool Describe(LDAPRDN parsed, DnRdn& rdn) {
     rdn.key.clear();
     rdn.text.clear();
     rdn.value.clear();
+    rdn.typed.clear();
     AppendRdnKey(rdn.key, parsed);
-    if (!withValues) {
-        return true;
-    }
     char* text = nullptr;
     if (ldap_rdn2str(parsed, &text, LDAP_DN_FORMAT_LDAPV3) != LDAP_SUCCESS) {
         return false;
     }
     rdn.text = text;
     ldap_memfree(text);
+    std::string scratch;
     for (LDAPAVA** ava = parsed; *ava != nullptr; ++ava) {
         if (ava != parsed) {
             rdn.value += '+';
+            rdn.typed += '+';
         }
         AppendValueText(rdn.value, **ava);
+        AppendTyped(rdn.typed, **ava, scratch);
     }
     return true;
 }
 
 }  // namespace
 
-std::optional<std::size_t> ParseFirstRdn(std::string_view dn, bool withValues, DnRdn& rdn) {
+std::string ListedValue(std::string_view value) {
+    std::string out;
+    out.reserve(value.size());
+    for (const char c : value) {
+        if (c == '\0') {
+            out += "\\00";
+            continue;
+        }
+        if (c == '\\' || c == '.' || c == '+' || c == '=') {
+            out += '\\';
+        }
+        out += c;
+    }
+    return out;
+}
+
+std::string TypelessName(std::string_view typedName) {
+    std::string out;
+    out.reserve(typedName.size());
+    bool inType = true;  // at the start of an AVA, before its '='
+    for (std::size_t i = 0; i < typedName.size(); ++i) {
+        const char c = typedName[i];
+        if (c == '\\' && i + 1 < typedName.size()) {
+            if (!inType) {
+                out += c;
+                out += typedName[i + 1];
+            }
+            ++i;
+        } else if (inType) {
+            inType = c != '=';
+        } else {
+            out += c;
+            inType = c == '+' || c == '.';
+        }
+    }
+    if (IsRootName(out)) {
+        out.insert(out.begin(), '\\');
+    }
+    return out;
+}
+
+std::optional<std::size_t> ParseFirstRdn(std::string_view dn, DnRdn* rdn) {
     // libldap reads up to a NUL: a DN holding one would be read short.
     if (dn.empty() || dn.find('\0') != std::string_view::npos) {
         return std::nullopt;
@@ -122,7 +192,7 @@ std::optional<std::size_t> ParseFirstRdn(std::string_view dn, bool withValues, D
     if (*next != '\0' && next[1] == '\0') {
         return std::nullopt;
     }
-    if (!Describe(parsed, withValues, rdn)) {
+    if (rdn != nullptr && !Describe(parsed, *rdn)) {
         return std::nullopt;
     }
     const auto offset = static_cast<std::size_t>(next - text.c_str());
@@ -141,7 +211,7 @@ std::optional<Dn> Dn::Parse(std::string_view text) {
     const std::unique_ptr<LDAPRDN, DnFree> parsed(raw);
     Dn dn;
     for (LDAPRDN* rdn = raw; rdn != nullptr && *rdn != nullptr; ++rdn) {
-        if (!Describe(*rdn, true, dn.rdns_.emplace_back())) {
+        if (!Describe(*rdn, dn.rdns_.emplace_back())) {
             return std::nullopt;
         }
     }

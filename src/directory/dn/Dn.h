@@ -1,7 +1,7 @@
 #pragma once
 // Distinguished names taken apart by libldap's DN parser, the one wrapper that the LDIF reader
-// and the LDAP back end share: RDNs with their typeless values, and a key that is equal for the
-// spellings of one DN.
+// and the LDAP back end share: RDNs with their values for listed names, and a key that is
+// equal where a server would judge two DNs equal.
 
 #include <cstddef>
 #include <optional>
@@ -15,20 +15,35 @@ namespace vantor {
 struct DnRdn {
     // The RDN re-encoded in LDAPv3 string form.
     std::string text;
-    // Equal for the spellings of one RDN: types and values without regard to case, the AVAs of
-    // a multi-valued RDN in any order. ',' '+' and '\' inside values are escaped, so the keys
-    // of RDNs joined with ',' are the key of their DN.
+    // Equal for the spellings of one RDN, as a server compares the standard naming types:
+    // a type by any of its names or its OID (see CanonicalType), a value in #hex form as the
+    // string it encodes, values case folded and spaces squashed (see FoldValue), the AVAs of a
+    // multi-valued RDN in any order. ',' '+' and '\' inside values are escaped, so the keys of
+    // RDNs joined with ',' are the key of their DN.
     std::string key;
-    // The typeless value(s): a multi-valued RDN's values joined with '+', a value given in
-    // #hex form keeps that form.
+    // The typeless value(s), unescaped: a multi-valued RDN's values joined with '+'; a value in
+    // #hex form as the string it encodes (else the hex form).
     std::string value;
+    // The RDN as a listed name shows it when it must be told from a sibling: "type=value" for
+    // each AVA (the type as the DN spells it), joined with '+', escaped as ListedValue does
+    // (dots in an OID type too).
+    std::string typed;
 };
 
-// Parses the first RDN of a DN in LDAP string form into rdn (reusing its storage). Returns the
-// offset of the rest of the DN after the separator, dn.size() for a DN of one RDN, or nullopt
-// when libldap refuses the RDN or the separator is not followed by more. With withValues
-// false, rdn.text and rdn.value are left empty.
-std::optional<std::size_t> ParseFirstRdn(std::string_view dn, bool withValues, DnRdn& rdn);
+// A value as a part of a listed name: backslash, '.', '+' and '=' escaped with a backslash, a
+// NUL byte written as backslash "00", so that the dots between RDNs and the '+' between values stay
+// the only ones unescaped.
+std::string ListedValue(std::string_view value);
+
+// The typeless form of RDNs in typed form joined with '.' (see DnRdn::typed): the values
+// alone. A name that reads "[Root]" in any case is written with a backslash before it, so that it
+// is never taken for the tree root.
+std::string TypelessName(std::string_view typedName);
+
+// Parses the first RDN of a DN in LDAP string form into rdn, when given (reusing its storage).
+// Returns the offset of the rest of the DN after the separator, dn.size() for a DN of one RDN,
+// or nullopt when libldap refuses the RDN or the separator is not followed by more.
+std::optional<std::size_t> ParseFirstRdn(std::string_view dn, DnRdn* rdn);
 
 class Dn {
   public:

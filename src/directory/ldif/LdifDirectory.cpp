@@ -1,73 +1,118 @@
 #include "directory/ldif/LdifDirectory.h"
 
-#include <lber.h>
-#include <ldif.h>
-
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-
-#include "directory/ldif/LdifReader.h"
-#include "directory/ldif/LdifTreeBuilder.h"
+#include "engine/FullName.h"
 
 namespace vantor {
 
 namespace {
 
-struct LdifClose {
-    void operator()(LDIFFP* file) const { ldif_close(file); }
-};
-using LdifFile = std::unique_ptr<LDIFFP, LdifClose>;
+constexpr std::string_view kStandardInput = "standard input";
 
 LdifLoadResult Refused(std::string_view source, const LdifError& error) {
-    std::string text(source);
-    if (error.line != 0) {
-        text += ':';
-        text += std::to_string(error.line);
+    LdifLoadResult result;
+    if (error.cancelled) {
+        result.cancelled = true;
+        result.error = "reading " + std::string(source) + " was cancelled";
+        return result;
     }
-    text += ": ";
-    text += error.message;
-    return {nullptr, text};
+    result.error = source;
+    if (error.line != 0) {
+        result.error += ':';
+        result.error += std::to_string(error.line);
+    }
+    result.error += ": ";
+    result.error += error.message;
+    return result;
 }
 
-LdifLoadResult Load(LDIFFP* file, std::string_view source, const ClassProfile& profile) {
-    LdifTreeBuilder builder(profile);
-    if (auto refused =
-            ReadLdifEntries(file, [&](const LdifEntry& entry) { return builder.Add(entry); })) {
+LdifLoadResult Load(LdifInput& input, std::string_view source, const ClassProfile& profile,
+                    const LdifProgressCheck& keepGoing) {
+    ExportTreeBuilder builder(profile);
+    if (auto refused = ReadLdifEntries(
+            input, [&](const LdifEntry& entry) { return builder.Add(entry); }, keepGoing)) {
         return Refused(source, *refused);
     }
-    auto directory = std::make_unique<MemoryDirectory>();
-    if (auto refused = builder.Build(*directory)) {
-        return Refused(source, *refused);
-    }
-    directory->SetDescription(std::string(source));
-    return {std::move(directory), {}};
+    LdifLoadResult result;
+    result.directory = std::make_unique<LdifDirectory>(builder.Finish(), std::string(source));
+    return result;
 }
 
 }  // namespace
 
-LdifLoadResult LoadLdifFile(const std::string& path, const ClassProfile& profile) {
-    errno = 0;
-    const LdifFile file(ldif_open(path.c_str(), "r"));
-    if (!file) {
-        return Refused(path, {0, std::string("cannot open: ") + std::strerror(errno)});
+LdifDirectory::LdifDirectory(ExportTree tree, std::string source)
+    : tree_(std::move(tree)), source_(std::move(source)) {}
+
+std::optional<StoredDirectory::EntryId> LdifDirectory::FindContainer(std::string_view fullName,
+                                                                     std::string& whyNot) const {
+    auto found = tree_.Find(fullName);
+    if (!found) {
+        whyNot =
+            "no container of " + source_ + " has the full name \"" + std::string(fullName) + "\"";
     }
-    // libldap reads line by line; large reads keep a big export from costing a call per page.
-    std::setvbuf(file->fp, nullptr, _IOFBF, std::size_t{1} << 20);
-    return Load(file.get(), path, profile);
+    return found;
+}
+
+std::size_t LdifDirectory::ListedCount(EntryId container) const {
+    return tree_.At(container).childCount;
+}
+
+StoredDirectory::Listed LdifDirectory::ListedAt(EntryId container, std::size_t index) const {
+    const ExportTree::Id child = tree_.Child(tree_.At(container), index);
+    return {tree_.At(child).name, true, child};
+}
+
+std::optional<std::uint32_t> LdifDirectory::ClassOf(std::string_view className) const {
+    const auto kind = ClassProfile::KindOfClassName(className);
+    return kind ? std::optional(static_cast<std::uint32_t>(*kind)) : std::nullopt;
+}
+
+std::uint32_t LdifDirectory::ObjectCount(EntryId container, std::uint32_t classId) const {
+    return tree_.At(container).counts.at(classId);
+}
+
+StoredDirectory::EntryId LdifDirectory::PartitionRootOf(EntryId container) const {
+    return tree_.PartitionRootOf(container);
+}
+
+std::string LdifDirectory::FullNameOf(EntryId container) const {
+    return tree_.FullName(container);
+}
+
+std::optional<std::pair<int, std::string>> LdifDirectory::SearchRefusal(EntryId container) const {
+    const ExportTree::Container& at = tree_.At(container);
+    if (at.referral == ExportTree::kNoReferral) {
+        return std::nullopt;
+    }
+    return std::pair(dirError::kReferralsFailed,
+                     "a referral to " + std::string(tree_.ReferralUrl(at)) + " (" + source_ + ":" +
+                         std::to_string(at.line) + "); referrals are not followed");
+}
+
+std::optional<std::string> LdifDirectory::NameRefusal(std::string_view, const Listed& entry) const {
+    const ExportTree::Container& at = tree_.At(entry.id);
+    if (at.fullLength <= kMaxNameChars) {
+        return std::nullopt;
+    }
+    return "the full name of the container at " + source_ + ":" + std::to_string(at.line) +
+           " would be " + std::to_string(at.fullLength) + " characters long, over the limit of " +
+           std::to_string(kMaxNameChars);
+}
+
+LdifLoadResult LoadLdifFile(const std::string& path, const ClassProfile& profile,
+                            const LdifProgressCheck& keepGoing) {
+    const std::string source = path == "-" ? std::string(kStandardInput) : path;
+    std::string error;
+    const std::unique_ptr<LdifInput> input = OpenLdifInput(path, error);
+    if (!input) {
+        return Refused(source, {0, error});
+    }
+    return Load(*input, source, profile, keepGoing);
 }
 
 LdifLoadResult LoadLdifText(std::string_view text, std::string_view sourceName,
-                            const ClassProfile& profile) {
-    if (text.empty()) {
-        return Refused(sourceName, {0, "no entries"});
-    }
-    std::string copy(text);  // the memory stream wants a writable buffer
-    const LdifFile file(ldif_open_mem(copy.data(), copy.size(), "r"));
-    if (!file) {
-        return Refused(sourceName, {0, std::string("cannot read: ") + std::strerror(errno)});
-    }
-    return Load(file.get(), sourceName, profile);
+                            const ClassProfile& profile, const LdifProgressCheck& keepGoing) {
+    const std::unique_ptr<LdifInput> input = TextLdifInput(text);
+    return Load(*input, sourceName, profile, keepGoing);
 }
 
 }  // namespace vantor

@@ -1,33 +1,69 @@
 #pragma once
-// An LDIF content file (an export by slapcat or ldapsearch) loaded as a directory to count: the
-// in-memory directory built from its entries. How entries become containers, partition roots
-// and objects is described in LdifTreeBuilder.h.
+// An LDIF content file (an export by slapcat or ldapsearch) loaded as a directory to count: its
+// containers and counts in an ExportTree (how entries become the tree is described there),
+// answered through the stored directory's calls.
 
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "directory/memory/MemoryDirectory.h"
+#include "directory/ldif/ExportTree.h"
+#include "directory/ldif/LdifReader.h"
 #include "directory/profile/ClassProfile.h"
+#include "directory/stored/StoredDirectory.h"
 
 namespace vantor {
 
+class LdifDirectory : public StoredDirectory {
+  public:
+    // source names the file in descriptions and causes.
+    LdifDirectory(ExportTree tree, std::string source);
+
+    std::size_t ContainerCount() const { return tree_.ContainerCount(); }
+    const std::vector<ClassTally>& Uncounted() const { return tree_.Uncounted(); }
+    // The container of a full name, for tests.
+    bool Has(std::string_view fullName) const { return tree_.Find(fullName).has_value(); }
+    std::string Description() const override { return source_; }
+
+  protected:
+    std::optional<EntryId> FindContainer(std::string_view fullName,
+                                         std::string& whyNot) const override;
+    std::size_t ListedCount(EntryId container) const override;
+    Listed ListedAt(EntryId container, std::size_t index) const override;
+    std::optional<std::uint32_t> ClassOf(std::string_view className) const override;
+    std::uint32_t ObjectCount(EntryId container, std::uint32_t classId) const override;
+    EntryId PartitionRootOf(EntryId container) const override;
+    std::string FullNameOf(EntryId container) const override;
+    std::optional<std::pair<int, std::string>> SearchRefusal(EntryId container) const override;
+    std::optional<std::string> NameRefusal(std::string_view containerName,
+                                           const Listed& entry) const override;
+
+  private:
+    ExportTree tree_;
+    std::string source_;
+};
+
 struct LdifLoadResult {
-    std::unique_ptr<MemoryDirectory> directory;  // null when the load was refused
-    std::string error;                           // why, naming the source and, where one is at
-                                                 // fault, the line: "acme.ldif:12: missing dn"
+    std::unique_ptr<LdifDirectory> directory;  // null when the load was refused or cancelled
+    std::string error;  // why, naming the source and, where one is at fault, the line:
+                        // "acme.ldif:12: missing dn"
+    bool cancelled = false;
     explicit operator bool() const { return directory != nullptr; }
 };
 
-// Reads the file at path. Its description is the path. A file that cannot be read, a
-// malformed record, a change record, a DN that libldap refuses or that occurs twice, and a file
-// without entries are refused as a whole: nothing is loaded from part of a file.
-LdifLoadResult LoadLdifFile(const std::string& path,
-                            const ClassProfile& profile = GenericProfile());
+// Reads the file at path, or standard input for "-" (described as "standard input").
+// A file that cannot be read, a malformed record, a change record, a DN that libldap refuses,
+// a container that occurs twice, a file without entries (see ReadLdifEntries for the rest) are
+// refused as a whole: nothing is loaded from part of a file. keepGoing sees the progress and may
+// cancel.
+LdifLoadResult LoadLdifFile(const std::string& path, const ClassProfile& profile = GenericProfile(),
+                            const LdifProgressCheck& keepGoing = {});
 
 // The same for LDIF text held in memory; sourceName stands for the file in the description
 // and in errors.
 LdifLoadResult LoadLdifText(std::string_view text, std::string_view sourceName,
-                            const ClassProfile& profile = GenericProfile());
+                            const ClassProfile& profile = GenericProfile(),
+                            const LdifProgressCheck& keepGoing = {});
 
 }  // namespace vantor

@@ -1,274 +1,290 @@
 #include "directory/ldif/LdifReader.h"
 
 #include <lber.h>
-#include <ldap.h>
 #include <ldif.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdint>
-#include <cstdio>
+#include <cctype>
 #include <cstring>
+#include <string>
 
-#include <strings.h>
-
-#include "directory/ldif/LdifLines.h"
+#include "directory/ldif/Excerpt.h"
 #include "directory/profile/ClassProfile.h"
 
 namespace vantor {
 
 namespace {
 
-// Controls in an export say nothing about the entries; records without a changetype are
-// entries.
-constexpr unsigned int kParseFlags = LDIF_DEFAULT_ADD | LDIF_NO_CONTROLS;
+// libldap writes its complaints about a line through liblber's print function: while a file is
+// read they are kept here, to become part of the message that names the line, instead of
+// reaching standard error on their own.
+class LibldapMessages {
+  public:
+    LibldapMessages() {
+        ber_get_option(nullptr, LBER_OPT_LOG_PRINT_FN, &previous_);
+        ber_set_option(nullptr, LBER_OPT_LOG_PRINT_FN, reinterpret_cast<void*>(&Keep));
+    }
+    ~LibldapMessages() {
+        ber_set_option(nullptr, LBER_OPT_LOG_PRINT_FN, reinterpret_cast<void*>(previous_));
+    }
+    LibldapMessages(const LibldapMessages&) = delete;
+    LibldapMessages& operator=(const LibldapMessages&) = delete;
 
-// The record buffer that ldif_read_record grows and reuses.
-struct RecordBuffer {
-    RecordBuffer() = default;
-    RecordBuffer(const RecordBuffer&) = delete;
-    RecordBuffer& operator=(const RecordBuffer&) = delete;
-    ~RecordBuffer() { ber_memfree(data); }
-    char* data = nullptr;
-    int size = 0;
+    static void Clear() { Kept().clear(); }
+    // What libldap said since Clear, as " (libldap: ...)", or "".
+    static std::string Said() {
+        std::string said = Kept();
+        while (!said.empty() && (said.back() == '\n' || said.back() == ' ')) {
+            said.pop_back();
+        }
+        // "function_name: what went wrong": the function's name says nothing to a user.
+        if (const std::size_t colon = said.find(": ");
+            colon != std::string::npos && said.find(' ') > colon) {
+            said.erase(0, colon + 2);
+        }
+        return said.empty() ? said : " (libldap: " + Excerpt(said, 100) + ")";
+    }
+
+  private:
+    static std::string& Kept() {
+        thread_local std::string kept;
+        return kept;
+    }
+    static void Keep(const char* text) { Kept() += text; }
+
+    BER_LOG_PRINT_FN previous_ = nullptr;
 };
 
+enum class RecordKind { kNothing, kEntry, kReference };
+
+// What one record holds. The views point into the parser's work copy of the record.
 struct ParsedRecord {
-    ParsedRecord() = default;
-    ParsedRecord(const ParsedRecord&) = delete;
-    ParsedRecord& operator=(const ParsedRecord&) = delete;
-    ~ParsedRecord() { ldap_ldif_record_done(&record); }
-    LDIFRecord record{};
+    RecordKind kind = RecordKind::kNothing;
+    bool anyLine = false;  // false for a record of comments only
+    std::string_view dn;
+    unsigned long line = 0;
+    std::vector<std::string_view> classes;
+    std::vector<std::string_view> referrals;
 };
 
-bool IsType(const berval& type, std::string_view name) {
-    return type.bv_val != nullptr && type.bv_len == name.size() &&
-           strncasecmp(type.bv_val, name.data(), name.size()) == 0;
+bool AllDigits(const char* line) {
+    const std::size_t length = std::strlen(line);
+    return length > 0 && std::all_of(line, line + length, [](char c) {
+               return std::isdigit(static_cast<unsigned char>(c)) != 0 || c == '\r';
+           });
 }
 
-bool IsType(const char* type, const char* name) {
-    // Every entry has a dozen types to look at: the first letter settles most of them.
-    return type != nullptr && (type[0] | 0x20) == (name[0] | 0x20) && strcasecmp(type, name) == 0;
+std::string_view View(const berval& value) {
+    return {value.bv_val, value.bv_len};
 }
 
-LdifError ChangeRecord(const LogicalLine& line) {
-    return {line.line, "change record (changetype: " + Excerpt(line.value) +
-                           "), not an entry of a directory export"};
-}
+// Parses the records of a file one at a time into a work copy, which libldap's line routines
+// change in place; the record's own text stays for the messages.
+class RecordParser {
+  public:
+    std::optional<LdifError> Parse(const LdifRecord& record, bool topOfFile, ParsedRecord& out);
 
-// Why libldap refused a record, at the line that shows it.
-LdifError Malformed(std::string_view text, unsigned long startLine) {
-    const std::vector<LogicalLine> lines = LogicalLines(text, startLine);
-    for (const LogicalLine& line : lines) {
-        if (!line.valid) {
-            return {line.line, "not an LDIF line: \"" + Excerpt(line.value) + "\""};
+  private:
+    // The line of the file that the byte at offset of the record is on.
+    unsigned long LineAt(std::size_t offset) const {
+        const std::string_view before = record_.text.substr(0, offset);
+        return record_.line +
+               static_cast<unsigned long>(std::count(before.begin(), before.end(), '\n'));
+    }
+    LdifError At(const char* line, std::string message) const {
+        return {LineAt(static_cast<std::size_t>(line - work_.data())), std::move(message)};
+    }
+    // Checks what can be told before libldap reads the line.
+    std::optional<LdifError> CheckShape(const char* line, bool firstOfRecord,
+                                        bool& separator) const;
+    std::optional<LdifError> EntryLine(const char* line, std::string_view type,
+                                       std::string_view value, ParsedRecord& out) const;
+
+    LdifRecord record_;
+    std::string work_;
+};
+
+std::optional<LdifError> RecordParser::CheckShape(const char* line, bool firstOfRecord,
+                                                  bool& separator) const {
+    const char* colon = std::strchr(line, ':');
+    separator = false;
+    if (colon == nullptr) {
+        if (std::strcmp(line, "-") == 0 || std::strcmp(line, "-\r") == 0) {
+            separator = true;
+            return std::nullopt;
         }
+        return At(line, "not an LDIF line: \"" + Excerpt(line) + "\"");
     }
-    if (const LogicalLine* line = FindType(lines, "changetype")) {
-        return ChangeRecord(*line);
+    const char* type = line;
+    while (type < colon && std::isspace(static_cast<unsigned char>(*type)) != 0) {
+        ++type;
     }
-    if (const LogicalLine* line = FindType(lines, "-")) {
-        return {line->line, "\"-\" outside a change record"};
+    if (type == colon) {
+        return At(line, "no attribute type before the colon: \"" + Excerpt(line) + "\"");
     }
-    return {lines.empty() ? startLine : lines.front().line, "malformed record"};
-}
-
-// The dn is the first logical line (after a version line at the top of the file), so its
-// physical line is the first that starts with "dn:".
-unsigned long DnLine(std::string_view text, unsigned long startLine) {
-    unsigned long line = startLine;
-    for (std::size_t at = 0; at < text.size(); ++line) {
-        if (text.size() - at >= 3 && strncasecmp(text.data() + at, "dn:", 3) == 0) {
-            return line;
-        }
-        const std::size_t end = text.find('\n', at);
-        at = end == std::string_view::npos ? text.size() : end + 1;
+    const std::string_view name(type, static_cast<std::size_t>(colon - type));
+    if (firstOfRecord && EqualsIgnoreCase(name, "include")) {
+        return At(line,
+                  "\"include:\" is refused: an export is one file, and the line would "
+                  "read another one");
     }
-    return startLine;
-}
-
-// A record in which libldap found nothing but a line starting with a digit: it takes such a
-// line for an old-style index number and drops it whole, leaving the buffer as it was (null
-// before the first record). Comments before it may be left in the buffer.
-bool OnlyIndexLine(std::string_view text) {
-    return (text.empty() || text.front() == '#') && LogicalLines(text, 0).empty();
-}
-
-// The first line that libldap's record parser takes for a line without an attribute type: its
-// offset in text, or npos. That is a line (not a continuation, not a comment) whose first
-// character after blanks and carriage returns is the colon, or the "-" that ends a change.
-// Right after the dn the parser reads such a type through a null pointer, so these records are
-// judged here.
-std::size_t FirstLineWithoutType(std::string_view text) {
-    constexpr std::string_view kBlanks = " \t\r\v\f";
-    for (std::size_t at = 0; at < text.size();) {
-        const std::size_t end = std::min(text.find('\n', at), text.size());
-        const std::string_view line = text.substr(at, end - at);
-        if (!line.empty() && line.front() != ' ' && line.front() != '#') {
-            const std::size_t first = line.find_first_not_of(kBlanks);
-            const bool colonFirst = first != std::string_view::npos && line[first] == ':';
-            const bool separator = line.find_first_not_of("-\r") == std::string_view::npos &&
-                                   std::count(line.begin(), line.end(), '-') == 1;
-            if (colonFirst || separator) {
-                return at;
-            }
-        }
-        at = end + 1;
-    }
-    return std::string_view::npos;
-}
-
-std::optional<LdifError> LineWithoutType(std::string_view text, unsigned long startLine) {
-    const std::size_t at = FirstLineWithoutType(text);
-    if (at == std::string_view::npos) {
-        return std::nullopt;
-    }
-    const std::string_view found = text.substr(at, text.find('\n', at) - at);
-    const unsigned long line =
-        startLine + static_cast<unsigned long>(std::count(text.begin(), text.begin() + at, '\n'));
-    if (found.find(':') != std::string_view::npos) {
-        return LdifError{line, "no attribute type before the colon: \"" + Excerpt(found) + "\""};
-    }
-    const std::vector<LogicalLine> lines = LogicalLines(text, startLine);
-    const LogicalLine* change = FindType(lines, "changetype");
-    if (change != nullptr && !EqualsIgnoreCase(change->value, "add")) {
-        return ChangeRecord(*change);
-    }
-    return LdifError{line, "\"-\" outside a change record"};
-}
-
-// ldif_read_record counts the blank line that ends a record, but not an end of file.
-unsigned long RecordStart(std::string_view text, unsigned long lineAfter, bool atEnd) {
-    std::uint32_t lines = 0;  // a narrow counter lets the compiler vectorise the loop
-    for (const char c : text) {
-        lines += c == '\n' ? 1U : 0U;
-    }
-    return lineAfter + (atEnd ? 1 : 0) - lines;
-}
-
-// A record without a dn holds ldapsearch's own lines: the version at the top of the file, the
-// outcome of the search at its end, search references. nullopt: nothing to count in it.
-std::optional<LdifError> CheckWithoutDn(std::string_view text, unsigned long startLine,
-                                        bool topOfFile) {
-    const std::vector<LogicalLine> lines = LogicalLines(text, startLine);
-    for (const LogicalLine& line : lines) {
-        if (EqualsIgnoreCase(line.type, "version")) {
-            if (!topOfFile) {
-                return LdifError{line.line, "\"version:\" is allowed only at the top of the file"};
-            }
-        } else if (EqualsIgnoreCase(line.type, "result")) {
-            // An export that a size or time limit cut short would count too few.
-            if (line.value != "0" && line.value.rfind("0 ", 0) != 0) {
-                return LdifError{line.line, "the search that wrote this file ended with \"" +
-                                                Excerpt(line.value) + "\": the file is incomplete"};
-            }
-        } else if (!EqualsIgnoreCase(line.type, "search") && !EqualsIgnoreCase(line.type, "ref")) {
-            return LdifError{lines.front().line, "missing dn"};
-        }
+    if (colon[1] == '<') {
+        return At(line, "the value of \"" + Excerpt(name) +
+                            "\" is a URL (\":<\"), which is refused: an export holds its "
+                            "values, and reading the URL would read another file");
     }
     return std::nullopt;
 }
 
-// Checks that a record libldap accepted with a dn is an entry, and collects its object classes.
-std::optional<LdifError> CheckEntry(const LDIFRecord& record, std::string_view text,
-                                    unsigned long startLine, bool topOfFile,
-                                    std::vector<std::string_view>& classes) {
-    const std::size_t dnIndex =
-        topOfFile && record.lr_lines > 1 && IsType(record.lr_btype[0], "version") ? 1 : 0;
-    if (!IsType(record.lr_btype[dnIndex], "dn")) {
-        const berval& type = record.lr_btype[dnIndex];
-        const std::string found = type.bv_val != nullptr ? std::string(type.bv_val) : "-";
-        return LdifError{FirstLine(text, startLine),
-                         "expected \"dn:\" first, found \"" + Excerpt(found) + ":\""};
+std::optional<LdifError> RecordParser::EntryLine(const char* line, std::string_view type,
+                                                 std::string_view value, ParsedRecord& out) const {
+    if (EqualsIgnoreCase(type, "objectClass")) {
+        out.classes.push_back(value);
+    } else if (EqualsIgnoreCase(type, "ref")) {
+        out.referrals.push_back(value);
+    } else if (EqualsIgnoreCase(type, "dn")) {
+        return At(line, "second dn in one record (a blank line missing before it?)");
+    } else if (EqualsIgnoreCase(type, "changetype") && !EqualsIgnoreCase(value, "add")) {
+        return At(line, "change record (changetype: " + Excerpt(value) +
+                            "), not an entry of a directory export");
     }
-    if (record.lr_op != LDAP_REQ_ADD) {
-        const auto lines = LogicalLines(text, startLine);
-        const LogicalLine* line = FindType(lines, "changetype");
-        return line != nullptr ? ChangeRecord(*line)
-                               : LdifError{FirstLine(text, startLine), "not an entry"};
+    return std::nullopt;
+}
+
+std::optional<LdifError> RecordParser::Parse(const LdifRecord& record, bool topOfFile,
+                                             ParsedRecord& out) {
+    record_ = record;
+    out = {};
+    if (const void* nul = std::memchr(record.text.data(), '\0', record.text.size())) {
+        const auto offset =
+            static_cast<std::size_t>(static_cast<const char*>(nul) - record.text.data());
+        return LdifError{LineAt(offset),
+                         "a NUL byte, which LDIF text cannot hold (a value with "
+                         "one is written in base64)"};
     }
-    classes.clear();
-    for (LDAPMod** mod = record.lrop_mods; mod != nullptr && *mod != nullptr; ++mod) {
-        if (IsType((*mod)->mod_type, "dn")) {
-            const auto lines = LogicalLines(text, startLine);
-            const LogicalLine* second = FindType(lines, "dn", 1);
-            return LdifError{second != nullptr ? second->line : startLine,
-                             "second dn in one record (a blank line missing before it?)"};
+    work_.assign(record.text);
+    work_ += '\n';  // ldif_getline wants every line ended, then the end of the text
+    work_ += '\0';
+    char* next = work_.data();
+    bool firstOfRecord = true;  // no line of the record read yet
+    const char* firstWithoutDn = nullptr;
+    std::string firstTypeWithoutDn;
+    while (char* line = ldif_getline(&next)) {
+        if (firstOfRecord && AllDigits(line)) {
+            firstOfRecord = false;  // an index number, as old tools wrote before a record
+            out.anyLine = true;
+            continue;
         }
-        if (IsType((*mod)->mod_type, "objectClass")) {
-            for (berval** value = (*mod)->mod_bvalues; value != nullptr && *value != nullptr;
-                 ++value) {
-                classes.emplace_back((*value)->bv_val, (*value)->bv_len);
+        bool separator = false;
+        if (auto refused = CheckShape(line, firstOfRecord, separator)) {
+            return refused;
+        }
+        if (separator) {
+            return At(line, "\"-\" outside a change record");
+        }
+        const bool first = firstOfRecord && out.kind == RecordKind::kNothing;
+        firstOfRecord = false;
+        out.anyLine = true;
+        const std::string excerpt = Excerpt(line);
+        berval type{};
+        berval value{};
+        int freeValue = 0;
+        LibldapMessages::Clear();
+        if (ldif_parse_line2(line, &type, &value, &freeValue) < 0) {
+            return At(line, "not an LDIF line: \"" + excerpt + "\"" + LibldapMessages::Said());
+        }
+        if (out.kind == RecordKind::kEntry) {
+            if (auto refused = EntryLine(line, View(type), View(value), out)) {
+                return refused;
             }
+            continue;
         }
+        if (EqualsIgnoreCase(View(type), "version") && first && topOfFile) {
+            firstOfRecord = true;  // the dn may follow in the same record
+            continue;
+        }
+        if (EqualsIgnoreCase(View(type), "dn")) {
+            if (firstWithoutDn != nullptr) {
+                return At(firstWithoutDn,
+                          "expected \"dn:\" first, found \"" + firstTypeWithoutDn + ":\"");
+            }
+            out.kind = RecordKind::kEntry;
+            out.dn = View(value);
+            out.line = LineAt(static_cast<std::size_t>(line - work_.data()));
+            continue;
+        }
+        // ldapsearch's own lines, in a record without a dn.
+        if (firstWithoutDn == nullptr) {
+            firstWithoutDn = line;
+            firstTypeWithoutDn = Excerpt(View(type));
+        }
+        if (EqualsIgnoreCase(View(type), "version")) {
+            return At(line, "\"version:\" is allowed only at the top of the file");
+        }
+        if (EqualsIgnoreCase(View(type), "result")) {
+            // An export that a size or time limit cut short would count too few.
+            const std::string_view result = View(value);
+            if (result != "0" && result.substr(0, 2) != "0 ") {
+                return At(line, "the search that wrote this file ended with \"" + Excerpt(result) +
+                                    "\": the file is incomplete");
+            }
+        } else if (EqualsIgnoreCase(View(type), "ref")) {
+            if (out.referrals.empty()) {
+                out.line = LineAt(static_cast<std::size_t>(line - work_.data()));
+            }
+            out.referrals.push_back(View(value));
+        } else if (!EqualsIgnoreCase(View(type), "search")) {
+            // A dn further down gets the message above; otherwise the dn is missing.
+            while (char* rest = ldif_getline(&next)) {
+                const char* colon = std::strchr(rest, ':');
+                if (colon != nullptr &&
+                    EqualsIgnoreCase(std::string_view(rest, static_cast<std::size_t>(colon - rest)),
+                                     "dn")) {
+                    return At(firstWithoutDn,
+                              "expected \"dn:\" first, found \"" + firstTypeWithoutDn + ":\"");
+                }
+            }
+            return At(firstWithoutDn, "missing dn");
+        }
+    }
+    if (out.kind == RecordKind::kNothing && !out.referrals.empty()) {
+        out.kind = RecordKind::kReference;
     }
     return std::nullopt;
 }
 
 }  // namespace
 
-std::optional<LdifError> ReadLdifEntries(LDIFFP* file, const LdifEntrySink& sink) {
-    RecordBuffer buffer;
-    unsigned long lineAfter = 0;
+std::optional<LdifError> ReadLdifEntries(LdifInput& input, const LdifEntrySink& sink,
+                                         const LdifProgressCheck& keepGoing) {
+    const LibldapMessages messages;
+    LdifProgress progress;
+    progress.totalBytes = input.Size();
+    LdifRecordSplitter records(input, [&](std::uint64_t bytesRead) {
+        progress.bytesRead = bytesRead;
+        return !keepGoing || keepGoing(progress);
+    });
+    RecordParser parser;
+    ParsedRecord parsed;
     bool topOfFile = true;
-    bool anyEntry = false;
-    std::vector<std::string_view> classes;
-    std::string work;  // libldap parses a record in place; the record stays for error messages
-    for (;;) {
-        if (buffer.data != nullptr) {
-            buffer.data[0] = '\0';  // else a record of only an index line repeats the last one
-        }
-        errno = 0;
-        const int found = ldif_read_record(file, &lineAfter, &buffer.data, &buffer.size);
-        const int readErrno = errno;
-        if (found < 0) {
-            return LdifError{lineAfter, "include failed"};
-        }
-        if (found == 0) {
-            if (std::ferror(file->fp) != 0) {
-                return LdifError{0, std::string("read error: ") + std::strerror(readErrno)};
-            }
-            break;
-        }
-        const std::string_view text(buffer.data != nullptr ? buffer.data : "");
-        const bool atEnd = std::feof(file->fp) != 0;
-        if (OnlyIndexLine(text)) {
-            // Its entry, if the line held one, is lost to libldap: refuse rather than count less.
-            return LdifError{atEnd ? lineAfter : lineAfter - 1,
-                             "a line starting with a digit where an entry should start (libldap "
-                             "drops it as an index number)"};
-        }
-        const unsigned long startLine = RecordStart(text, lineAfter, atEnd);
-        if (auto refused = LineWithoutType(text, startLine)) {
+    while (const auto record = records.Next()) {
+        if (auto refused = parser.Parse(*record, topOfFile, parsed)) {
             return refused;
         }
-        work.assign(text);
-        berval rest{work.size(), work.data()};
-        ParsedRecord parsed;
-        if (ldap_parse_ldif_record(&rest, startLine, &parsed.record, "ldif", kParseFlags) !=
-            LDAP_SUCCESS) {
-            return Malformed(text, startLine);
-        }
-        const LDIFRecord& record = parsed.record;
-        if (record.lr_dn.bv_val == nullptr) {
-            if (auto refused = CheckWithoutDn(text, startLine, topOfFile)) {
-                return refused;
-            }
-            topOfFile = false;
+        topOfFile = topOfFile && !parsed.anyLine;
+        if (parsed.kind == RecordKind::kNothing) {
             continue;
         }
-        if (auto refused = CheckEntry(record, text, startLine, topOfFile, classes)) {
-            return refused;
-        }
-        topOfFile = false;
-        anyEntry = true;
-        const LdifEntry entry{
-            {record.lr_dn.bv_val, record.lr_dn.bv_len}, classes, DnLine(text, startLine)};
+        ++progress.entries;
+        const LdifEntry entry{parsed.dn, parsed.classes, parsed.referrals, parsed.line};
         if (auto refused = sink(entry)) {
             return refused;
         }
     }
-    if (!anyEntry) {
+    if (records.Error()) {
+        return records.Error();
+    }
+    if (progress.entries == 0) {
         return LdifError{0, "no entries"};
     }
     return std::nullopt;

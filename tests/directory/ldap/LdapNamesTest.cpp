@@ -28,7 +28,8 @@ TEST(Dn, MultiValuedAndHexValues) {
     const Dn dn = Parsed("cn=Ann+uid=ann7,o=acme");
     EXPECT_EQ(dn.Value(0), "Ann+ann7");
     const Dn hex = Parsed("cn=#04024869,o=acme");
-    EXPECT_EQ(hex.Value(0), "#04024869");
+    EXPECT_EQ(hex.Value(0), "Hi");                               // the string its BER encodes
+    EXPECT_EQ(Parsed("cn=#020105,o=acme").Value(0), "#020105");  // no string: kept as hex
 }
 
 TEST(Dn, KeysIgnoreCaseAndSpacing) {

@@ -58,7 +58,7 @@ class BundledSample : public ::testing::Test {
         dir_ = std::move(result.directory);
     }
 
-    std::unique_ptr<MemoryDirectory> dir_;
+    std::unique_ptr<LdifDirectory> dir_;
     ReportedTotals reported_ = ReadReportedTotals();
 };
 

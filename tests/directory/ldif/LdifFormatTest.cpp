@@ -3,7 +3,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -87,17 +91,21 @@ TEST(LdifFormat, VersionMayStartTheFirstEntry) {
     EXPECT_THAT(ListedNames(*dir, "[Root]"), ElementsAre("acme"));
 }
 
-TEST(LdifFormat, SearchReferencesAreSkipped) {
+TEST(LdifFormat, SearchReferencesAreReferralsWhereTheirUrlPoints) {
     const LdifLoadResult result = LoadLdifText(
         "dn: o=acme\n"
         "objectClass: organization\n"
         "\n"
         "# search reference\n"
-        "ref: ldap://elsewhere.example.com/ou=Far,o=acme??sub\n",
+        "ref: ldap://elsewhere.example.com/ou=Far,o=acme??sub\n"
+        "\n"
+        "ref: ldap://other.example.com/\n",
         "acme export");
     ASSERT_TRUE(result) << result.error;
     EXPECT_EQ(result.directory->Description(), "acme export");
-    EXPECT_THAT(ListedNames(*result.directory, "[Root]"), ElementsAre("acme"));
+    EXPECT_THAT(ListedNames(*result.directory, "[Root]"),
+                ElementsAre("acme", "ldap://other\\.example\\.com/"));
+    EXPECT_THAT(ListedNames(*result.directory, "acme"), ElementsAre("Far"));
 }
 
 TEST(LdifFormat, GenuineExportsGiveTheSameDirectory) {
@@ -106,11 +114,11 @@ TEST(LdifFormat, GenuineExportsGiveTheSameDirectory) {
         SCOPED_TRACE(name);
         LdifLoadResult result = LoadLdifFile(DataFile(name));
         ASSERT_TRUE(result) << result.error;
-        MemoryDirectory& dir = *result.directory;
+        LdifDirectory& dir = *result.directory;
         EXPECT_EQ(dir.Description(), DataFile(name));
         EXPECT_THAT(ListedNames(dir, "Acme Widgets"), ElementsAre("Montr\xC3\xA9"
                                                                   "al",
-                                                                  "St. Louis"));
+                                                                  "St\\. Louis"));
         EXPECT_THAT(ListedNames(dir,
                                 "Montr\xC3\xA9"
                                 "al.Acme Widgets"),
@@ -258,6 +266,85 @@ TEST(LdifFormat, UnreadableFilesNameTheFileAndTheCause) {
     result = LoadLdifFile(folder);
     EXPECT_FALSE(result);
     EXPECT_EQ(result.error, folder + ": read error: Is a directory");
+}
+
+// Lines that would make a reader fetch other files are refused at their line, before anything
+// is fetched (a file's content never reaches a message).
+TEST(LdifFormat, IncludesAndUrlValuesAreRefusedAtTheirLine) {
+    struct Case {
+        std::string ldif;
+        std::string needle;
+        std::string refusal;
+    };
+    const std::string org = "dn: o=acme\nobjectClass: organization\n\n";
+    const std::vector<Case> cases = {
+        {org + "include: file:///etc/hostname\n", "include",
+         "\"include:\" is refused: an export is one file, and the line would read another one"},
+        {org + "INCLUDE:file:///etc/hostname\n\ndn: ou=Dev,o=acme\n", "INCLUDE",
+         "\"include:\" is refused: an export is one file, and the line would read another one"},
+        {org + "dn:< file:///etc/shadow\nobjectClass: organizationalUnit\n", "dn:<",
+         "the value of \"dn\" is a URL (\":<\"), which is refused: an export holds its values, "
+         "and reading the URL would read another file"},
+        {org + "dn: ou=Dev,o=acme\nobjectClass: organizationalUnit\njpegPhoto:< "
+               "file:///dev/zero\n",
+         "jpegPhoto", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.ldif);
+        const std::string refusal = Refusal(c.ldif);
+        EXPECT_THAT(refusal, StartsWith(At(c.ldif, c.needle)));
+        if (!c.refusal.empty()) {
+            EXPECT_EQ(refusal, At(c.ldif, c.needle) + c.refusal);
+        }
+    }
+}
+
+// libldap's own complaints become part of the message that names the line.
+TEST(LdifFormat, NothingOfLibldapReachesStandardError) {
+    std::string path = (std::filesystem::temp_directory_path() / "vantor-stderr-XXXXXX").string();
+    const int captured = ::mkstemp(path.data());
+    ASSERT_GE(captured, 0);
+    std::fflush(stderr);
+    const int saved = ::dup(STDERR_FILENO);
+    ::dup2(captured, STDERR_FILENO);
+    const std::string refusal = Refusal(
+        "dn: o=acme\nobjectClass:: !!!not base64!!!\n\ndn: this is no dn\n\n"
+        "dn: ou=x,o=acme\ndescription:: =\n");
+    std::fflush(stderr);
+    ::dup2(saved, STDERR_FILENO);
+    ::close(saved);
+    ::close(captured);
+    EXPECT_EQ(std::filesystem::file_size(path), 0U);
+    std::filesystem::remove(path);
+    EXPECT_EQ(refusal,
+              "test.ldif:2: not an LDIF line: \"objectClass:: !!!not base64!!!\" (libldap: invalid "
+              "base64 encoding char (!) 0x21)");
+}
+
+TEST(LdifFormat, ProgressIsReportedAndACancelStopsTheRead) {
+    std::string ldif = "dn: o=acme\nobjectClass: organization\n\n";
+    for (int i = 0; i < 50000; ++i) {
+        ldif += "dn: uid=u" + std::to_string(i) + ",o=acme\nobjectClass: inetOrgPerson\n\n";
+    }
+    std::vector<LdifProgress> seen;
+    const LdifLoadResult loaded =
+        LoadLdifText(ldif, "test.ldif", GenericProfile(), [&](const LdifProgress& progress) {
+            seen.push_back(progress);
+            return true;
+        });
+    ASSERT_TRUE(loaded) << loaded.error;
+    ASSERT_GE(seen.size(), 2U) << "more than one read of a text over a MiB";
+    EXPECT_EQ(seen.front().totalBytes, ldif.size());
+    EXPECT_LT(seen.front().bytesRead, seen.back().bytesRead);
+    EXPECT_EQ(seen.front().entries, 0U);
+    EXPECT_GT(seen.back().entries, seen.front().entries);
+
+    int calls = 0;
+    const LdifLoadResult cancelled = LoadLdifText(ldif, "test.ldif", GenericProfile(),
+                                                  [&](const LdifProgress&) { return ++calls < 2; });
+    EXPECT_FALSE(cancelled);
+    EXPECT_TRUE(cancelled.cancelled);
+    EXPECT_EQ(cancelled.error, "reading test.ldif was cancelled");
 }
 
 }  // namespace

@@ -6,17 +6,18 @@
 
 namespace vantor::test {
 
-std::unique_ptr<MemoryDirectory> Loaded(std::string_view ldif, const ClassProfile& profile) {
+std::unique_ptr<LdifDirectory> Loaded(std::string_view ldif, const ClassProfile& profile) {
     LdifLoadResult result = LoadLdifText(ldif, "test.ldif", profile);
     EXPECT_TRUE(result) << result.error;
-    return result ? std::move(result.directory) : std::make_unique<MemoryDirectory>();
+    return result ? std::move(result.directory)
+                  : std::make_unique<LdifDirectory>(ExportTreeBuilder(profile).Finish(), "");
 }
 
 std::string DataFile(std::string_view name) {
     return std::string(VANTOR_LDIF_TEST_DATA) + "/" + std::string(name);
 }
 
-std::vector<std::string> ListedNames(MemoryDirectory& dir, std::string_view fullName) {
+std::vector<std::string> ListedNames(DirectoryClient& dir, std::string_view fullName) {
     const std::string base(fullName);
     const DirContext context = dir.OpenContext();
     DirBuffer* reply = nullptr;
@@ -43,8 +44,9 @@ std::vector<std::string> ListedNames(MemoryDirectory& dir, std::string_view full
     return names;
 }
 
-NodeCounts CountRun(MemoryDirectory& dir, std::string_view className, bool byPartition) {
-    EngineRun run(dir, className, byPartition);
+NodeCounts CountRun(DirectoryClient& dir, std::string_view className, bool byPartition) {
+    InstrumentedDirectory client(dir);
+    EngineRun run(client, className, byPartition);
     run.Run();
     NodeCounts counts;
     for (const EngineRun::Processed& processed : run.History()) {

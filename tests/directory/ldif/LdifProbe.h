@@ -13,18 +13,18 @@
 namespace vantor::test {
 
 // The text loaded as "test.ldif"; a refusal fails the test and gives an empty directory.
-std::unique_ptr<MemoryDirectory> Loaded(std::string_view ldif,
-                                        const ClassProfile& profile = GenericProfile());
+std::unique_ptr<LdifDirectory> Loaded(std::string_view ldif,
+                                      const ClassProfile& profile = GenericProfile());
 
 // The path of a file under tests/data/ldif.
 std::string DataFile(std::string_view name);
 
 // The names the directory lists directly under fullName, containers only, in listing order.
-std::vector<std::string> ListedNames(MemoryDirectory& dir, std::string_view fullName);
+std::vector<std::string> ListedNames(DirectoryClient& dir, std::string_view fullName);
 
 // One counting run: the full name and count of every node, in the order they were processed.
 using NodeCounts = std::vector<std::pair<std::string, int>>;
-NodeCounts CountRun(MemoryDirectory& dir, std::string_view className, bool byPartition);
+NodeCounts CountRun(DirectoryClient& dir, std::string_view className, bool byPartition);
 long long Total(const NodeCounts& counts);
 
 }  // namespace vantor::test

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "directory/ldif/LdifProbe.h"
+#include "support/EngineFixture.h"
 
 namespace vantor::test {
 namespace {
@@ -34,7 +35,7 @@ std::string User(std::string_view dn) {
 }
 
 // The partition root above fullName, as the directory answers it.
-std::string PartitionRootOf(MemoryDirectory& dir, const std::string& fullName) {
+std::string PartitionRootOf(DirectoryClient& dir, const std::string& fullName) {
     char root[kNameBufferSize] = {};
     EXPECT_EQ(dir.FindPartitionRoot(0, fullName.c_str(), root), 0) << fullName;
     return root;
@@ -59,20 +60,22 @@ TEST(LdifTree, ATopEntryIsNamedByItsWholeDn) {
         ElementsAre(Pair("[Root]", 0), Pair("example.com", 0), Pair("People.example.com", 1)));
 }
 
-TEST(LdifTree, NamesKeepBlanksAmpersandsDotsAndEscapes) {
+// Dots, '+' and '=' inside a value are escaped: the dots between RDNs and the '+' between the
+// values of one RDN stay the only ones unescaped.
+TEST(LdifTree, NamesKeepBlanksAndAmpersandsAndEscapeDotsAndPluses) {
     const auto dir = Loaded(Org("o=Acme Widgets") + Unit("ou=Sales & Marketing,o=Acme Widgets") +
                             Unit("ou=St. Louis,o=Acme Widgets") +
                             Unit("ou=Smith\\, Jones \\+ Co,o=Acme Widgets") +
                             Unit("ou=Lab+l=Rome,o=Acme Widgets"));
     EXPECT_THAT(ListedNames(*dir, "Acme Widgets"),
-                ElementsAre("Sales & Marketing", "St. Louis", "Smith, Jones + Co", "Lab+Rome"));
-    EXPECT_TRUE(dir->Find("St. Louis.Acme Widgets"));
+                ElementsAre("Sales & Marketing", "St\\. Louis", "Smith, Jones \\+ Co", "Lab+Rome"));
+    EXPECT_TRUE(dir->Has("St\\. Louis.Acme Widgets"));
 }
 
 TEST(LdifTree, NamesLongerThanTheEngineTakesAreKeptWhole) {
     const std::string longName(300, 'x');
     const auto dir = Loaded(Org("o=acme") + Unit("ou=" + longName + ",o=acme"));
-    EXPECT_TRUE(dir->Find(longName + ".acme"));
+    EXPECT_TRUE(dir->Has(longName + ".acme"));
     EXPECT_EQ(dir->ContainerCount(), 3U);
 }
 
@@ -151,7 +154,7 @@ TEST(LdifTree, ADeepChainGivenDeepestFirstIsBuilt) {
         deepest += '.';
     }
     deepest += "acme";
-    EXPECT_TRUE(dir->Find(deepest));
+    EXPECT_TRUE(dir->Has(deepest));
     EXPECT_EQ(PartitionRootOf(*dir, deepest), "acme");
 }
 
@@ -159,10 +162,75 @@ TEST(LdifTree, ParentsAreFoundWhateverTheSpelling) {
     const auto dir =
         Loaded(Org("o=Acme") + Unit("ou=People,o=Acme") + Unit("OU=Staff, ou=PEOPLE,O=acme") +
                Entry("ou=Lab+l=Rome,o=acme", {"organizationalUnit"}) +
-               Unit("ou=Bench,l=rome+OU=lab,o=acme"));
+               Unit("ou=Bench,l=rome+OU=lab,o=acme") + Unit("ou=Z\xC3\xBCrich,o=Acme") +
+               User("cn=Ann,ou=Z\xC3\x9CRICH,o=acme") +
+               Unit("ou=Lab,2.5.4.11=z\xC3\xBCrich,2.5.4.10=ACME") +
+               User("cn=Bob,ou=#0C075AC3BC72696368,organizationName=acme"));
     EXPECT_THAT(ListedNames(*dir, "[Root]"), ElementsAre("Acme"));
     EXPECT_THAT(ListedNames(*dir, "People.Acme"), ElementsAre("Staff"));
     EXPECT_THAT(ListedNames(*dir, "Lab+Rome.Acme"), ElementsAre("Bench"));
+    EXPECT_THAT(ListedNames(*dir, "Z\xC3\xBCrich.Acme"), ElementsAre("Lab"));
+    EXPECT_THAT(CountRun(*dir, "User", false),
+                ElementsAre(Pair("[Root]", 0), Pair("Acme", 0), Pair("People.Acme", 0),
+                            Pair("Lab+Rome.Acme", 0), Pair("Z\xC3\xBCrich.Acme", 2),
+                            Pair("Staff.People.Acme", 0), Pair("Bench.Lab+Rome.Acme", 0),
+                            Pair("Lab.Z\xC3\xBCrich.Acme", 0)));
+}
+
+// A referral, in an export (an entry with "ref" values) or as ldapsearch writes it (a search
+// reference), is a line of its own whose count fails with the URL as the cause; it is not
+// followed.
+TEST(LdifTree, AReferralIsALineWhoseCountFailsNamingItsUrl) {
+    const std::string ldif =
+        Org("o=acme") + User("cn=Ann,o=acme") +
+        "dn: ou=Far,o=acme\nobjectClass: referral\nobjectClass: extensibleObject\n"
+        "ref: ldap://far.example.com/ou=Far,o=acme\n\n"
+        "ref: ldap://near.example.com/ou=Near,o=acme??sub\n\n";
+    const auto dir = Loaded(ldif);
+    for (const bool byPartition : {true, false}) {
+        InstrumentedDirectory client(*dir);
+        EngineRun run(client, "User", byPartition);
+        run.Run();
+        std::vector<std::string> causes;
+        for (const EngineRun::Processed& processed : run.History()) {
+            processed.node->FirstError();
+            while (const CountError* error = processed.node->NextError()) {
+                EXPECT_EQ(error->errorCode, dirError::kReferralsFailed);
+                causes.push_back(std::string(processed.node->fullName) + ": " + error->cause);
+            }
+        }
+        EXPECT_THAT(causes,
+                    ElementsAre("Far.acme: a referral to ldap://far.example.com/ou=Far,o=acme "
+                                "(test.ldif:11); referrals are not followed",
+                                "Near.acme: a referral to ldap://near.example.com/"
+                                "ou=Near,o=acme??sub (test.ldif:16); referrals are not followed"));
+        EXPECT_EQ(run.ShownTotal(), 1);
+    }
+}
+
+// Every failing call leaves a cause that says what was asked and why it failed.
+TEST(LdifTree, FailingCallsLeaveTheirCause) {
+    const std::string longName(260, 'x');
+    const std::string ldif = Org("o=acme") + Unit("ou=" + longName + ",o=acme");
+    const auto dir = Loaded(ldif);
+    const DirContext context = dir->OpenContext();
+    DirBuffer* reply = nullptr;
+    dir->NWDSAllocBuf(4096, &reply);
+    std::int32_t handle = kNoIteration;
+    char name[kNameBufferSize] = {};
+    EXPECT_EQ(dir->NWDSListContainers(context, "Gone.acme", &handle, reply),
+              dirError::kObjectNotFound);
+    EXPECT_EQ(dir->FailureCause(), "no container of test.ldif has the full name \"Gone.acme\"");
+    ASSERT_EQ(dir->NWDSListContainers(context, "acme", &handle, reply), 0);
+    std::uint32_t attributes = 0;
+    ObjectInfo info;
+    EXPECT_EQ(dir->NWDSGetObjName(context, reply, name, &attributes, &info),
+              dirError::kNameTooLong);
+    EXPECT_EQ(dir->FailureCause(),
+              "the full name of the container at test.ldif:5 would be 265 characters long, over "
+              "the limit of 256");
+    dir->ReleaseBuffer(reply);
+    dir->CloseContext(context);
 }
 
 TEST(LdifTree, AMissingParentIsBridgedToTheNearestEntryAbove) {
@@ -172,7 +240,7 @@ TEST(LdifTree, AMissingParentIsBridgedToTheNearestEntryAbove) {
                Unit("ou=People,dc=example,dc=com"));
     EXPECT_THAT(ListedNames(*dir, "[Root]"), ElementsAre("acme", "People.example.com"));
     EXPECT_THAT(ListedNames(*dir, "acme"), ElementsAre("QA.Dev"));
-    EXPECT_TRUE(dir->Find("QA.Dev.acme"));
+    EXPECT_TRUE(dir->Has("QA.Dev.acme"));
     EXPECT_EQ(PartitionRootOf(*dir, "People.example.com"), "People.example.com");
     EXPECT_THAT(CountRun(*dir, "User", false),
                 ElementsAre(Pair("[Root]", 0), Pair("acme", 0), Pair("People.example.com", 0),

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "directory/memory/InstrumentedDirectory.h"
 #include "directory/memory/MemoryDirectory.h"
 
 namespace vantor {
@@ -54,6 +55,8 @@ class MemoryDirectoryTest : public ::testing::Test {
     }
 
     MemoryDirectory dir;
+
+    InstrumentedDirectory client{dir};
     DirContext context;
 };
 
@@ -88,19 +91,19 @@ TEST_F(MemoryDirectoryTest, PartitionRootIsTheNearestMarkedContainerAtOrAbove) {
 
 TEST_F(MemoryDirectoryTest, InjectedFailuresMatchContainerAndCountEveryCallOfTheOperation) {
     dir.Path("A.acme");
-    dir.InjectFailure({DirOp::ListContainers, -626, "A.acme", 3});
-    dir.InjectFailure({DirOp::FindPartitionRoot, -634, "acme"});
+    client.InjectFailure({DirOp::ListContainers, -626, "A.acme", 3});
+    client.InjectFailure({DirOp::FindPartitionRoot, -634, "acme"});
     DirBuffer* reply = nullptr;
     dir.NWDSAllocBuf(4096, &reply);
     std::vector<int> results;
     for (const char* name : {"A.acme", "acme", "A.acme", "A.acme"}) {
         std::int32_t handle = kNoIteration;
-        results.push_back(dir.NWDSListContainers(context, name, &handle, reply));
+        results.push_back(client.NWDSListContainers(context, name, &handle, reply));
     }
     EXPECT_THAT(results, ElementsAre(0, 0, -626, 0));
     char root[kNameBufferSize];
-    EXPECT_EQ(dir.FindPartitionRoot(context, "acme", root), -634);
-    EXPECT_EQ(dir.FindPartitionRoot(context, "A.acme", root), 0);
+    EXPECT_EQ(client.FindPartitionRoot(context, "acme", root), -634);
+    EXPECT_EQ(client.FindPartitionRoot(context, "A.acme", root), 0);
     dir.ReleaseBuffer(reply);
 }
 

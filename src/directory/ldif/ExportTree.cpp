@@ -1,0 +1,501 @@
+#include "directory/ldif/ExportTree.h"
+
+#include <ldap.h>
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <set>
+
+#include "directory/ldif/Excerpt.h"
+#include "engine/FullName.h"
+
+namespace vantor {
+
+namespace {
+
+constexpr std::size_t kArenaChunk = std::size_t{1} << 20;
+constexpr std::size_t kPartitionKind = 3;
+// Distinct lists of object classes whose classification is kept; beyond them (a file that gives
+// every entry classes of its own) each entry is classified afresh.
+constexpr std::size_t kMaxClassLists = 65536;
+constexpr std::string_view kOtherClassLists = "(entries with other lists of classes)";
+
+std::uint32_t NodeHash(std::string_view key, std::uint32_t parent) {
+    const std::size_t hash = std::hash<std::string_view>{}(key) ^ (parent * 0x9E3779B97F4A7C15ULL);
+    return static_cast<std::uint32_t>(hash ^ (hash >> 32));
+}
+
+// The parts of a listed or full name between its unescaped dots.
+std::vector<std::string_view> Components(std::string_view name) {
+    std::vector<std::string_view> parts;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        if (name[i] == '\\') {
+            ++i;
+        } else if (name[i] == '.') {
+            parts.push_back(name.substr(start, i - start));
+            start = i + 1;
+        }
+    }
+    parts.push_back(name.substr(start));
+    return parts;
+}
+
+// Folds the components of a name into the hash of the name above it, last component first: a
+// full name hashes alike however its components were grouped into listed names.
+std::uint64_t FoldHash(std::uint64_t above, std::string_view name) {
+    const std::vector<std::string_view> parts = Components(name);
+    std::uint64_t hash = above;
+    for (auto part = parts.rbegin(); part != parts.rend(); ++part) {
+        hash = (hash ^ std::hash<std::string_view>{}(*part)) * 0x100000001B3ULL;
+        hash ^= hash >> 29;
+    }
+    return hash;
+}
+
+constexpr std::uint64_t kRootHash = 0xCBF29CE484222325ULL;
+
+std::string Lower(std::string_view text) {
+    std::string out(text);
+    std::transform(out.begin(), out.end(), out.begin(), [](char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    });
+    return out;
+}
+
+}  // namespace
+
+std::string_view NameArena::Store(std::string_view text) {
+    if (chunks_.empty() || size_ - used_ < text.size()) {
+        size_ = std::max(kArenaChunk, text.size());
+        chunks_.push_back(std::make_unique<char[]>(size_));
+        used_ = 0;
+    }
+    char* at = chunks_.back().get() + used_;
+    std::memcpy(at, text.data(), text.size());
+    used_ += text.size();
+    return {at, text.size()};
+}
+
+std::optional<ExportTree::Id> ExportTree::Find(std::string_view fullName) const {
+    if (IsRootName(fullName)) {
+        return kRoot;
+    }
+    if (byFullName_.empty()) {
+        return std::nullopt;
+    }
+    const std::uint64_t hash = FoldHash(kRootHash, fullName);
+    const std::size_t mask = byFullName_.size() - 1;
+    for (std::size_t slot = hash & mask; byFullName_[slot] != kRoot; slot = (slot + 1) & mask) {
+        const Id id = byFullName_[slot];
+        if (containers_[id].fullHash == hash && containers_[id].fullLength == fullName.size() &&
+            FullName(id) == fullName) {
+            return id;
+        }
+    }
+    return std::nullopt;
+}
+
+std::string ExportTree::FullName(Id id) const {
+    if (id == kRoot) {
+        return std::string(kRootName);
+    }
+    std::string name;
+    name.reserve(containers_[id].fullLength);
+    for (Id at = id; at != kRoot; at = containers_[at].parent) {
+        if (!name.empty()) {
+            name += '.';
+        }
+        name += containers_[at].name;
+    }
+    return name;
+}
+
+ExportTree::Id ExportTree::PartitionRootOf(Id id) const {
+    while (id != kRoot && !containers_[id].partitionRoot) {
+        id = containers_[id].parent;
+    }
+    return id;
+}
+
+ExportTreeBuilder::ExportTreeBuilder(const ClassProfile& profile) : profile_(profile) {
+    table_.assign(1024, kNone);
+}
+
+ExportTreeBuilder::~ExportTreeBuilder() = default;
+
+ExportTreeBuilder::ClassFlags& ExportTreeBuilder::FlagsOf(
+    const std::vector<std::string_view>& objectClasses) {
+    classesKey_.clear();
+    for (const std::string_view objectClass : objectClasses) {
+        classesKey_ += objectClass;
+        classesKey_ += '\n';
+    }
+    if (lastFlags_ != nullptr && classesKey_ == lastClassesKey_) {
+        return *lastFlags_;  // entries of one sort often follow each other
+    }
+    auto found = flagsByClasses_.find(classesKey_);
+    ClassFlags* flags = nullptr;
+    if (found != flagsByClasses_.end()) {
+        flags = &found->second;
+    } else {
+        flags = flagsByClasses_.size() < kMaxClassLists ? &flagsByClasses_[classesKey_]
+                                                        : &uncachedFlags_;
+        const std::vector<std::string> classes(objectClasses.begin(), objectClasses.end());
+        flags->kinds = 0;
+        flags->container = profile_.IsContainer(classes);
+        flags->partitionRoot = flags->container && profile_.IsPartitionRoot(classes);
+        for (std::size_t kind = 0; kind < kKindClassNames.size(); ++kind) {
+            if (profile_.MatchesKind(kind, classes)) {
+                flags->kinds |= static_cast<std::uint8_t>(1U << kind);
+            }
+        }
+    }
+    if (flags != &uncachedFlags_) {
+        lastClassesKey_ = classesKey_;
+        lastFlags_ = flags;
+    }
+    return *flags;
+}
+
+void ExportTreeBuilder::Grow() {
+    std::vector<std::uint32_t> grown(table_.size() * 2, kNone);
+    const std::size_t mask = grown.size() - 1;
+    for (std::uint32_t id = 0; id < nodes_.size(); ++id) {
+        std::size_t slot = nodes_[id].hash & mask;
+        while (grown[slot] != kNone) {
+            slot = (slot + 1) & mask;
+        }
+        grown[slot] = id;
+    }
+    table_.swap(grown);
+}
+
+std::uint32_t ExportTreeBuilder::FindOrAddNode(std::uint32_t parent, std::string_view key,
+                                               std::string_view typed) {
+    const std::uint32_t hash = NodeHash(key, parent);
+    const std::size_t mask = table_.size() - 1;
+    std::size_t slot = hash & mask;
+    for (; table_[slot] != kNone; slot = (slot + 1) & mask) {
+        const Node& node = nodes_[table_[slot]];
+        if (node.hash == hash && node.parent == parent && node.key == key) {
+            return table_[slot];
+        }
+    }
+    const auto id = static_cast<std::uint32_t>(nodes_.size());
+    Node& node = nodes_.emplace_back();
+    node.parent = parent;
+    node.hash = hash;
+    node.key = keys_.Store(key);
+    node.typed = keys_.Store(typed);
+    table_[slot] = id;
+    if (nodes_.size() * 2 > table_.size()) {
+        Grow();
+    }
+    return id;
+}
+
+std::optional<std::uint32_t> ExportTreeBuilder::ParentNode(std::string_view text) {
+    for (const RecentParent& recent : recent_) {
+        if (recent.node != kNone && recent.text == text) {
+            return recent.node;
+        }
+    }
+    const auto dn = Dn::Parse(text);
+    if (!dn || dn->Depth() == 0) {
+        return std::nullopt;
+    }
+    std::uint32_t node = kNone;
+    for (std::size_t level = dn->Depth(); level-- > 0;) {
+        node = FindOrAddNode(node, dn->Rdn(level).key, dn->Rdn(level).typed);
+    }
+    RecentParent& slot = recent_[nextRecent_++ % recent_.size()];
+    slot.text.assign(text);
+    slot.node = node;
+    return node;
+}
+
+std::optional<LdifError> ExportTreeBuilder::AddContainer(const LdifEntry& entry,
+                                                         std::string_view dn,
+                                                         const ClassFlags& flags,
+                                                         std::uint32_t referral) {
+    const auto rest = ParseFirstRdn(dn, &rdn_);
+    if (!rest) {
+        return LdifError{entry.line, "invalid DN \"" + Excerpt(dn) + "\""};
+    }
+    std::uint32_t parent = kNone;
+    if (*rest < dn.size()) {
+        const auto found = ParentNode(dn.substr(*rest));
+        if (!found) {
+            return LdifError{entry.line, "invalid DN \"" + Excerpt(dn) + "\""};
+        }
+        parent = *found;
+    }
+    const std::uint32_t id = FindOrAddNode(parent, rdn_.key, rdn_.typed);
+    Node& node = nodes_[id];
+    if (node.container != kNone) {
+        const ContainerEntry& first = containers_[node.container];
+        if (referral != ExportTree::kNoReferral && first.referral != ExportTree::kNoReferral) {
+            return std::nullopt;  // a search reference to a referral already in the file
+        }
+        return LdifError{entry.line,
+                         "duplicate entry (first at line " + std::to_string(first.line) + ")"};
+    }
+    node.container = static_cast<std::uint32_t>(containers_.size());
+    node.typed = keys_.Store(rdn_.typed);  // as the entry spells itself
+    ContainerEntry& added = containers_.emplace_back();
+    added.node = id;
+    added.line = entry.line;
+    added.kinds = flags.kinds;
+    added.partitionRoot = flags.partitionRoot || referral != ExportTree::kNoReferral;
+    added.referral = referral;
+    RecentParent& slot = recent_[nextRecent_++ % recent_.size()];
+    slot.text.assign(dn);
+    slot.node = id;
+    return std::nullopt;
+}
+
+std::optional<LdifError> ExportTreeBuilder::AddSearchReference(const LdifEntry& entry) {
+    const auto referral = static_cast<std::uint32_t>(referrals_.size());
+    referrals_.emplace_back(entry.referrals.front());
+    // The URL's DN is where the referred part of the tree hangs.
+    LDAPURLDesc* url = nullptr;
+    std::string dn;
+    if (ldap_url_parse(referrals_.back().c_str(), &url) == LDAP_URL_SUCCESS) {
+        dn = url->lud_dn != nullptr ? url->lud_dn : "";
+        ldap_free_urldesc(url);
+    }
+    static const ClassFlags kNoFlags;
+    if (!dn.empty() && Dn::Parse(dn)) {
+        return AddContainer(entry, dn, kNoFlags, referral);
+    }
+    // Nowhere to hang it: a line of its own under "[Root]", named by the URL.
+    const std::uint32_t id =
+        FindOrAddNode(kNone, "\n" + referrals_.back(), "ref=" + ListedValue(referrals_.back()));
+    if (nodes_[id].container != kNone) {
+        return std::nullopt;
+    }
+    nodes_[id].container = static_cast<std::uint32_t>(containers_.size());
+    containers_.push_back({id, entry.line, 0, true, referral});
+    return std::nullopt;
+}
+
+std::optional<LdifError> ExportTreeBuilder::Add(const LdifEntry& entry) {
+    if (entry.dn.empty() && !entry.referrals.empty()) {
+        return AddSearchReference(entry);
+    }
+    ClassFlags& flags = FlagsOf(entry.objectClasses);
+    if (entry.dn.empty()) {
+        return std::nullopt;  // the root DSE
+    }
+    if (!entry.referrals.empty()) {
+        const auto referral = static_cast<std::uint32_t>(referrals_.size());
+        referrals_.emplace_back(entry.referrals.front());
+        return AddContainer(entry, entry.dn, flags, referral);
+    }
+    if (flags.container) {
+        return AddContainer(entry, entry.dn, flags, ExportTree::kNoReferral);
+    }
+    const auto rest = ParseFirstRdn(entry.dn, nullptr);
+    if (!rest) {
+        return LdifError{entry.line, "invalid DN \"" + Excerpt(entry.dn) + "\""};
+    }
+    Counts* counts = &rootObjects_;
+    if (*rest < entry.dn.size()) {
+        const auto parent = ParentNode(entry.dn.substr(*rest));
+        if (!parent) {
+            return LdifError{entry.line, "invalid DN \"" + Excerpt(entry.dn) + "\""};
+        }
+        counts = &nodes_[*parent].objects;
+    }
+    for (std::size_t kind = 0; kind < counts->size(); ++kind) {
+        (*counts)[kind] += (flags.kinds >> kind) & 1U;
+    }
+    if (flags.kinds == 0) {
+        ++flags.uncounted;
+    }
+    return std::nullopt;
+}
+
+std::vector<ClassTally> ExportTreeBuilder::Tally() const {
+    // By lower-cased name: the spelling first seen, and the entries.
+    std::map<std::string, ClassTally> uncounted;
+    std::set<std::string> counted = {"top"};
+    for (const auto& [key, flags] : flagsByClasses_) {
+        const bool countedList = flags.container || flags.kinds != 0;
+        for (std::size_t start = 0; start < key.size();) {
+            const std::size_t end = key.find('\n', start);
+            const std::string_view name(key.data() + start, end - start);
+            if (countedList) {
+                counted.insert(Lower(name));
+            } else if (flags.uncounted > 0) {
+                ClassTally& tally = uncounted[Lower(name)];
+                if (tally.className.empty()) {
+                    tally.className = name;
+                }
+                tally.entries += flags.uncounted;
+            }
+            start = end + 1;
+        }
+    }
+    std::vector<ClassTally> out;
+    for (auto& [lower, tally] : uncounted) {
+        if (counted.count(lower) == 0) {
+            out.push_back(std::move(tally));
+        }
+    }
+    if (uncachedFlags_.uncounted > 0) {
+        out.push_back({std::string(kOtherClassLists), uncachedFlags_.uncounted});
+    }
+    std::stable_sort(out.begin(), out.end(), [](const ClassTally& a, const ClassTally& b) {
+        return a.entries > b.entries;
+    });
+    return out;
+}
+
+ExportTree ExportTreeBuilder::Finish() {
+    ExportTree tree;
+    const std::size_t count = containers_.size() + 1;
+    tree.containers_.resize(count);
+    tree.containers_[ExportTree::kRoot].partitionRoot = true;
+    tree.referrals_ = std::move(referrals_);
+    tree.uncounted_ = Tally();
+
+    // The container that holds the entries under each node: the node's own, or the one above.
+    // A node's parent is made before it, so one pass in node order settles every node.
+    std::vector<ExportTree::Id> owner(nodes_.size());
+    for (std::uint32_t id = 0; id < nodes_.size(); ++id) {
+        const Node& node = nodes_[id];
+        owner[id] = node.container != kNone ? node.container + 1
+                    : node.parent == kNone  ? ExportTree::kRoot
+                                            : owner[node.parent];
+    }
+    const auto addCounts = [&](ExportTree::Id to, const Counts& counts) {
+        for (std::size_t kind = 0; kind < counts.size(); ++kind) {
+            tree.containers_[to].counts[kind] += counts[kind];
+        }
+    };
+    addCounts(ExportTree::kRoot, rootObjects_);
+    for (std::uint32_t id = 0; id < nodes_.size(); ++id) {
+        addCounts(owner[id], nodes_[id].objects);
+    }
+
+    // Parents, typed listed names, and the container's own kinds under its parent.
+    std::vector<std::string> typedNames(count);
+    std::vector<std::uint32_t> childCounts(count, 0);
+    for (std::uint32_t c = 0; c < containers_.size(); ++c) {
+        const ContainerEntry& entry = containers_[c];
+        ExportTree::Container& container = tree.containers_[c + 1];
+        std::uint32_t above = nodes_[entry.node].parent;
+        std::string& typed = typedNames[c + 1];
+        typed = nodes_[entry.node].typed;
+        while (above != kNone && nodes_[above].container == kNone) {
+            typed += '.';
+            typed += nodes_[above].typed;
+            above = nodes_[above].parent;
+        }
+        container.parent = above == kNone ? ExportTree::kRoot : owner[above];
+        container.line = entry.line;
+        container.referral = entry.referral;
+        container.partitionRoot = entry.partitionRoot || container.parent == ExportTree::kRoot;
+        Counts own{};
+        for (std::size_t kind = 0; kind < kPartitionKind; ++kind) {
+            own[kind] = (entry.kinds >> kind) & 1U;
+        }
+        own[kPartitionKind] = container.partitionRoot ? 1 : 0;
+        addCounts(container.parent, own);
+        ++childCounts[container.parent];
+    }
+    nodes_ = {};
+    table_ = {};
+    keys_ = {};
+
+    // Children in file order.
+    for (std::uint32_t id = 0, start = 0; id < count; ++id) {
+        tree.containers_[id].firstChild = start;
+        start += childCounts[id];
+    }
+    tree.children_.resize(containers_.size());
+    std::fill(childCounts.begin(), childCounts.end(), 0);
+    for (ExportTree::Id id = 1; id < count; ++id) {
+        ExportTree::Container& parent = tree.containers_[tree.containers_[id].parent];
+        tree.children_[parent.firstChild + parent.childCount++] = id;
+    }
+
+    // Listed names: typeless, unless a sibling's would compose the same full names.
+    std::vector<std::string> typeless(count);
+    for (ExportTree::Id id = 1; id < count; ++id) {
+        typeless[id] = TypelessName(typedNames[id]);
+    }
+    std::vector<bool> typedForm(count, false);
+    std::vector<std::pair<std::string_view, ExportTree::Id>> siblings;
+    const auto sameName = [&](std::string_view name) {
+        return std::equal_range(siblings.begin(), siblings.end(),
+                                std::pair(name, ExportTree::kRoot),
+                                [](const auto& a, const auto& b) { return a.first < b.first; });
+    };
+    for (ExportTree::Id parent = 0; parent < count; ++parent) {
+        const ExportTree::Container& container = tree.containers_[parent];
+        siblings.clear();
+        for (std::uint32_t i = 0; i < container.childCount; ++i) {
+            const ExportTree::Id id = tree.children_[container.firstChild + i];
+            siblings.emplace_back(typeless[id], id);
+        }
+        std::sort(siblings.begin(), siblings.end());
+        for (const auto& [name, id] : siblings) {
+            const auto same = sameName(name);
+            if (same.second - same.first > 1) {
+                typedForm[id] = true;
+            }
+            // A sibling named like this one's ending after a dot composes the same full names.
+            const std::vector<std::string_view> parts = Components(name);
+            for (std::size_t skip = 1; skip < parts.size(); ++skip) {
+                const auto endings = sameName(
+                    name.substr(static_cast<std::size_t>(parts[skip].data() - name.data())));
+                for (auto it = endings.first; it != endings.second; ++it) {
+                    typedForm[it->second] = true;
+                    typedForm[id] = true;
+                }
+            }
+        }
+    }
+
+    // Names, full lengths and hashes, parents first.
+    std::vector<ExportTree::Id> order = {ExportTree::kRoot};
+    order.reserve(count);
+    for (std::size_t at = 0; at < order.size(); ++at) {
+        const ExportTree::Id id = order[at];
+        ExportTree::Container& container = tree.containers_[id];
+        if (id != ExportTree::kRoot) {
+            const ExportTree::Container& parent = tree.containers_[container.parent];
+            container.name = tree.names_.Store(typedForm[id] ? typedNames[id] : typeless[id]);
+            const auto length = static_cast<std::uint32_t>(container.name.size());
+            container.fullLength =
+                container.parent == ExportTree::kRoot ? length : parent.fullLength + 1 + length;
+            container.fullHash =
+                FoldHash(container.parent == ExportTree::kRoot ? kRootHash : parent.fullHash,
+                         container.name);
+        }
+        for (std::uint32_t i = 0; i < container.childCount; ++i) {
+            order.push_back(tree.children_[container.firstChild + i]);
+        }
+    }
+    std::size_t slots = 2;
+    while (slots < count * 2) {
+        slots *= 2;
+    }
+    tree.byFullName_.assign(slots, ExportTree::kRoot);
+    for (ExportTree::Id id = 1; id < count; ++id) {
+        std::size_t slot = tree.containers_[id].fullHash & (slots - 1);
+        while (tree.byFullName_[slot] != ExportTree::kRoot) {
+            slot = (slot + 1) & (slots - 1);
+        }
+        tree.byFullName_[slot] = id;
+    }
+    containers_.clear();
+    return tree;
+}
+
+}  // namespace vantor

@@ -1,0 +1,183 @@
+#pragma once
+// The lean store of an LDIF export: its containers with their listed names, partition roots
+// and referrals, and for each container the objects of each kind directly under it. Objects
+// are counted while the file is read and never kept, so memory grows with the containers, not
+// with the entries.
+//
+// How entries become the tree:
+// - An entry's parent is the nearest entry above it in the file: its DN's parent, else that
+//   one's parent, and so on; DNs are compared by the DN helper's key. An entry with no entry
+//   above it is a top entry. A child may come before its parent (a glued export does that).
+// - Containers are the entries of the profile's container classes, and referrals (entries
+//   with "ref" values, and search references). Every container has a parent container: the
+//   nearest container above it, or "[Root]". A container directly under "[Root]" is a partition
+//   root, and so are one of the profile's partition class and a referral. A partition root
+//   also counts as a "Partition" object under its parent container.
+// - A container's listed name is the values of the RDNs between it and its parent container,
+//   own first, joined with dots (see TypelessName): ou=QA,ou=Dev,o=acme is listed "QA" under
+//   "Dev.acme", a top dc=example,dc=com is "example.com" under "[Root]", and a container below
+//   an entry that is no container (ou=Desk,cn=Ann,ou=Sales,o=acme) is "Desk.Ann" under
+//   "Sales.acme". Siblings whose listed names are equal, or one of which is the other's
+//   ending after a dot (they would compose the same full names), are all listed in typed form
+//   instead ("ou=Sales", "l=Sales"). Full names so name one container each. Names are kept
+//   whole, also beyond 256 characters.
+// - Every other entry is an object: it counts once for each kind it matches under the
+//   container of its parent DN, or the nearest container above that, or "[Root]". A container
+//   that matches "User", "NCP_Server" or "Group" counts as one under its parent container too.
+// - Each container lists its subcontainers in the order of the file. The root DSE (empty DN)
+//   adds nothing.
+// - Refused: a DN libldap cannot parse, and a container DN that occurs twice. A second object
+//   of one DN is not noticed: objects are not kept.
+
+#include <array>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "directory/dn/Dn.h"
+#include "directory/ldif/LdifReader.h"
+#include "directory/profile/ClassProfile.h"
+#include "engine/ObjectKinds.h"
+
+namespace vantor {
+
+// Text kept for the life of a store, in chunks that never move.
+class NameArena {
+  public:
+    std::string_view Store(std::string_view text);
+
+  private:
+    std::vector<std::unique_ptr<char[]>> chunks_;
+    std::size_t used_ = 0;
+    std::size_t size_ = 0;
+};
+
+// The classes of entries that no rule of the profile counted, with how many such entries had
+// each (classes that counted entries also carry, and "top", are left out).
+struct ClassTally {
+    std::string className;
+    std::uint64_t entries = 0;
+};
+
+class ExportTree {
+  public:
+    using Id = std::uint32_t;
+    static constexpr Id kRoot = 0;
+    static constexpr std::uint32_t kNoReferral = UINT32_MAX;
+
+    struct Container {
+        Id parent = kRoot;
+        std::uint32_t firstChild = 0;  // in children_
+        std::uint32_t childCount = 0;
+        std::uint32_t fullLength = 0;  // of the full name
+        std::string_view name;         // listed name
+        std::uint64_t fullHash = 0;
+        std::array<std::uint32_t, kKindClassNames.size()> counts{};  // objects per kind
+        unsigned long line = 0;                                      // of the entry
+        std::uint32_t referral = kNoReferral;
+        bool partitionRoot = false;
+    };
+
+    std::size_t ContainerCount() const { return containers_.size(); }
+    const Container& At(Id id) const { return containers_[id]; }
+    Id Child(const Container& container, std::size_t index) const {
+        return children_[container.firstChild + index];
+    }
+    std::string_view ReferralUrl(const Container& container) const {
+        return referrals_[container.referral];
+    }
+    // The container of a full name ("[Root]" in any case is kRoot).
+    std::optional<Id> Find(std::string_view fullName) const;
+    std::string FullName(Id id) const;
+    Id PartitionRootOf(Id id) const;
+    const std::vector<ClassTally>& Uncounted() const { return uncounted_; }
+
+  private:
+    friend class ExportTreeBuilder;
+
+    NameArena names_;
+    std::vector<Container> containers_;
+    std::vector<Id> children_;
+    std::vector<std::string> referrals_;
+    std::vector<Id> byFullName_;  // open addressing on fullHash
+    std::vector<ClassTally> uncounted_;
+};
+
+class ExportTreeBuilder {
+  public:
+    explicit ExportTreeBuilder(const ClassProfile& profile);
+    ~ExportTreeBuilder();
+    ExportTreeBuilder(const ExportTreeBuilder&) = delete;
+    ExportTreeBuilder& operator=(const ExportTreeBuilder&) = delete;
+
+    std::optional<LdifError> Add(const LdifEntry& entry);
+    // The tree of every entry added; the builder is spent.
+    ExportTree Finish();
+
+  private:
+    static constexpr std::uint32_t kNone = UINT32_MAX;
+    using Counts = std::array<std::uint32_t, kKindClassNames.size()>;
+
+    // A DN that is an entry's parent or a container, or lies above one: its own RDN under the
+    // node of its parent DN.
+    struct Node {
+        std::uint32_t parent = kNone;
+        std::uint32_t container = kNone;  // in containers_, when the DN is a container's
+        std::uint32_t hash = 0;
+        std::string_view key;    // the RDN's key
+        std::string_view typed;  // the RDN in typed listed form
+        Counts objects{};        // entries directly under the DN, per kind
+    };
+    struct ContainerEntry {
+        std::uint32_t node = 0;
+        unsigned long line = 0;
+        std::uint8_t kinds = 0;  // bit k: the entry matches kind k
+        bool partitionRoot = false;
+        std::uint32_t referral = ExportTree::kNoReferral;
+    };
+    // What the profile makes of one list of object classes, and how many entries with that
+    // list no rule counted.
+    struct ClassFlags {
+        std::uint8_t kinds = 0;
+        bool container = false;
+        bool partitionRoot = false;
+        std::uint64_t uncounted = 0;
+    };
+    struct RecentParent {
+        std::string text;
+        std::uint32_t node = kNone;
+    };
+
+    ClassFlags& FlagsOf(const std::vector<std::string_view>& objectClasses);
+    std::uint32_t FindOrAddNode(std::uint32_t parent, std::string_view key, std::string_view typed);
+    void Grow();
+    // The node of a parent DN text; nullopt when libldap refuses it.
+    std::optional<std::uint32_t> ParentNode(std::string_view text);
+    std::optional<LdifError> AddContainer(const LdifEntry& entry, std::string_view dn,
+                                          const ClassFlags& flags, std::uint32_t referral);
+    std::optional<LdifError> AddSearchReference(const LdifEntry& entry);
+    std::vector<ClassTally> Tally() const;
+
+    const ClassProfile& profile_;
+    NameArena keys_;
+    std::deque<Node> nodes_;
+    std::vector<std::uint32_t> table_;  // node ids by hash, open addressing
+    std::vector<ContainerEntry> containers_;
+    Counts rootObjects_{};
+    std::vector<std::string> referrals_;
+    DnRdn rdn_;
+    std::array<RecentParent, 8> recent_;
+    std::size_t nextRecent_ = 0;
+    std::unordered_map<std::string, ClassFlags> flagsByClasses_;
+    std::string classesKey_;
+    ClassFlags* lastFlags_ = nullptr;
+    std::string lastClassesKey_;
+    ClassFlags uncachedFlags_;
+};
+
+}  // namespace vantor

@@ -1,0 +1,355 @@
+#include "directory/stored/StoredDirectory.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "engine/FullName.h"
+
+namespace vantor {
+
+struct StoredDirectory::Iteration {
+    bool search = false;
+    EntryId container = kRoot;
+    std::uint32_t classId = 0;
+    std::uint32_t position = 0;
+};
+
+class StoredDirectory::Buffer : public DirBuffer {
+  public:
+    bool prepared = false;
+    std::optional<std::uint32_t> filterClass;  // set by StoreFilter; nullopt: matches nothing
+    bool hasFilter = false;
+    std::string container;  // full name of the last batch's container
+    std::uint32_t objectCount = 0;
+    std::vector<std::string> names;  // listing batch
+    std::vector<Listed> entries;     // their entries, names pointing into names
+    std::size_t readIndex = 0;
+};
+
+class StoredDirectory::Filter : public FilterCursor {
+  public:
+    std::vector<std::pair<int, std::string>> items;
+};
+
+StoredDirectory::StoredDirectory() = default;
+StoredDirectory::~StoredDirectory() = default;
+
+std::optional<std::pair<int, std::string>> StoredDirectory::SearchRefusal(EntryId) const {
+    return std::nullopt;
+}
+
+std::optional<std::string> StoredDirectory::NameRefusal(std::string_view containerName,
+                                                        const Listed& entry) const {
+    if (entry.name.size() <= kMaxNameChars) {
+        return std::nullopt;
+    }
+    return "the name of an entry under \"" + std::string(containerName) + "\" is longer than " +
+           std::to_string(kMaxNameChars) + " characters";
+}
+
+int StoredDirectory::Fail(int code, std::string cause) {
+    failureCause_ = std::move(cause);
+    return code;
+}
+
+int StoredDirectory::NotOpen(DirContext context) {
+    return Fail(dirError::kInvalidSyntax, "no context " + std::to_string(context) + " is open");
+}
+
+int StoredDirectory::NoIteration(std::int32_t handle) {
+    return Fail(dirError::kInvalidSyntax,
+                "no search or listing is in progress with handle " + std::to_string(handle));
+}
+
+int StoredDirectory::ContextKeyFailure(DirContext context, int key, int expectedKey) {
+    if (!KnownContext(context)) {
+        return NotOpen(context);
+    }
+    if (key != expectedKey) {
+        return Fail(dirError::kInvalidSyntax,
+                    "no context value has the key " + std::to_string(key));
+    }
+    return 0;
+}
+
+std::optional<StoredDirectory::EntryId> StoredDirectory::Resolve(const char* name) {
+    if (name == nullptr) {
+        Fail(dirError::kObjectNotFound, "no container name was given");
+        return std::nullopt;
+    }
+    std::string whyNot;
+    auto found = FindContainer(name, whyNot);
+    if (!found) {
+        Fail(dirError::kObjectNotFound, std::move(whyNot));
+    }
+    return found;
+}
+
+bool StoredDirectory::KnownContext(DirContext context) const {
+    return std::find(contexts_.begin(), contexts_.end(), context) != contexts_.end();
+}
+
+std::int32_t StoredDirectory::StartIteration(const Iteration& iteration) {
+    const std::int32_t handle = nextIteration_++;
+    iterations_.emplace(handle, iteration);
+    return handle;
+}
+
+int StoredDirectory::SelectLocale(int, const char*) {
+    return 0;
+}
+
+int StoredDirectory::ReadLocaleConventions(LocaleConventions& record) {
+    record.country = 1;
+    record.codePage = 437;
+    return 0;
+}
+
+int StoredDirectory::LoadUnicodeTables(std::int32_t, std::int32_t) {
+    tablesLoaded_ = true;
+    return 0;
+}
+
+int StoredDirectory::UnloadUnicodeTables() {
+    tablesLoaded_ = false;
+    return 0;
+}
+
+int StoredDirectory::OpenContext() {
+    const DirContext context = nextContext_++;
+    contexts_.push_back(context);
+    contextFlags_[context] = 0;
+    return context;
+}
+
+int StoredDirectory::CloseContext(DirContext context) {
+    if (!KnownContext(context)) {
+        return NotOpen(context);
+    }
+    contexts_.erase(std::find(contexts_.begin(), contexts_.end(), context));
+    contextFlags_.erase(context);
+    iterations_.clear();  // listings left open by a walk end with their context
+    return 0;
+}
+
+int StoredDirectory::ReadContextValue(DirContext context, int key, std::uint32_t& flags) {
+    const int result = ContextKeyFailure(context, key, kContextKeyFlags);
+    if (result == 0) {
+        flags = contextFlags_[context];
+    }
+    return result;
+}
+
+int StoredDirectory::WriteContextValue(DirContext context, int key, std::uint32_t flags) {
+    const int result = ContextKeyFailure(context, key, kContextKeyFlags);
+    if (result == 0) {
+        contextFlags_[context] = flags;
+    }
+    return result;
+}
+
+int StoredDirectory::WriteContextValue(DirContext context, int key, const char* text) {
+    const int result = ContextKeyFailure(context, key, kContextKeyNameContext);
+    if (result == 0 && text == nullptr) {
+        return Fail(dirError::kInvalidSyntax, "no name context was given");
+    }
+    return result;
+}
+
+int StoredDirectory::NWDSAllocBuf(std::size_t, DirBuffer** buffer) {
+    *buffer = new Buffer;
+    ++liveBuffers_;
+    return 0;
+}
+
+int StoredDirectory::PrepareBuffer(DirContext context, int, DirBuffer* buffer) {
+    if (!KnownContext(context)) {
+        return NotOpen(context);
+    }
+    if (buffer == nullptr) {
+        return Fail(dirError::kInvalidSyntax, "no buffer was given to prepare");
+    }
+    static_cast<Buffer*>(buffer)->prepared = true;
+    return 0;
+}
+
+int StoredDirectory::ReleaseBuffer(DirBuffer* buffer) {
+    if (buffer != nullptr) {
+        delete static_cast<Buffer*>(buffer);
+        --liveBuffers_;
+    }
+    return 0;
+}
+
+int StoredDirectory::NewFilter(FilterCursor** cursor) {
+    *cursor = new Filter;
+    ++liveFilters_;
+    return 0;
+}
+
+int StoredDirectory::AddFilterItem(FilterCursor* cursor, int token, const char* value, int) {
+    static_cast<Filter*>(cursor)->items.emplace_back(token, value != nullptr ? value : "");
+    return 0;
+}
+
+int StoredDirectory::StoreFilter(DirContext context, DirBuffer* buffer, FilterCursor* cursor,
+                                 void (*)(void*)) {
+    auto* filter = static_cast<Filter*>(cursor);
+    auto* target = static_cast<Buffer*>(buffer);
+    const std::vector<std::pair<int, std::string>> expectedShape = {
+        {filterToken::kAttributeName, "Object Class"},
+        {filterToken::kEquals, ""},
+        {filterToken::kValue, filter->items.size() > 2 ? filter->items[2].second : ""},
+        {filterToken::kEnd, ""}};
+    int result = 0;
+    if (!KnownContext(context)) {
+        result = NotOpen(context);
+    } else if (!target->prepared) {
+        result = Fail(dirError::kInvalidSyntax, "the filter buffer was not prepared");
+    } else if (filter->items != expectedShape) {
+        result = Fail(dirError::kInvalidSyntax,
+                      "only the filter \"Object Class\" = class name is supported");
+    } else {
+        target->filterClass = ClassOf(filter->items[2].second);
+        target->hasFilter = true;
+    }
+    delete filter;
+    --liveFilters_;
+    return result;
+}
+
+int StoredDirectory::FreeFilter(FilterCursor* cursor) {
+    if (cursor != nullptr) {
+        delete static_cast<Filter*>(cursor);
+        --liveFilters_;
+    }
+    return 0;
+}
+
+int StoredDirectory::NWDSSearch(DirContext context, const char* base, int, int, DirBuffer* filter,
+                                int, int, DirBuffer*, std::int32_t* iterationHandle, std::int32_t,
+                                std::int32_t*, DirBuffer* reply) {
+    const std::int32_t handleIn = *iterationHandle;
+    *iterationHandle = kNoIteration;
+    auto* filterBuffer = static_cast<Buffer*>(filter);
+    auto* out = static_cast<Buffer*>(reply);
+    if (!KnownContext(context)) {
+        return NotOpen(context);
+    }
+    if (filterBuffer == nullptr || !filterBuffer->hasFilter) {
+        return Fail(dirError::kInvalidSyntax, "the search has no stored filter");
+    }
+    const auto container = Resolve(base);
+    if (!container) {
+        return dirError::kObjectNotFound;
+    }
+    if (auto refused = SearchRefusal(*container)) {
+        iterations_.erase(handleIn);
+        return Fail(refused->first, std::move(refused->second));
+    }
+    Iteration state{true, *container, filterBuffer->filterClass.value_or(UINT32_MAX), 0};
+    if (handleIn != kNoIteration) {
+        auto it = iterations_.find(handleIn);
+        if (it == iterations_.end()) {
+            return NoIteration(handleIn);
+        }
+        state = it->second;
+        iterations_.erase(it);
+    }
+    const std::uint32_t total =
+        filterBuffer->filterClass ? ObjectCount(state.container, state.classId) : 0;
+    const std::uint32_t batch = std::min(searchBatch_, total - std::min(total, state.position));
+    state.position += batch;
+    out->container = base;
+    out->objectCount = batch;
+    out->names.clear();
+    out->entries.clear();
+    out->readIndex = 0;
+    *iterationHandle = state.position < total ? StartIteration(state) : kNoIteration;
+    return 0;
+}
+
+int StoredDirectory::NWDSGetObjCount(DirContext, DirBuffer* reply, std::uint32_t* count) {
+    *count = static_cast<Buffer*>(reply)->objectCount;
+    return 0;
+}
+
+int StoredDirectory::EndIteration(DirContext, std::int32_t iterationHandle, int) {
+    return iterations_.erase(iterationHandle) > 0 ? 0 : NoIteration(iterationHandle);
+}
+
+int StoredDirectory::NWDSListContainers(DirContext context, const char* name,
+                                        std::int32_t* iterationHandle, DirBuffer* reply) {
+    const std::int32_t handleIn = *iterationHandle;
+    *iterationHandle = kNoIteration;
+    auto* out = static_cast<Buffer*>(reply);
+    int result = 0;
+    std::optional<EntryId> container;
+    if (!KnownContext(context)) {
+        result = NotOpen(context);
+    } else if (container = Resolve(name); !container) {
+        result = dirError::kObjectNotFound;
+    }
+    Iteration state{false, container.value_or(kRoot), 0, 0};
+    if (result == 0 && handleIn != kNoIteration) {
+        auto it = iterations_.find(handleIn);
+        if (it == iterations_.end()) {
+            result = NoIteration(handleIn);
+        } else {
+            state = it->second;
+        }
+    }
+    iterations_.erase(handleIn);
+    if (result != 0) {
+        return result;
+    }
+    const std::size_t listed = ListedCount(state.container);
+    out->container = name;
+    out->names.clear();
+    out->entries.clear();
+    out->readIndex = 0;
+    while (state.position < listed && out->entries.size() < listBatch_) {
+        out->entries.push_back(ListedAt(state.container, state.position++));
+    }
+    out->names.reserve(out->entries.size());  // the names stay where the entries point
+    for (Listed& entry : out->entries) {
+        entry.name = out->names.emplace_back(entry.name);
+    }
+    out->objectCount = static_cast<std::uint32_t>(out->entries.size());
+    *iterationHandle = state.position < listed ? StartIteration(state) : kNoIteration;
+    return 0;
+}
+
+int StoredDirectory::NWDSGetObjName(DirContext, DirBuffer* reply, char* objectName,
+                                    std::uint32_t* attributeCount, ObjectInfo* info) {
+    auto* buffer = static_cast<Buffer*>(reply);
+    if (buffer->readIndex >= buffer->entries.size()) {
+        return Fail(dirError::kInvalidSyntax, "every name of the batch has been read");
+    }
+    const Listed& entry = buffer->entries[buffer->readIndex++];
+    if (auto refused = NameRefusal(buffer->container, entry)) {
+        return Fail(dirError::kNameTooLong, std::move(*refused));
+    }
+    std::memcpy(objectName, entry.name.data(), entry.name.size());
+    objectName[entry.name.size()] = '\0';
+    *attributeCount = 0;
+    info->objectFlags = entry.container ? kContainerFlag : 0;
+    return 0;
+}
+
+int StoredDirectory::FindPartitionRoot(DirContext, const char* name, char* rootName) {
+    const auto container = Resolve(name);
+    if (!container) {
+        return dirError::kObjectNotFound;
+    }
+    const std::string root = FullNameOf(PartitionRootOf(*container));
+    if (root.size() > kMaxNameChars) {
+        return Fail(dirError::kNameTooLong, "the full name of the partition root of \"" +
+                                                std::string(name) + "\" is longer than " +
+                                                std::to_string(kMaxNameChars) + " characters");
+    }
+    std::memcpy(rootName, root.c_str(), root.size() + 1);
+    return 0;
+}
+
+}  // namespace vantor
