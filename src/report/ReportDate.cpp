@@ -10,15 +10,13 @@ std::string FormatReportDate(const std::tm& localTime) {
     static constexpr std::array<const char*, 12> kMonths = {
         "January", "February", "March",     "April",   "May",      "June",
         "July",    "August",   "September", "October", "November", "December"};
-    int hour = localTime.tm_hour;
-    const char* suffix = " AM";
-    if (hour > 12) {
-        hour -= 12;
-        suffix = " PM";
-    }
+    // A 12-hour clock: 0:05 is 12:05 AM, 12:22 is 12:22 PM.
+    const int hour24 = localTime.tm_hour >= 0 && localTime.tm_hour < 24 ? localTime.tm_hour : 0;
+    const char* suffix = hour24 < 12 ? " AM" : " PM";
+    const int hour = hour24 % 12 == 0 ? 12 : hour24 % 12;
     const int month = localTime.tm_mon >= 0 && localTime.tm_mon < 12 ? localTime.tm_mon : 0;
     char text[96];
-    std::snprintf(text, sizeof text, "%s %02d, %04d %d:%d%s",
+    std::snprintf(text, sizeof text, "%s %02d, %04d %d:%02d%s",
                   kMonths[static_cast<std::size_t>(month)], localTime.tm_mday,
                   localTime.tm_year + 1900, hour, localTime.tm_min, suffix);
     return text;

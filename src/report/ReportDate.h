@@ -1,5 +1,5 @@
 #pragma once
-// The report's date stamp: "March 05, 1997 2:7 PM".
+// The report's date stamp: "March 05, 1997 2:07 PM".
 
 #include <ctime>
 #include <string>

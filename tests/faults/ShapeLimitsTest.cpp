@@ -25,7 +25,7 @@ using testing::EndsWith;
 using testing::SizeIs;
 using testing::StartsWith;
 
-constexpr const char* kDate = "March 05, 1997 2:7 PM";
+constexpr const char* kDate = "March 05, 1997 2:07 PM";
 
 std::vector<std::string> SplitCrLf(const std::string& text) {
     std::vector<std::string> lines;

@@ -51,7 +51,7 @@ mode_t ModeOf(const fs::path& path) {
 using test::CreateFailureCause;
 
 const std::string kReport =
-    "Quillon Vantor\t\t\tMarch 05, 1997 2:7 PM\r\n\r\n20\t\t3\t\t[Root] \r\n";
+    "Quillon Vantor\t\t\tMarch 05, 1997 2:07 PM\r\n\r\n20\t\t3\t\t[Root] \r\n";
 
 class SaveFile : public ::testing::Test {
   protected:

@@ -11,7 +11,7 @@ namespace {
 using test::AddResultLine;
 using test::AddTextLine;
 
-constexpr const char* kStamp = "March 05, 1997 2:7 PM";
+constexpr const char* kStamp = "March 05, 1997 2:07 PM";
 
 // Lines 1 to 5 of every report.
 std::string Heading() {

@@ -30,7 +30,7 @@ TEST(PdfWithoutApp, DeviceBringsAnOffscreenApplicationForItsLifetime) {
             std::unique_ptr<PrintDevice> device = OpenPdfPrintDevice(path);
             ASSERT_NE(QCoreApplication::instance(), nullptr);
             EXPECT_EQ(QGuiApplication::platformName(), "offscreen");
-            EXPECT_EQ(PrintAndDeliver(*device, tree, walk, 1, "March 05, 1997 2:7 PM"),
+            EXPECT_EQ(PrintAndDeliver(*device, tree, walk, 1, "March 05, 1997 2:07 PM"),
                       std::nullopt);
         }
         EXPECT_EQ(QCoreApplication::instance(), nullptr);

@@ -16,7 +16,7 @@ namespace {
 
 using ::testing::ElementsAre;
 
-constexpr const char* kDate = "March 05, 1997 2:7 PM";
+constexpr const char* kDate = "March 05, 1997 2:07 PM";
 
 // An item line as it should read: both numbers and the name without trailing blanks.
 struct ExpectedLine {

@@ -27,7 +27,7 @@ using test::RecordingPrintDevice;
 using ::testing::ElementsAre;
 using ::testing::Pair;
 
-constexpr const char* kDate = "March 05, 1997 2:7 PM";
+constexpr const char* kDate = "March 05, 1997 2:07 PM";
 constexpr const char* kTitle = "Quillon Vantor";
 constexpr const char* kLegend1 = "Column 1 = Total Count in Partition Subtrees";
 constexpr const char* kLegend2 = "Column 2 = Total Count in Partition";
