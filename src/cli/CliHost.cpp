@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "engine/ObjectKinds.h"
+#include "tree/VisibleText.h"
 
 namespace vantor {
 
@@ -93,8 +94,14 @@ void CliHost::Progress(const char* container) {
     }
     lastProgress_ = now;
     progressShown_ = true;
-    std::fprintf(stderr, "\r\033[K%ld containers, %ld lines, %d objects: %.60s", containers_,
-                 lines_, objects_, container);
+    // The name as the report shows it, cut after 60 characters, never inside one.
+    const std::string name = VisibleText(container);
+    std::size_t shown = 0;
+    for (int characters = 0; characters < 60 && shown < name.size(); ++characters) {
+        shown += Utf8SequenceLength(std::string_view(name).substr(shown));
+    }
+    std::fprintf(stderr, "\r\033[K%ld containers, %ld lines, %d objects: %.*s", containers_, lines_,
+                 objects_, static_cast<int>(shown), name.c_str());
     std::fflush(stderr);
 }
 

@@ -1,11 +1,13 @@
 #include "cli/OutputFormats.h"
 
 #include <cstdio>
+#include <string_view>
 
 #include "platform/ResourceIds.h"
 #include "platform/StringTable.h"
 #include "run/CountRun.h"
 #include "tree/LineText.h"
+#include "tree/VisibleText.h"
 
 namespace vantor {
 
@@ -38,36 +40,66 @@ std::string CsvField(const std::string& value) {
     return quoted + "\"";
 }
 
-std::string JsonString(const std::string& value) {
+// A JSON string of value: valid UTF-8 whatever the bytes, each byte that is not part of valid
+// UTF-8 written as U+FFFD.
+std::string JsonString(std::string_view value) {
     std::string out = "\"";
-    for (unsigned char c : value) {
-        switch (c) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            default:
-                if (c < 0x20) {
-                    char escaped[8];
-                    std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-                    out += escaped;
-                } else {
-                    out += static_cast<char>(c);
-                }
+    std::size_t at = 0;
+    while (at < value.size()) {
+        const auto c = static_cast<unsigned char>(value[at]);
+        const std::size_t length = Utf8SequenceLength(value.substr(at));
+        if (length == 0) {
+            out += "\xEF\xBF\xBD";
+            ++at;
+            continue;
         }
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (c < 0x20 || c == 0x7F) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+            out += escaped;
+        } else {
+            out.append(value.substr(at, length));
+        }
+        at += length;
     }
     return out + "\"";
+}
+
+bool IsValidUtf8(std::string_view value) {
+    for (std::size_t at = 0; at < value.size();) {
+        const std::size_t length = Utf8SequenceLength(value.substr(at));
+        if (length == 0) {
+            return false;
+        }
+        at += length;
+    }
+    return true;
+}
+
+// "key": value as a JSON string. A value that is not valid UTF-8 (a Latin-1 export, say) also
+// gets "key_hex": its exact bytes in hexadecimal, since the string carries U+FFFD for them.
+std::string JsonField(const std::string& key, std::string_view value) {
+    std::string field = "\"" + key + "\": " + JsonString(value);
+    if (!IsValidUtf8(value)) {
+        static constexpr char kDigits[] = "0123456789abcdef";
+        std::string hex;
+        for (const char c : value) {
+            const auto byte = static_cast<unsigned char>(c);
+            hex += kDigits[byte >> 4];
+            hex += kDigits[byte & 0xFu];
+        }
+        field += ", \"" + key + "_hex\": \"" + hex + "\"";
+    }
+    return field;
 }
 
 const ShownNode& NodeOf(const RunRecord& run, HTREEITEM line) {
@@ -80,8 +112,8 @@ void AppendJsonLine(std::string& out, const CTextTreeCtrl& tree, const CTreeWalk
                     const RunRecord& run, HTREEITEM line, int indent) {
     const std::string pad(static_cast<std::size_t>(indent), ' ');
     const ShownNode& node = NodeOf(run, line);
-    out += pad + "{\"full_name\": " + JsonString(node.fullName);
-    out += ", \"name\": " + JsonString(LineName(tree.GetItemText(line)));
+    out += pad + "{" + JsonField("full_name", node.fullName);
+    out += ", " + JsonField("name", LineName(tree.GetItemText(line)));
     out += ", \"depth\": " + std::to_string(tree.Level(line));
     out += ", \"count\": " + std::to_string(tree.Data(line));
     out += ", \"branch_total\": " + std::to_string(walk.BranchTotal(line));
@@ -91,12 +123,12 @@ void AppendJsonLine(std::string& out, const CTextTreeCtrl& tree, const CTreeWalk
         out += i == 0 ? "\n" : ",\n";
         out += pad + "   {\"code\": " + std::to_string(e.code);
         out += ", \"operation\": " + JsonString(LoadString(ErrorStringId(e.operation)));
-        out += ", \"name\": " + JsonString(e.objectName);
+        out += ", " + JsonField("name", e.objectName);
         out += ", \"meaning\": " + JsonString(LoadString(ErrorStringId(e.code)));
         if (!e.detail.empty()) {
-            out += ", \"detail\": " + JsonString(e.detail);
+            out += ", " + JsonField("detail", e.detail);
         }
-        out += ", \"line\": " + JsonString(e.lineText) + "}";
+        out += ", " + JsonField("line", e.lineText) + "}";
     }
     out += node.errors.empty() ? "]" : "\n" + pad + " ]";
     out += ",\n" + pad + " \"children\": [";
@@ -145,7 +177,7 @@ std::string BuildCsv(const CTextTreeCtrl& tree, CTreeWalk& walk, const RunRecord
 
 std::string BuildJson(const CTextTreeCtrl& tree, CTreeWalk& walk, const RunRecord& run) {
     const HTREEITEM first = tree.Next(0, TVGN_ROOT);
-    std::string out = "{\"directory\": " + JsonString(run.directory);
+    std::string out = "{" + JsonField("directory", run.directory);
     out += ",\n \"object_class\": " + JsonString(run.className);
     out += ",\n \"kind\": " + JsonString(LoadString(res::IDS_KIND_FIRST + run.kind));
     out += ",\n \"mode\": " + JsonString(ModeName(run));

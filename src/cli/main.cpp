@@ -20,13 +20,21 @@
 #include "run/CountRun.h"
 #include "tree/CTextTreeCtrl.h"
 #include "tree/TreeWalk.h"
+#include "tree/VisibleText.h"
 
 namespace vantor {
 namespace {
 
+// A message may quote a file name or an entry: shown as the report shows names.
 int Fail(int code, const std::string& message) {
-    std::cerr << "vantor-count: " << message << '\n';
+    std::cerr << "vantor-count: " << VisibleText(message) << '\n';
     return code;
+}
+
+int FailUsage(const std::string& message) {
+    Fail(kExitUsageOrFileError, message);
+    std::cerr << "Try 'vantor-count --help'.\n";
+    return kExitUsageOrFileError;
 }
 
 std::string BuildOutput(const CliOptions& options, const CCountTreeCtrl& tree, CTreeWalk& walk,
@@ -60,14 +68,13 @@ int Run(int argc, char** argv) {
     CliHost::InstallInterruptHandler();
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     ScrubPasswordArguments(argc, argv);
-    const std::string usageHint = "\nTry 'vantor-count --help'.";
     DirectoryArguments directoryArguments = TakeDirectoryArguments(arguments);
     if (!directoryArguments.error.empty()) {
-        return Fail(kExitUsageOrFileError, directoryArguments.error + usageHint);
+        return FailUsage(directoryArguments.error);
     }
     auto parsed = ParseCommandLine(directoryArguments.rest);
     if (auto* error = std::get_if<std::string>(&parsed)) {
-        return Fail(kExitUsageOrFileError, *error + usageHint);
+        return FailUsage(*error);
     }
     const CliOptions& options = std::get<CliOptions>(parsed);
     if (options.help) {

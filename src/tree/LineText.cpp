@@ -1,5 +1,7 @@
 #include "tree/LineText.h"
 
+#include "tree/VisibleText.h"
+
 namespace vantor {
 
 NameAndCount SplitResultLine(std::string_view text) {
@@ -11,7 +13,7 @@ NameAndCount SplitResultLine(std::string_view text) {
 }
 
 std::string ReportNameField(std::string_view text, bool isResultLine) {
-    return isResultLine ? SplitResultLine(text).name : std::string(text);
+    return VisibleText(isResultLine ? SplitResultLine(text).name : text);
 }
 
 }  // namespace vantor

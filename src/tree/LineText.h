@@ -17,7 +17,7 @@ struct NameAndCount {
 NameAndCount SplitResultLine(std::string_view text);
 
 // The report's name field: a result line without its trailing count (the name and its one
-// blank); any other line whole.
+// blank); any other line whole. Control characters are shown as escapes (VisibleText).
 std::string ReportNameField(std::string_view text, bool isResultLine);
 
 }  // namespace vantor

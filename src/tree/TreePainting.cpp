@@ -3,6 +3,7 @@
 
 #include "tree/CTextTreeCtrl.h"
 #include "tree/LineText.h"
+#include "tree/VisibleText.h"
 
 namespace vantor {
 
@@ -36,7 +37,7 @@ int CTextTreeCtrl::MeasureText(DrawingContext& dc, const std::string& text) {
 
 int CTextTreeCtrl::DrawItem(HTREEITEM item, DrawingContext& dc, Rect& rect, unsigned state,
                             bool hasFocus) {
-    const std::string text = GetItemText(item);
+    const std::string text = VisibleText(GetItemText(item));
     if ((state & TVIS_SELECTED) != 0) {
         Rect highlight;
         dc.DrawText(text, highlight, DT_CALCRECT | DT_SINGLELINE);
@@ -91,7 +92,7 @@ CCountTreeCtrl::Split CCountTreeCtrl::SplitNameAndCount(const std::string& text,
 
 int CCountTreeCtrl::DrawItem(HTREEITEM item, DrawingContext& dc, Rect& rect, unsigned state,
                              bool hasFocus) {
-    const std::string text = GetItemText(item);
+    const std::string text = VisibleText(GetItemText(item));
     const Split split = SplitNameAndCount(text, CarriesData(item));
     if ((state & TVIS_SELECTED) != 0) {
         dc.FillSolidRect(rect, dc.SysColor(COLOR_HIGHLIGHT));

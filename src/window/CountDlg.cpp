@@ -6,6 +6,7 @@
 #include "report/ReportDate.h"
 #include "report/SaveFile.h"
 #include "report/TextReport.h"
+#include "tree/VisibleText.h"
 #include "window/Dialogs.h"
 #include "window/WindowRunHost.h"
 
@@ -47,7 +48,8 @@ bool CCountDlg::OnInitDialog() {
     m_host->AttachTree(res::IDC_TREE, m_tree, res::IDB_TREE_IMAGES, kTreeImageWidth);
     m_host->SetTreeIndent(res::IDC_TREE, m_host->TreeIndent(res::IDC_TREE) / 2);
     // Until the first count the (greyed) container field says which directory will be counted.
-    m_host->SetControlText(res::IDC_CURRENT_CONTAINER, "Directory: " + m_directory.Description());
+    m_host->SetControlText(res::IDC_CURRENT_CONTAINER,
+                           "Directory: " + VisibleText(m_directory.Description()));
     g_cancelRequested = 0;
     CSplashDlg splash(m_ui);
     splash.DoModal();
@@ -171,7 +173,7 @@ int CCountDlg::PumpMessages() {
 
 int CCountDlg::ShowProgress(const char* text) {
     if (text != nullptr && m_host != nullptr) {
-        m_host->SetControlText(res::IDC_CURRENT_CONTAINER, text);
+        m_host->SetControlText(res::IDC_CURRENT_CONTAINER, VisibleText(text));
     }
     PumpMessages();
     return 1;

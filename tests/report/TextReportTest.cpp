@@ -45,6 +45,20 @@ TEST_F(TextReport, WorkedExampleByteForByte) {
                             "2\t\t2\t\t\t\tQA \r\n");
 }
 
+TEST_F(TextReport, NamesCannotForgeLines) {
+    const HTREEITEM root = AddResultLine(tree, 0, "[Root]", 1);
+    AddResultLine(tree, root, "Evil\r\n99\t\tFake", 2);
+    const HTREEITEM errors = AddTextLine(tree, root, "\x1b]0;owned\x07:ERRORS");
+    AddTextLine(tree, errors, "-601:NWDSSearch:a\nb");
+    EXPECT_EQ(Build(0), Heading() +
+                            "User objects -- Total: 3\r\n"
+                            "\r\n"
+                            "3\t\t1\t\t[Root] \r\n"
+                            "2\t\t2\t\t\tEvil\\r\\n99\\t\\tFake \r\n"
+                            "0\t\t0\t\t\t\\x1b]0;owned\\x07:ERRORS\r\n"
+                            "0\t\t0\t\t\t\t-601:NWDSSearch:a\\nb\r\n");
+}
+
 TEST_F(TextReport, EmptyTreeHasTheKindLineWithTotalZeroAndNoItemLines) {
     EXPECT_EQ(Build(2), Heading() + "Group objects -- Total: 0\r\n\r\n");
 }

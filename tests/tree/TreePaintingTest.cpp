@@ -139,6 +139,9 @@ TEST_F(CountLinePainting, ResultLinesSplitAtTheBlankBeforeTheCount) {
         {"Sales Dept", 12, "Sales Dept ", "12  "},
         {"[Root]", 0, "[Root] ", "0  "},
         {"R&D", 4, "R&D ", "4  "},  // drawn literally
+        // A name cannot draw a line break or a terminal sequence; it shows them as escapes.
+        {"Evil\n99\t\tFake", 1, "Evil\\n99\\t\\tFake ", "1  "},
+        {"Bell\a\x1b[2J\x7f", 2, "Bell\\x07\\x1b[2J\\x7f ", "2  "},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

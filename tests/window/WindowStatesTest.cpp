@@ -145,5 +145,18 @@ TEST_F(WindowStates, WhileCountingOnlyCancelTheChoicesAndTheTreeTakeInput) {
     EXPECT_TRUE(Enabled(res::IDC_SAVE));
 }
 
+TEST_F(WindowStates, ANameWithControlCharactersIsShownWithEscapes) {
+    dir.AddObjects(dir.Path("Evil\n99\t\tFake\x1b[2J.acme"), "User", 1);
+    std::vector<std::string> containersShown;
+    ui.onPump = [&](int) { containersShown.push_back(Text(res::IDC_CURRENT_CONTAINER)); };
+    Press(res::IDC_COUNT);
+    EXPECT_NE(
+        std::find(containersShown.begin(), containersShown.end(), "Evil\\n99\\t\\tFake\\x1b[2J"),
+        containersShown.end());
+    for (const std::string& shown : containersShown) {
+        EXPECT_EQ(shown.find_first_of("\n\t\x1b"), std::string::npos) << shown;
+    }
+}
+
 }  // namespace
 }  // namespace vantor::test

@@ -343,6 +343,22 @@ TEST_F(PrintedReportTest, ErrorAndCancelledLinesPrintZerosAndWholeText) {
                 ElementsAre(Pair(300, "0"), Pair(750, "0"), Pair(1200, "CANCELLED")));
 }
 
+TEST_F(PrintedReportTest, ControlCharactersInNamesPrintAsEscapes) {
+    const HTREEITEM root = AddResultLine(tree, 0, "[Root]", 1);
+    AddResultLine(tree, root, "Evil\n99\t\tFake", 2);
+    AddTextLine(tree, root, "\x1b[2J\x7f:ERRORS");
+    RecordingPrintDevice device({});
+
+    Print(device);
+
+    const int y = FirstItemY(device, 300);
+    const int lineH = device.HeightOf(RecordingPrintDevice::kDefaultFont);
+    EXPECT_THAT(RowAt(device, 1, y + lineH),
+                ElementsAre(Pair(300, "2"), Pair(750, "2"), Pair(1350, "Evil\\n99\\t\\tFake ")));
+    EXPECT_THAT(RowAt(device, 1, y + 2 * lineH),
+                ElementsAre(Pair(300, "0"), Pair(750, "0"), Pair(1350, "\\x1b[2J\\x7f:ERRORS")));
+}
+
 TEST_F(PrintedReportTest, DeepNamesMoveToTheNextLineIndentedByTheRemainder) {
     // 3000 pixels across, names from 1200 at a 150-pixel step: a name starts on the page at
     // steps 0 to 11 (2850), never at 12 (3000).
