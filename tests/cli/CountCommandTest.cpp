@@ -2,14 +2,19 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -221,6 +226,82 @@ TEST_F(CountCommand, OutputFileIsReplacedWholeAndHelpListsTheExitCodes) {
     const Outcome help = Run({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_THAT(help.out, HasSubstr("Exit status:"));
+}
+
+// What a FIFO's reader gets from one writer, waiting at most about ten seconds for it.
+std::string ReadFifo(const fs::path& fifo) {
+    const int fd = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    std::string got;
+    bool writerSeen = false;
+    for (int wait = 0; fd >= 0 && wait < 1000;) {
+        char buffer[65536];
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n > 0) {
+            got.append(buffer, static_cast<std::size_t>(n));
+            writerSeen = true;
+        } else if (n == 0 && writerSeen) {
+            break;  // the writer is done
+        } else {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            ++wait;
+        }
+    }
+    ::close(fd);
+    return got;
+}
+
+// The counter often runs as root: --pdf goes where its path leads and touches nothing else.
+TEST_F(CountCommand, PdfIsWrittenWhereThePathLeadsAndNowhereElse) {
+    const std::vector<std::string> count = {"--ldif", Data("cli/acme.ldif"), "-q", "--pdf"};
+    auto pdfTo = [&](const fs::path& path) {
+        std::vector<std::string> arguments = count;
+        arguments.push_back(path.string());
+        return Run(arguments);
+    };
+    auto isPdf = [](const std::string& bytes) { return bytes.rfind("%PDF-", 0) == 0; };
+
+    // A link planted where a careless writer would put its partial file.
+    std::ofstream(dir / "victim") << "precious";
+    fs::create_symlink(dir / "victim", dir / "report.pdf.partial");
+    EXPECT_EQ(pdfTo(dir / "report.pdf").exitCode, 0);
+    EXPECT_TRUE(isPdf(ReadWhole(dir / "report.pdf")));
+    EXPECT_EQ(ReadWhole(dir / "victim"), "precious");
+    EXPECT_TRUE(fs::is_symlink(dir / "report.pdf.partial"));
+
+    // A symbolic link is written through and stays a link.
+    fs::create_directory(dir / "reports");
+    std::ofstream(dir / "reports" / "old.pdf") << "old";
+    fs::create_symlink(dir / "reports" / "old.pdf", dir / "link.pdf");
+    EXPECT_EQ(pdfTo(dir / "link.pdf").exitCode, 0);
+    EXPECT_TRUE(fs::is_symlink(dir / "link.pdf"));
+    EXPECT_TRUE(isPdf(ReadWhole(dir / "reports" / "old.pdf")));
+
+    // A FIFO is fed, not replaced.
+    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+    std::string fromPipe;
+    std::thread reader([&] { fromPipe = ReadFifo(dir / "pipe"); });
+    const Outcome piped = pdfTo(dir / "pipe");
+    reader.join();
+    EXPECT_EQ(piped.exitCode, 0) << piped.err;
+    EXPECT_TRUE(fs::is_fifo(dir / "pipe"));
+    EXPECT_TRUE(isPdf(fromPipe));
+
+    // A device is written into: a full one refuses, and stays a device.
+    if (::mknod((dir / "full").c_str(), S_IFCHR | 0666, makedev(1, 7)) == 0) {
+        const Outcome full = pdfTo(dir / "full");
+        EXPECT_EQ(full.exitCode, 4);
+        EXPECT_THAT(full.err, HasSubstr(std::strerror(ENOSPC)));
+        EXPECT_TRUE(fs::is_character_file(dir / "full"));
+    }
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"full", "link.pdf", "pipe", "report.pdf",
+                                               "report.pdf.partial", "reports", "stderr", "stdout",
+                                               "victim"}))
+        << "nothing else is left in the folder";
 }
 
 bool CatchesInterrupt(pid_t pid) {

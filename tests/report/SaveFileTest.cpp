@@ -95,6 +95,37 @@ TEST_F(SaveFile, SavingThroughASymbolicLinkReplacesItsTargetAndKeepsTheLink) {
     EXPECT_EQ(ReadWhole(target), kReport);
 }
 
+TEST_F(SaveFile, ALinkToNothingYetIsWrittenThroughAndStaysALink) {
+    fs::create_directory(dir / "reports");
+    const fs::path link = dir / "vantor.txt";
+    fs::create_symlink(dir / "reports" / "new.txt", link);
+    EXPECT_EQ(SaveFileReplacing(link.string(), kReport), std::nullopt);
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(ReadWhole(dir / "reports" / "new.txt"), kReport);
+    EXPECT_EQ(Names(dir / "reports"), std::vector<std::string>{"new.txt"});
+}
+
+TEST_F(SaveFile, AReplacedFileKeepsItsOwnerWhenRootWritesIt) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "only root can give a file to another user";
+    }
+    const fs::path path = dir / "vantor.txt";
+    WriteWhole(path, "a user's old report");
+    ASSERT_EQ(::chown(path.c_str(), 4321, 4322), 0);
+    EXPECT_EQ(SaveFileReplacing(path.string(), kReport), std::nullopt);
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, 4321u);
+    EXPECT_EQ(st.st_gid, 4322u);
+    EXPECT_EQ(ReadWhole(path), kReport);
+}
+
+TEST(SaveFileSystem, NoNameIsRefused) {
+    const auto failure = SaveFileReplacing("", kReport);
+    ASSERT_TRUE(failure.has_value());
+    EXPECT_THAT(*failure, HasSubstr("no file name"));
+}
+
 TEST_F(SaveFile, NameWithoutADirectoryIsSavedInTheWorkingDirectory) {
     const fs::path previous = fs::current_path();
     fs::current_path(dir);
