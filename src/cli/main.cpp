@@ -8,6 +8,7 @@
 
 #include "cli/CliHost.h"
 #include "cli/Options.h"
+#include "cli/OutputClash.h"
 #include "cli/OutputFormats.h"
 #include "cli/TerminalPrompt.h"
 #include "directory/source/DirectorySource.h"
@@ -87,6 +88,9 @@ int Run(int argc, char** argv) {
     }
 
     DirectoryChoice& choice = directoryArguments.choice;
+    if (auto clash = OutputClash(choice.ldifPath, options)) {
+        return Fail(kExitUsageOrFileError, *clash);
+    }
     // Before -W asks, so that the user can still decide not to type the password.
     if (auto warning = ClearTextPasswordWarning(choice, choice.askPassword)) {
         std::cerr << "vantor-count: warning: " << *warning << '\n';

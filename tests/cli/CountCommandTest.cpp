@@ -304,6 +304,28 @@ TEST_F(CountCommand, PdfIsWrittenWhereThePathLeadsAndNowhereElse) {
         << "nothing else is left in the folder";
 }
 
+TEST_F(CountCommand, RefusesToWriteOverTheExportItCounts) {
+    const fs::path ldif = dir / "acme.ldif";
+    fs::copy_file(Data("cli/acme.ldif"), ldif);
+    fs::create_symlink(ldif, dir / "alias.txt");
+    const std::string original = ReadWhole(ldif);
+    const std::vector<std::vector<std::string>> clashes = {
+        {"-o", ldif.string()},
+        {"--pdf", ldif.string()},
+        {"-o", (dir / "alias.txt").string()},
+        {"-o", (dir / "same").string(), "--pdf", (dir / "same").string()},
+    };
+    for (const auto& outputs : clashes) {
+        std::vector<std::string> arguments = {"--ldif", ldif.string(), "-q"};
+        arguments.insert(arguments.end(), outputs.begin(), outputs.end());
+        const Outcome outcome = Run(arguments);
+        EXPECT_EQ(outcome.exitCode, 4) << outputs.back();
+        EXPECT_THAT(outcome.err, HasSubstr(outputs.back()));
+        EXPECT_EQ(ReadWhole(ldif), original);
+        EXPECT_FALSE(fs::exists(dir / "same"));
+    }
+}
+
 bool CatchesInterrupt(pid_t pid) {
     std::ifstream status("/proc/" + std::to_string(pid) + "/status");
     for (std::string line; std::getline(status, line);) {
