@@ -5,6 +5,7 @@
 #include <QEvent>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QSettings>
 
 #include "platform/qt/FileFilter.h"
 
@@ -44,7 +45,13 @@ class QtUiServices::QuitWatch : public QObject {
     bool quitting_ = false;
 };
 
-QtUiServices::QtUiServices() : quitWatch_(std::make_unique<QuitWatch>()) {}
+QtUiServices::QtUiServices() : quitWatch_(std::make_unique<QuitWatch>()) {
+    // Qt's file dialog writes its history and last folder into the user's configuration folder
+    // whenever it closes, and has no switch for it. The program keeps no settings and writes
+    // no file the user did not name: settings go to a folder that cannot exist (a device is no
+    // folder), so they are never written.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("/dev/null"));
+}
 
 QtUiServices::~QtUiServices() {
     while (waitCursors_ > 0) {

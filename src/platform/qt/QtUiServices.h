@@ -12,7 +12,7 @@ namespace vantor {
 
 class QtUiServices : public UiServices {
   public:
-    // Needs the QApplication to exist already.
+    // Needs the QApplication to exist already. From now on the process writes no Qt settings.
     QtUiServices();
     ~QtUiServices() override;
     QtUiServices(const QtUiServices&) = delete;

@@ -211,6 +211,28 @@ TEST_F(SaveDialog, ReplacingAFileIsConfirmedFirst) {
     EXPECT_EQ(QString::fromStdString(*path), InDir("old.txt"));
 }
 
+// Qt's file dialog keeps a history and the last folder in the user's configuration folder when
+// it closes; the program writes nothing that the user did not name.
+TEST(SaveDialogSettings, NothingIsWrittenIntoTheUsersConfigurationFolder) {
+    QTemporaryDir config;
+    ASSERT_TRUE(config.isValid());
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    {
+        QtUiServices ui;
+        QObject context;
+        QTimer::singleShot(0, &context, [] {
+            if (auto* dialog = ActiveModal<QFileDialog>()) {
+                dialog->reject();
+            }
+        });
+        GuardAgainstHanging(&context);
+        ui.GetSaveFileName("vantor.txt", "txt", "Text Files (*.txt)|*.txt||");
+    }
+    const QStringList left =
+        QDir(config.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    EXPECT_TRUE(left.isEmpty()) << left.join(' ').toStdString();
+}
+
 TEST(WaitCursor, NestedCallsBalanceAndLeaveOtherCursorsAlone) {
     QGuiApplication::setOverrideCursor(QCursor(Qt::CrossCursor));
     {
