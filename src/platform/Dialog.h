@@ -32,6 +32,9 @@ class DialogHost {
     virtual int TreeIndent(int id) const = 0;
     virtual void SetTreeIndent(int id, int indent) = 0;
     virtual void SetIcon(int iconId) = 0;
+    // The control that has the keyboard focus in this window (0 for none), and moving it.
+    virtual int FocusedControl() const = 0;
+    virtual void FocusControl(int id) = 0;
     // Ends the dialog with this result.
     virtual void EndDialog(int result) = 0;
 };
@@ -80,6 +83,9 @@ class UiServices {
     virtual int RunModal(CDialog& dialog) = 0;
     // Shows a message with an OK button; the caption is the program's name.
     virtual void MessageBox(const std::string& text) = 0;
+    // Asks a question with Yes and No, No the default answer (Enter or Escape gives No); true
+    // for Yes.
+    virtual bool AskYesNo(const std::string& question) = 0;
     // The save-file dialog: a full path chosen by the user (the default extension added to a
     // name typed without one; replacing an existing file confirmed), or none when cancelled.
     virtual std::optional<std::string> GetSaveFileName(const std::string& defaultName,

@@ -15,6 +15,7 @@ namespace vantor {
 std::int32_t g_cancelRequested = 0;
 
 namespace {
+constexpr const char* kDiscardQuestion = "The count has not been saved. Quit and discard it?";
 constexpr int kKindRadios[] = {res::IDC_USERS, res::IDC_SERVERS, res::IDC_GROUPS,
                                res::IDC_PARTITIONS};
 constexpr int kTreeImageWidth = 12;
@@ -78,11 +79,21 @@ void CCountDlg::OnCommand(int id) {
     }
 }
 
+void CCountDlg::OnOK() {
+    if (m_unsavedResults != 0 && !m_ui.AskYesNo(kDiscardQuestion)) {
+        return;
+    }
+    CDialog::OnOK();
+}
+
 void CCountDlg::OnCancel() {
-    g_cancelRequested = 1;
+    if (m_running) {
+        g_cancelRequested = 1;
+    }
 }
 
 void CCountDlg::SetRunning(bool running) {
+    m_running = running;
     m_host->EnableControl(res::IDC_COUNT, !running);
     m_host->EnableControl(res::IDOK, !running);
     m_host->EnableControl(res::IDCANCEL, running);
@@ -120,13 +131,23 @@ void CCountDlg::OnCount() {
         }
         m_showNotice = notice.m_dontShowAgain == 0 ? 1 : 0;
     }
+    // The totals of the previous count go with it.
+    m_host->SetControlText(res::IDC_TOTAL, "");
+    m_host->SetControlText(res::IDC_BRANCH_TOTAL, "");
+    const bool countHadFocus = m_host->FocusedControl() == res::IDC_COUNT;
     SetRunning(true);
+    // Count is disabled while the run goes, so the focus moved on, to where a Space would
+    // change the counting mode; unless the user moved it since, it comes back.
+    const int focusWhileRunning = m_host->FocusedControl();
     WindowRunHost host(*this, m_ui);
     const CountRunOutcome outcome = RunCount(m_directory, m_tree, host, m_countByContainer != 0);
     if (outcome == CountRunOutcome::kFinished || outcome == CountRunOutcome::kRunCancelled) {
         m_unsavedResults = 1;
     }
     SetRunning(false);
+    if (countHadFocus && m_host->FocusedControl() == focusWhileRunning) {
+        m_host->FocusControl(res::IDC_COUNT);
+    }
 }
 
 void CCountDlg::OnSave() {

@@ -23,7 +23,10 @@ class CCountDlg : public CDialog, public CTreeWalk {
 
     bool OnInitDialog() override;
     void OnCommand(int id) override;
-    // Cancel, Escape and a close request only ask the running count to stop.
+    // Quit; with a count not yet saved, only once the user agrees to lose it.
+    void OnOK() override;
+    // Cancel, Escape and a close request ask a running count to stop; without one they do
+    // nothing.
     void OnCancel() override;
     void DoDataExchange(bool save) override;
 
@@ -48,6 +51,7 @@ class CCountDlg : public CDialog, public CTreeWalk {
     std::int32_t m_objectKind = 0;
     std::int32_t m_unsavedResults = 0;
     std::int32_t m_showNotice = 1;
+    bool m_running = false;
 
   private:
     DirectoryClient& m_directory;

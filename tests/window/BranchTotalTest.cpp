@@ -81,13 +81,22 @@ TEST_F(BranchTotals, ASelectionDuringACountSumsWhatWasShownAndIsNotUpdated) {
     EXPECT_EQ(Text(res::IDC_TOTAL), std::to_string(S::kUsers));
 }
 
-TEST_F(BranchTotals, ANewCountKeepsTheFieldWhileTheTreeIsEmptied) {
+TEST_F(BranchTotals, ANewCountClearsBothTotalsAsItStarts) {
     Press(res::IDC_COUNT);
     window.m_tree.Select(FindLine("Sales 10"));
     ASSERT_EQ(Text(res::IDC_BRANCH_TOTAL), "10");
+    std::vector<std::string> atFirstPump;
+    ui.onPump = [&](int) {
+        if (atFirstPump.empty()) {
+            atFirstPump = {Text(res::IDC_TOTAL), Text(res::IDC_BRANCH_TOTAL)};
+        }
+    };
     Press(res::IDC_COUNT);
+    ASSERT_EQ(atFirstPump.size(), 2u);
+    EXPECT_EQ(atFirstPump, (std::vector<std::string>{"", ""}));
     EXPECT_EQ(window.m_tree.Selected(), 0u);
-    EXPECT_EQ(Text(res::IDC_BRANCH_TOTAL), "10");
+    EXPECT_EQ(Text(res::IDC_BRANCH_TOTAL), "");
+    EXPECT_EQ(Text(res::IDC_TOTAL), std::to_string(SampleDirectory::kUsers));
 }
 
 }  // namespace

@@ -60,6 +60,16 @@ int ScriptedUi::RunModal(CDialog& dialog) {
     return host->Ended() ? host->result() : -1;
 }
 
+bool ScriptedUi::AskYesNo(const std::string& question) {
+    questions.push_back(question);
+    if (yesNoAnswers.empty()) {
+        return false;
+    }
+    const bool yes = yesNoAnswers.front();
+    yesNoAnswers.pop_front();
+    return yes;
+}
+
 std::optional<std::string> ScriptedUi::GetSaveFileName(const std::string& defaultName,
                                                        const std::string& defaultExtension,
                                                        const std::string& filter) {

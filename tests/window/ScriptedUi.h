@@ -19,6 +19,8 @@ class ScriptedUi : public QtUiServices {
   public:
     int RunModal(CDialog& dialog) override;
     void MessageBox(const std::string& text) override { messages.push_back(text); }
+    // Answers from yesNoAnswers, No when none is left.
+    bool AskYesNo(const std::string& question) override;
     std::optional<std::string> GetSaveFileName(const std::string& defaultName,
                                                const std::string& defaultExtension,
                                                const std::string& filter) override;
@@ -29,6 +31,7 @@ class ScriptedUi : public QtUiServices {
     // Script. The notice is answered with OK when no answer is left.
     std::deque<NoticeAnswer> noticeAnswers;
     std::optional<std::string> savePath;
+    std::deque<bool> yesNoAnswers;
     std::function<void(int pumpNumber)> onPump;
 
     // What the program showed.
@@ -39,6 +42,7 @@ class ScriptedUi : public QtUiServices {
     bool noticeBoxEnabled = false;
     bool noticeBoxClearAtOpen = false;
     std::vector<std::string> messages;
+    std::vector<std::string> questions;
     struct SaveRequest {
         std::string defaultName;
         std::string defaultExtension;

@@ -1,5 +1,6 @@
 // The main window's states: a fresh start, the running state, and what may close it.
 
+#include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
 
@@ -55,21 +56,18 @@ TEST_F(WindowStates, AboutShowsTheAboutDialogAndChangesNothing) {
     EXPECT_TRUE(client.Calls().empty());
 }
 
-TEST_F(WindowStates, EscapeAndACloseRequestNeverCloseTheWindow) {
+TEST_F(WindowStates, EscapeAndACloseRequestDoNothingWhileIdle) {
     QTest::keyClick(host.get(), Qt::Key_Escape);
     EXPECT_FALSE(host->Ended());
     EXPECT_TRUE(host->isVisible());
-    // Taken as a request to stop a count, even with none running.
-    EXPECT_EQ(g_cancelRequested, 1);
+    EXPECT_EQ(g_cancelRequested, 0);
 
-    g_cancelRequested = 0;
     EXPECT_FALSE(host->close());
     EXPECT_FALSE(host->Ended());
     EXPECT_TRUE(host->isVisible());
-    EXPECT_EQ(g_cancelRequested, 1);
+    EXPECT_EQ(g_cancelRequested, 0);
 
     // The disabled Cancel button cannot be clicked at all.
-    g_cancelRequested = 0;
     Press(res::IDCANCEL);
     EXPECT_EQ(g_cancelRequested, 0);
     EXPECT_FALSE(host->Ended());
@@ -86,18 +84,70 @@ TEST_F(WindowStates, OnlyQuitClosesTheWindowAndTakesTheControlsIntoTheMembers) {
     EXPECT_EQ(window.m_currentContainer, "Sales");
 }
 
-TEST_F(WindowStates, ACancelGivenWhileIdleCancelsTheNextCountBeforeItsFirstNode) {
+TEST_F(WindowStates, AStrayEscapeOrCloseWhileIdleDoesNotCancelTheNextCount) {
     SampleDirectory::Build(dir);
-    QTest::keyClick(host.get(), Qt::Key_Escape);
     Press(res::IDC_COUNT);
-    EXPECT_EQ(TopLevelTexts(), std::vector<std::string>{"CANCELLED"});
-    EXPECT_EQ(window.m_tree.ItemCount(), 1u);
-    EXPECT_EQ(g_cancelRequested, 0);
-    const std::vector<DirOp> ops = Ops();
-    EXPECT_EQ(std::count(ops.begin(), ops.end(), DirOp::Search), 0);
+    const std::vector<Line> complete = Lines();
+    QTest::keyClick(host.get(), Qt::Key_Escape);
+    host->close();
+    Press(res::IDC_COUNT);
+    EXPECT_EQ(Lines(), complete);
+    EXPECT_EQ(TopLevelTexts(), std::vector<std::string>{"[Root] 17"});
     ExpectDirectoryReleased();
-    EXPECT_EQ(window.m_unsavedResults, 1);
     ExpectIdleAfterCount();
+}
+
+TEST_F(WindowStates, QuitAsksBeforeDiscardingAnUnsavedCount) {
+    SampleDirectory::Build(dir);
+    Press(res::IDC_COUNT);
+    window.m_tree.Select(window.m_tree.Next(0, TVGN_ROOT));
+    View()->setFocus();
+    // Enter in the tree reaches Quit, the default button: it asks, and No (the default) keeps
+    // the window and the count.
+    QTest::keyClick(View(), Qt::Key_Return);
+    ASSERT_EQ(ui.questions.size(), 1u);
+    EXPECT_EQ(ui.questions[0], "The count has not been saved. Quit and discard it?");
+    EXPECT_FALSE(host->Ended());
+    EXPECT_EQ(window.m_unsavedResults, 1);
+    EXPECT_EQ(TopLevelTexts(), std::vector<std::string>{"[Root] 17"});
+
+    ui.yesNoAnswers = {true};
+    Press(res::IDOK);
+    EXPECT_EQ(ui.questions.size(), 2u);
+    EXPECT_TRUE(host->Ended());
+}
+
+TEST_F(WindowStates, QuitEndsAtOnceWhenTheCountIsSaved) {
+    SampleDirectory::Build(dir);
+    QTemporaryDir saveDir;
+    ASSERT_TRUE(saveDir.isValid());
+    Press(res::IDC_COUNT);
+    ui.savePath = saveDir.filePath("vantor.txt").toStdString();
+    Press(res::IDC_SAVE);
+    ASSERT_EQ(window.m_unsavedResults, 0);
+    QTest::keyClick(host.get(), Qt::Key_Return);
+    EXPECT_TRUE(ui.questions.empty());
+    EXPECT_TRUE(host->Ended());
+}
+
+TEST_F(WindowStates, ACountStartedFromTheKeyboardGivesTheFocusBackToCount) {
+    SampleDirectory::Build(dir);
+    host->FocusControl(res::IDC_COUNT);
+    ASSERT_EQ(host->FocusedControl(), res::IDC_COUNT);
+    int focusedWhileRunning = 0;
+    ui.onPump = [&](int) { focusedWhileRunning = host->FocusedControl(); };
+    QTest::keyClick(host->Control(res::IDC_COUNT), Qt::Key_Space);
+    ASSERT_EQ(TopLevelTexts(), std::vector<std::string>{"[Root] 17"});
+    EXPECT_NE(focusedWhileRunning, res::IDC_COUNT);  // Count was disabled meanwhile
+    EXPECT_EQ(host->FocusedControl(), res::IDC_COUNT);
+    // So the next Space counts again instead of flipping the mode.
+    QTest::keyClick(host->Control(res::IDC_COUNT), Qt::Key_Space);
+    EXPECT_EQ(host->Check(res::IDC_BY_CONTAINER), 0);
+
+    // A focus the user moved during the count stays where the user put it.
+    ui.onPump = [&](int) { host->FocusControl(res::IDC_TREE); };
+    Press(res::IDC_COUNT);
+    EXPECT_EQ(host->FocusedControl(), res::IDC_TREE);
 }
 
 TEST_F(WindowStates, WhileCountingOnlyCancelTheChoicesAndTheTreeTakeInput) {

@@ -197,6 +197,22 @@ void QtDialogHost::SetIcon(int iconId) {
     setWindowIcon(IconResource(iconId));
 }
 
+int QtDialogHost::FocusedControl() const {
+    const QWidget* focused = focusWidget();
+    for (const auto& [id, widget] : controls_) {
+        if (widget == focused) {
+            return id;
+        }
+    }
+    return 0;
+}
+
+void QtDialogHost::FocusControl(int id) {
+    if (QWidget* widget = Control(id)) {
+        widget->setFocus(Qt::OtherFocusReason);
+    }
+}
+
 void QtDialogHost::EndDialog(int result) {
     ended_ = true;
     done(result);

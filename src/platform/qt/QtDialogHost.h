@@ -38,6 +38,8 @@ class QtDialogHost : public QDialog, public DialogHost {
     int TreeIndent(int id) const override;
     void SetTreeIndent(int id, int indent) override;
     void SetIcon(int iconId) override;
+    int FocusedControl() const override;
+    void FocusControl(int id) override;
     void EndDialog(int result) override;
 
     // The widget of a control, or null for an unknown id (and for controls without one).

@@ -90,6 +90,16 @@ void QtUiServices::MessageBox(const std::string& text) {
     box.exec();
 }
 
+bool QtUiServices::AskYesNo(const std::string& question) {
+    QMessageBox box(QMessageBox::Question, QCoreApplication::applicationName(),
+                    QString::fromStdString(question), QMessageBox::Yes | QMessageBox::No,
+                    ModalOwner());
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 std::optional<std::string> QtUiServices::GetSaveFileName(const std::string& defaultName,
                                                          const std::string& defaultExtension,
                                                          const std::string& filter) {

@@ -26,6 +26,7 @@ class QtUiServices : public UiServices {
     std::unique_ptr<QtDialogHost> StartDialog(CDialog& dialog, QWidget* parent);
 
     void MessageBox(const std::string& text) override;
+    bool AskYesNo(const std::string& question) override;
     std::optional<std::string> GetSaveFileName(const std::string& defaultName,
                                                const std::string& defaultExtension,
                                                const std::string& filter) override;

@@ -6,7 +6,9 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
+#include <functional>
 
 #include "DialogDriver.h"
 #include "TestDialogs.h"
@@ -146,6 +148,32 @@ TEST(MessageBox, ShowsTheTextLiterallyUnderTheProgramsName) {
     EXPECT_EQ(text, "Could not create context <b>&</b>");
     EXPECT_EQ(format, Qt::PlainText);
     EXPECT_EQ(buttons, 1);
+}
+
+TEST(AskYesNo, NoIsTheDefaultAndTheEscapeAnswer) {
+    QtUiServices ui;
+    QObject context;
+    struct Answer {
+        std::function<void(QMessageBox&)> give;
+        bool expected;
+    };
+    const Answer answers[] = {
+        {[](QMessageBox& box) { box.button(QMessageBox::Yes)->click(); }, true},
+        {[](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Return); }, false},
+        {[](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Escape); }, false},
+    };
+    for (const Answer& answer : answers) {
+        QString text;
+        QTimer::singleShot(0, &context, [&] {
+            auto* box = ActiveModal<QMessageBox>();
+            ASSERT_NE(box, nullptr);
+            text = box->text();
+            answer.give(*box);
+        });
+        GuardAgainstHanging(&context);
+        EXPECT_EQ(ui.AskYesNo("Quit & discard?"), answer.expected);
+        EXPECT_EQ(text, "Quit & discard?");
+    }
 }
 
 class SaveDialog : public testing::Test {
