@@ -236,6 +236,30 @@ TEST_F(PrintCommand, PrintingWalksTheTreeAndChangesNoWindowState) {
     EXPECT_TRUE(Enabled(res::IDC_SAVE));
 }
 
+TEST_F(PrintCommand, AFailureIsToldInAMessageNamingItsCause) {
+    CountAndSelect();
+    printers.cancel = false;
+    printers.failure = "Could not print on the printer \"Office\": it did not start printing.";
+    Press(res::IDC_PRINT);
+    EXPECT_EQ(ui.messages, std::vector<std::string>{printers.failure});
+
+    // A file that cannot be written is told the same way, naming the file.
+    printers.failure.clear();
+    printers.printedFile = InTemporary("no-such-folder/report.pdf").string();
+    Press(res::IDC_PRINT);
+    ASSERT_EQ(ui.messages.size(), 2u);
+    EXPECT_NE(ui.messages[1].find(*printers.printedFile), std::string::npos) << ui.messages[1];
+}
+
+TEST_F(PrintCommand, PrintingIntoAFileWritesItThroughTheProgramsWriter) {
+    CountAndSelect();
+    printers.cancel = false;
+    printers.printedFile = InTemporary("report.pdf").string();
+    Press(res::IDC_PRINT);
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(ReadWhole(*printers.printedFile), "%PDF-1.4 printed report");
+}
+
 TEST_F(PrintCommand, StaysAvailableAfterASave) {
     CountAndSelect();
     ui.savePath = InTemporary("report.txt").string();

@@ -16,6 +16,13 @@ class LoggedPrintDevice : public RecordingPrintDevice {
   public:
     explicit LoggedPrintDevice(FakePrinters& printers)
         : RecordingPrintDevice(DeviceGeometry{}), printers_(printers) {}
+    std::string Failure() const override { return printers_.failure; }
+    std::optional<PrintedFile> TakeFile() override {
+        if (!printers_.printedFile) {
+            return std::nullopt;
+        }
+        return PrintedFile{*printers_.printedFile, "%PDF-1.4 printed report"};
+    }
     ~LoggedPrintDevice() override {
         printers_.pagesPrinted += PagesStarted();
         for (const DrawnText& drawn : Texts()) {

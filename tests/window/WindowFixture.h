@@ -7,6 +7,7 @@
 #include <QImage>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,10 @@ class FakePrinters : public PrintService {
     std::unique_ptr<PrintDevice> ChoosePrinter() override;
 
     bool cancel = true;
+    // What the device handed out says after the document: its failure, the file it printed
+    // into (none: a printer).
+    std::string failure;
+    std::optional<std::string> printedFile;
     int dialogsShown = 0;
     int pagesPrinted = 0;
     std::vector<std::string> printedTexts;
