@@ -20,9 +20,11 @@ function(vantor_library target)
   vantor_warnings(${target})
 endfunction()
 
-# A GoogleTest executable registered with CTest.
+# A GoogleTest executable registered with CTest, each of its tests a CTest test of its own.
+# ONE_TEST registers the whole binary as one CTest test instead, for suites that share a server
+# too slow to start for every test; RESOURCE_LOCK names what such binaries must not share.
 function(vantor_test target)
-  cmake_parse_arguments(ARG "QT" "" "SOURCES;LINKS;ENVIRONMENT;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "QT;ONE_TEST" "RESOURCE_LOCK" "SOURCES;LINKS;ENVIRONMENT;LABELS" ${ARGN})
   add_executable(${target} ${ARG_SOURCES})
   if(NOT ARG_QT)
     set_target_properties(${target} PROPERTIES AUTOMOC OFF AUTOUIC OFF AUTORCC OFF)
@@ -30,11 +32,28 @@ function(vantor_test target)
   target_link_libraries(${target} PRIVATE ${ARG_LINKS} GTest::gtest GTest::gmock GTest::gtest_main)
   target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   vantor_warnings(${target})
+  if(ARG_ONE_TEST)
+    add_test(NAME ${target} COMMAND ${target})
+    set_tests_properties(${target} PROPERTIES
+      ENVIRONMENT "${ARG_ENVIRONMENT}" LABELS "${ARG_LABELS}" RESOURCE_LOCK "${ARG_RESOURCE_LOCK}")
+    return()
+  endif()
   include(GoogleTest)
   # Only one ENVIRONMENT entry survives test discovery; pass paths as compile definitions.
   gtest_discover_tests(${target}
     DISCOVERY_MODE PRE_TEST
     PROPERTIES ENVIRONMENT "${ARG_ENVIRONMENT}" LABELS "${ARG_LABELS}")
+endfunction()
+
+# Sets VANTOR_<name>_PATH to the path of a program that tests start, "" when it is not installed
+# (those tests then skip). Further arguments go to find_program (e.g. PATHS).
+function(vantor_test_program name program)
+  find_program(VANTOR_${name} ${program} ${ARGN})
+  if(VANTOR_${name})
+    set(VANTOR_${name}_PATH ${VANTOR_${name}} PARENT_SCOPE)
+  else()
+    set(VANTOR_${name}_PATH "" PARENT_SCOPE)
+  endif()
 endfunction()
 
 # Turns off one warning for the given source files (of targets in the calling directory) where

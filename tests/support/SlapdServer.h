@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "support/ChildProcess.h"
+#include "support/LoopbackPort.h"
+
 namespace vantor::test {
 
 struct SlapdDatabase {
@@ -50,7 +53,7 @@ class SlapdServer {
 
     const std::string& Uri() const { return uri_; }  // ldap://127.0.0.1:PORT
     std::string LdapiUri() const;
-    int Port() const { return port_; }
+    int Port() const { return port_.Port(); }
     pid_t Pid() const { return pid_; }
     const std::string& Folder() const { return folder_; }
     // The certificate a client has to trust for StartTLS (options.tls).
@@ -67,22 +70,13 @@ class SlapdServer {
   private:
     SlapdServer() = default;
     void Stop();
-    // Picks a free port of 127.0.0.1 and claims it against the other test processes (an flock on
-    // a lock file named after it) until the server ends. False when none could be claimed.
-    bool ClaimPort();
-    void ReleasePort();
 
     std::string folder_;
     std::string suffix_;
     std::string uri_;
-    int port_ = 0;
-    int portLock_ = -1;  // the claim's lock file, open while the port is ours
+    ClaimedPort port_;  // ours until the server ends
     pid_t pid_ = -1;
 };
-
-// Runs a program with its output appended to logFile; at most limitSeconds. The exit status, or
-// -1 when it could not start, was killed by a signal or ran too long (it is then killed).
-int RunProgram(const std::vector<std::string>& argv, const std::string& logFile, int limitSeconds);
 
 // The path of a program found at configure time, "" when it was not found.
 std::string OpensslProgram();
