@@ -8,6 +8,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev
   libldap-dev libsasl2-dev libicu-dev slapd ldap-utils
+  389-ds-base samba-ad-dc samba-ad-provision
   xvfb xauth fonts-liberation2 poppler-utils
   clang clang-format clang-tidy libclang-rt-14-dev
   python3
@@ -31,10 +32,21 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 
 export DEBIAN_FRONTEND=noninteractive
-# The test suite starts its own slapd; the package must never configure or start a system server.
+# The test suite starts its own directory servers (slapd, 389 Directory Server, Samba) in
+# temporary folders: no package may configure or start a system server. slapd is told not to
+# configure itself; a policy that refuses every service start covers the installation.
 echo "slapd slapd/no_configuration boolean true" | debconf-set-selections
+policy=/usr/sbin/policy-rc.d
+if [ ! -e "$policy" ]; then
+  printf '#!/bin/sh\nexit 101\n' > "$policy"
+  chmod 755 "$policy"
+  trap 'rm -f "$policy"' EXIT
+fi
 apt-get update -q
 apt-get install -y -q --no-install-recommends "${missing[@]}"
-# Some package versions start slapd anyway when a configuration exists; make sure none runs.
-if command -v systemctl >/dev/null 2>&1; then systemctl disable --now slapd >/dev/null 2>&1 || true; fi
-service slapd stop >/dev/null 2>&1 || true
+# Some package versions start a server anyway; make sure none runs, now or at boot.
+for service in slapd smbd nmbd winbind samba-ad-dc; do
+  if command -v systemctl >/dev/null 2>&1; then systemctl disable --now "$service" >/dev/null 2>&1 || true; fi
+  service "$service" stop >/dev/null 2>&1 || true
+  update-rc.d "$service" disable >/dev/null 2>&1 || true
+done

@@ -1,13 +1,19 @@
 #!/usr/bin/env bash
 # Sets up the machine, then runs every gate: formatting, a plain build with warnings as errors
-# and all tests (the LDAP tests start their own slapd on 127.0.0.1), static checks, short
-# fuzzing runs, the whole suite again under AddressSanitizer, UndefinedBehaviorSanitizer
-# and LeakSanitizer, and the optimised build with every benchmark run once on a small size and
-# its Debian package built, installed and checked.
+# and all tests (the LDAP tests start their own slapd, 389 Directory Server and Samba AD domain
+# controller on 127.0.0.1), static checks, short fuzzing runs, the whole suite again under
+# AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer, and the optimised build with
+# every benchmark run once on a small size and its Debian package built, installed and checked.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
+
+# The Samba domain controller of the server tests is provisioned once for the whole run and
+# copied for each build's tests (tests/support/SambaAdServer.h).
+VANTOR_SERVER_CACHE=$(mktemp -d "${TMPDIR:-/tmp}/vantor-server-cache-XXXXXX")
+export VANTOR_SERVER_CACHE
+trap 'rm -rf "$VANTOR_SERVER_CACHE"' EXIT
 
 echo "== formatting, layers, option table"
 bash scripts/check-format.sh

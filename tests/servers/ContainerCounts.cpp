@@ -1,0 +1,214 @@
+#include "servers/ContainerCounts.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "directory/dn/Dn.h"
+#include "support/ChildProcess.h"
+
+namespace vantor::test {
+
+namespace {
+
+constexpr int kCounterSeconds = 300;
+
+// One CSV record of the counter's output: fields split at commas outside double quotes, a
+// doubled quote inside quotes standing for one.
+std::vector<std::string> CsvFields(const std::string& line) {
+    std::vector<std::string> fields(1);
+    bool quoted = false;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (c == '"' && quoted && i + 1 < line.size() && line[i + 1] == '"') {
+            fields.back() += '"';
+            ++i;
+        } else if (c == '"') {
+            quoted = !quoted;
+        } else if (c == ',' && !quoted) {
+            fields.emplace_back();
+        } else {
+            fields.back() += c;
+        }
+    }
+    return fields;
+}
+
+Dn ParsedDn(const std::string& text) {
+    const std::optional<Dn> dn = Dn::Parse(text);
+    EXPECT_TRUE(dn) << "ldapsearch returned a DN libldap refuses: " << text;
+    return dn.value_or(*Dn::Parse(""));
+}
+
+std::string AnyOfClasses(const std::vector<std::string>& classes) {
+    std::string filter = "(|";
+    for (const std::string& name : classes) {
+        filter += "(objectClass=" + name + ")";
+    }
+    return filter + ")";
+}
+
+// True when dn is one of the DNs or lies below one of them.
+bool IsWithin(const std::string& dn, const std::vector<std::string>& subtrees) {
+    const Dn entry = ParsedDn(dn);
+    for (const std::string& text : subtrees) {
+        const Dn subtree = ParsedDn(text);
+        if (entry.Key() == subtree.Key() || entry.IsUnder(subtree)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+CounterRun RunCounter(const LdapLogin& login, const std::vector<std::string>& arguments,
+                      const std::string& workFolder) {
+    const std::string output = workFolder + "/count.csv";
+    const std::string log = workFolder + "/count.err";
+    std::remove(output.c_str());
+    std::remove(log.c_str());
+    std::vector<std::string> argv = {VANTOR_COUNT, "-H",  login.uri, "-q",
+                                     "--format",   "csv", "-o",      output};
+    if (!login.bindDn.empty()) {
+        argv.insert(argv.end(), {"-D", login.bindDn, "-y", login.passwordFile});
+    }
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+
+    CounterRun run;
+    run.exitCode = RunProgram(argv, log, kCounterSeconds);
+    run.standardError = ReadTextFile(log);
+    std::ifstream in(output);
+    std::string line;
+    std::getline(in, line);
+    const std::vector<std::string> header = CsvFields(line);
+    EXPECT_EQ(header.size(), 11u) << line;
+    while (std::getline(in, line)) {
+        const std::vector<std::string> fields = CsvFields(line);
+        if (fields.size() != header.size()) {
+            ADD_FAILURE() << "a CSV line of " << fields.size() << " fields: " << line;
+            continue;
+        }
+        // directory, object_class, mode, full_name, name, depth, count, branch_total, errors,
+        // error_details, cancelled
+        run.lines.push_back({fields[3], std::stoll(fields[6]), fields[9]});
+    }
+    return run;
+}
+
+std::map<std::string, ContainerCount> LdapsearchContainers(const LdapLogin& login,
+                                                           const ClassProfile& profile,
+                                                           std::size_t kind,
+                                                           const std::string& workFolder) {
+    std::map<std::string, ContainerCount> containers;
+    std::map<std::string, std::string> nameOfKey;  // container DN key -> its full name
+    std::set<std::string> seen;                    // objects met in more than one context
+    std::set<std::string> contexts;                // naming context keys
+    std::vector<std::string> objects;
+    for (const std::string& context :
+         LdapsearchValues(login, "", "base", "(objectClass=*)", "namingContexts", workFolder)) {
+        // A naming context is a line whatever its class (AD's schema is a dMD).
+        const Dn top = ParsedDn(context);
+        contexts.insert(top.Key());
+        containers.insert({top.DottedName(top.Depth()), {context, 0}});
+        nameOfKey.insert({top.Key(), top.DottedName(top.Depth())});
+        for (const std::string& text : LdapsearchValues(
+                 login, context, "sub", AnyOfClasses(profile.containerClasses), "dn", workFolder)) {
+            const Dn dn = ParsedDn(text);
+            const std::string name = dn.DottedName(dn.Depth());
+            containers.insert({name, {text, 0}});
+            nameOfKey.insert({dn.Key(), name});
+        }
+        for (std::string& text : LdapsearchValues(
+                 login, context, "sub", profile.kinds.at(kind).ldapFilter, "dn", workFolder)) {
+            objects.push_back(std::move(text));
+        }
+    }
+    // The walk goes from container to container: one below an entry of another class (AD's
+    // CN=Directory Service holds two) is not reached.
+    std::vector<std::pair<std::size_t, std::string>> byDepth;  // DN depth, full name
+    byDepth.reserve(containers.size());
+    for (const auto& [name, container] : containers) {
+        byDepth.emplace_back(ParsedDn(container.dn).Depth(), name);
+    }
+    std::sort(byDepth.begin(), byDepth.end());
+    for (const auto& [depth, name] : byDepth) {
+        const Dn dn = ParsedDn(containers.at(name).dn);
+        if (!contexts.contains(dn.Key()) && !nameOfKey.contains(dn.Ancestor(1).Key())) {
+            nameOfKey.erase(dn.Key());
+            containers.erase(name);
+        }
+    }
+    for (const std::string& text : objects) {
+        const Dn dn = ParsedDn(text);
+        if (dn.Depth() == 0 || !seen.insert(dn.Key()).second) {
+            continue;
+        }
+        const auto parent = nameOfKey.find(dn.Ancestor(1).Key());
+        if (parent != nameOfKey.end()) {
+            ++containers[parent->second].objects;
+        }
+    }
+    return containers;
+}
+
+void ExpectEachLineCountsItsContainer(const CounterRun& run,
+                                      const std::map<std::string, ContainerCount>& expected,
+                                      const std::vector<std::string>& unreached,
+                                      const std::set<std::string>& erring) {
+    ASSERT_FALSE(run.lines.empty()) << run.standardError;
+    EXPECT_EQ(run.lines.front().fullName, "[Root]");
+    std::set<std::string> shown;
+    for (const CounterLine& line : run.lines) {
+        if (!erring.contains(line.fullName)) {
+            EXPECT_EQ(line.errors, "") << line.fullName;
+        }
+        if (line.fullName == "[Root]") {
+            continue;
+        }
+        const auto it = expected.find(line.fullName);
+        if (it == expected.end()) {
+            ADD_FAILURE() << "a line for no container: " << line.fullName;
+            continue;
+        }
+        EXPECT_EQ(line.count, static_cast<std::int64_t>(it->second.objects)) << it->second.dn;
+        EXPECT_TRUE(shown.insert(line.fullName).second) << "a second line for " << it->second.dn;
+    }
+    for (const auto& [name, container] : expected) {
+        if (!IsWithin(container.dn, unreached)) {
+            EXPECT_TRUE(shown.contains(name)) << "no line for " << container.dn;
+        }
+    }
+}
+
+void ExpectCountsAgreeWithLdapsearch(const LdapLogin& login, const ClassProfile& profile,
+                                     const std::string& kind, int exitCode,
+                                     const std::vector<std::string>& unreached,
+                                     const std::set<std::string>& erring) {
+    const std::vector<std::string> kinds = {"users", "servers", "groups", "partitions"};
+    const auto index = std::find(kinds.begin(), kinds.end(), kind) - kinds.begin();
+    const WorkFolder work;
+    const auto expected =
+        LdapsearchContainers(login, profile, static_cast<std::size_t>(index), work.Path());
+    const CounterRun run = RunCounter(
+        login, {"--profile", profile.name, "--by-container", "--kind", kind}, work.Path());
+    EXPECT_EQ(run.exitCode, exitCode) << run.standardError;
+    ExpectEachLineCountsItsContainer(run, expected, unreached, erring);
+}
+
+WorkFolder::WorkFolder() : path_(MakeTemporaryFolder("vantor-server-test-")) {
+    EXPECT_NE(path_, "") << "cannot make a temporary folder";
+}
+
+WorkFolder::~WorkFolder() {
+    if (path_.empty()) {
+        return;
+    }
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+}  // namespace vantor::test

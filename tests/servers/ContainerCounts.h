@@ -1,0 +1,75 @@
+#pragma once
+// The command-line counter's lines against a real server, and what ldapsearch says each line
+// should count: the objects of the kind directly under the container.
+
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "directory/profile/ClassProfile.h"
+#include "support/LdapTools.h"
+
+namespace vantor::test {
+
+struct CounterLine {
+    std::string fullName;
+    std::int64_t count = 0;
+    std::string errors;  // the error lines under it, "" for none
+};
+
+struct CounterRun {
+    int exitCode = -1;
+    std::vector<CounterLine> lines;  // in the report's order, "[Root]" first
+    std::string standardError;
+};
+
+// vantor-count, bound as login, with the extra arguments, its CSV output read back.
+CounterRun RunCounter(const LdapLogin& login, const std::vector<std::string>& arguments,
+                      const std::string& workFolder);
+
+struct ContainerCount {
+    std::string dn;
+    std::size_t objects = 0;  // of the kind, directly under the container
+};
+
+// Every container of the profile that a walk from the naming contexts of the server's root entry
+// reaches through containers, as ldapsearch finds them, keyed by the full name the counter gives
+// its line (the RDN values joined by dots), with the objects of the kind directly under each.
+std::map<std::string, ContainerCount> LdapsearchContainers(const LdapLogin& login,
+                                                           const ClassProfile& profile,
+                                                           std::size_t kind,
+                                                           const std::string& workFolder);
+
+// Checks a by-container run against ldapsearch's containers: a "[Root]" line, then lines only
+// for those containers, each counting the container's objects, one line for each container
+// outside the unreached subtrees (not walked yet), and no errors except on the lines named in
+// erring.
+void ExpectEachLineCountsItsContainer(const CounterRun& run,
+                                      const std::map<std::string, ContainerCount>& expected,
+                                      const std::vector<std::string>& unreached,
+                                      const std::set<std::string>& erring = {});
+
+// Counts a kind ("users", "servers", "groups") by container with vantor-count, bound as login
+// with the profile, and checks the run as above against ldapsearch; the counter must end with
+// exitCode.
+void ExpectCountsAgreeWithLdapsearch(const LdapLogin& login, const ClassProfile& profile,
+                                     const std::string& kind, int exitCode,
+                                     const std::vector<std::string>& unreached,
+                                     const std::set<std::string>& erring = {});
+
+// A temporary folder for one test's files, removed with everything in it.
+class WorkFolder {
+  public:
+    WorkFolder();
+    ~WorkFolder();
+    WorkFolder(const WorkFolder&) = delete;
+    WorkFolder& operator=(const WorkFolder&) = delete;
+    const std::string& Path() const { return path_; }
+
+  private:
+    std::string path_;
+};
+
+}  // namespace vantor::test

@@ -1,0 +1,64 @@
+// The command-line counter against a private Samba AD domain controller holding the AD test
+// directory: every line it shows counts what ldapsearch finds directly in that container, for
+// users, computers and groups, in all five naming contexts, and every container that today's
+// walk reaches is a line.
+
+#include <gtest/gtest.h>
+
+#include "servers/ContainerCounts.h"
+#include "servers/ServerEnvironment.h"
+#include "support/SambaAdServer.h"
+
+namespace vantor::test {
+namespace {
+
+const auto* const environment = ServerEnvironment<SambaAdServer>::Register(
+    {std::string(VANTOR_SERVER_DATA) + "/samba-ad.ldif"});
+
+// The test directory's five nested units of 62-character names.
+std::string NestedUnit(int level) {
+    return "Level " + std::to_string(level) +
+           " Regional Operations and Facilities Management Sections";
+}
+
+// Not reached yet: the units whose full names pass 256 characters (the fourth and fifth
+// level); the third level's line carries the error that says so.
+const std::vector<std::string> kOverLongNames = {"OU=" + NestedUnit(4) + ",OU=" + NestedUnit(3) +
+                                                 ",OU=" + NestedUnit(2) + ",OU=" + NestedUnit(1) +
+                                                 ",DC=corp,DC=example"};
+const std::set<std::string> kErring = {NestedUnit(3) + "." + NestedUnit(2) + "." + NestedUnit(1) +
+                                       ".corp.example"};
+
+class SambaAdCounts : public testing::TestWithParam<const char*> {};
+
+TEST_P(SambaAdCounts, EachLineCountsWhatLdapsearchFindsInItsContainer) {
+    REQUIRE_SERVER(environment, SambaAdServer);
+    // Exit status 1: the over-long names are listed as errors.
+    ExpectCountsAgreeWithLdapsearch(environment->server()->AdminLogin(), ActiveDirectoryProfile(),
+                                    GetParam(), 1, kOverLongNames, kErring);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, SambaAdCounts, testing::Values("users", "servers", "groups"),
+                         [](const testing::TestParamInfo<const char*>& param) {
+                             return std::string(param.param);
+                         });
+
+// The situations the counts above must hold in are really in the test directory.
+TEST(SambaAdDirectory, HasFiveNamingContextsLostObjectsAStoreAndDeepUnits) {
+    REQUIRE_SERVER(environment, SambaAdServer);
+    const LdapLogin login = environment->server()->AdminLogin();
+    const WorkFolder work;
+    const auto count = [&](const std::string& base, const std::string& scope,
+                           const std::string& filter, const std::string& attribute) {
+        return LdapsearchValues(login, base, scope, filter, attribute, work.Path()).size();
+    };
+    EXPECT_EQ(count("", "base", "(objectClass=*)", "namingContexts"), 5u);
+    EXPECT_EQ(count("CN=LostAndFound,DC=corp,DC=example", "one", "(objectClass=*)", "dn"), 4u);
+    EXPECT_EQ(count("CN=Billing Store,CN=Program Data,DC=corp,DC=example", "sub",
+                    "(objectClass=group)", "dn"),
+              2u);
+    EXPECT_EQ(count(kOverLongNames.front(), "sub", "(objectClass=user)", "dn"), 2u);
+}
+
+}  // namespace
+}  // namespace vantor::test
