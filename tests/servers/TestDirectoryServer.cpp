@@ -1,9 +1,10 @@
 // Starts the private 389 Directory Server or Samba AD domain controller of the server tests,
-// loaded with its test directory, and keeps it running until Enter (or end of input), so that
-// vantor-count, ldapsearch and the window can be tried against it by hand:
+// loaded with its test directory (or with the LDIF files given instead), and keeps it running
+// until Enter (or end of input), so that vantor-count, ldapsearch and the window can be tried
+// against it by hand:
 //
-//     build/dev/tests/servers/test_directory_server ds389 [EXTRA.ldif...]
-//     build/dev/tests/servers/test_directory_server samba
+//     build/dev/tests/servers/test_directory_server ds389 [FILE.ldif...]
+//     build/dev/tests/servers/test_directory_server samba [FILE.ldif...]
 //
 // Then it stops the server and removes its folder.
 
@@ -40,17 +41,21 @@ int main(int argc, char** argv) {
     std::unique_ptr<vantor::test::Ds389Server> ds389;
     std::unique_ptr<vantor::test::SambaAdServer> samba;
     if (kind == "ds389") {
-        ldif.insert(ldif.begin(), data + "/ds389.ldif");
+        if (ldif.empty()) {
+            ldif.push_back(data + "/ds389.ldif");
+        }
         if ((ds389 = vantor::test::Ds389Server::Start(ldif, error))) {
             Describe(ds389->RootLogin());
         }
     } else if (kind == "samba") {
-        ldif.insert(ldif.begin(), data + "/samba-ad.ldif");
+        if (ldif.empty()) {
+            ldif.push_back(data + "/samba-ad.ldif");
+        }
         if ((samba = vantor::test::SambaAdServer::Start(ldif, error))) {
             Describe(samba->AdminLogin());
         }
     } else {
-        std::cerr << "usage: test_directory_server ds389|samba [EXTRA.ldif...]\n";
+        std::cerr << "usage: test_directory_server ds389|samba [FILE.ldif...]\n";
         return 2;
     }
     if (!ds389 && !samba) {
