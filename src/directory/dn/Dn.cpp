@@ -108,19 +108,22 @@ void AppendTyped(std::string& out, const LDAPAVA& ava, std::string& scratch) {
     out += ListedValue(scratch);
 }
 
-// Fills rdn from libldap's parse; false when libldap cannot re-encode it.
-bool Describe(LDAPRDN parsed, DnRdn& rdn) {
+// Fills rdn from libldap's parse (its text only withText); false when libldap cannot
+// re-encode it.
+bool Describe(LDAPRDN parsed, DnRdn& rdn, bool withText) {
     rdn.key.clear();
     rdn.text.clear();
     rdn.value.clear();
     rdn.typed.clear();
     AppendRdnKey(rdn.key, parsed);
-    char* text = nullptr;
-    if (ldap_rdn2str(parsed, &text, LDAP_DN_FORMAT_LDAPV3) != LDAP_SUCCESS) {
-        return false;
+    if (withText) {
+        char* text = nullptr;
+        if (ldap_rdn2str(parsed, &text, LDAP_DN_FORMAT_LDAPV3) != LDAP_SUCCESS) {
+            return false;
+        }
+        rdn.text = text;
+        ldap_memfree(text);
     }
-    rdn.text = text;
-    ldap_memfree(text);
     std::string scratch;
     for (LDAPAVA** ava = parsed; *ava != nullptr; ++ava) {
         if (ava != parsed) {
@@ -192,7 +195,7 @@ std::optional<std::size_t> ParseFirstRdn(std::string_view dn, DnRdn* rdn) {
     if (*next != '\0' && next[1] == '\0') {
         return std::nullopt;
     }
-    if (rdn != nullptr && !Describe(parsed, *rdn)) {
+    if (rdn != nullptr && !Describe(parsed, *rdn, false)) {
         return std::nullopt;
     }
     const auto offset = static_cast<std::size_t>(next - text.c_str());
@@ -211,7 +214,7 @@ std::optional<Dn> Dn::Parse(std::string_view text) {
     const std::unique_ptr<LDAPRDN, DnFree> parsed(raw);
     Dn dn;
     for (LDAPRDN* rdn = raw; rdn != nullptr && *rdn != nullptr; ++rdn) {
-        if (!Describe(*rdn, dn.rdns_.emplace_back())) {
+        if (!Describe(*rdn, dn.rdns_.emplace_back(), true)) {
             return std::nullopt;
         }
     }

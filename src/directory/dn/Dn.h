@@ -40,7 +40,8 @@ std::string ListedValue(std::string_view value);
 // is never taken for the tree root.
 std::string TypelessName(std::string_view typedName);
 
-// Parses the first RDN of a DN in LDAP string form into rdn, when given (reusing its storage).
+// Parses the first RDN of a DN in LDAP string form into rdn, when given (reusing its storage;
+// its text is left empty).
 // Returns the offset of the rest of the DN after the separator, dn.size() for a DN of one RDN,
 // or nullopt when libldap refuses the RDN or the separator is not followed by more.
 std::optional<std::size_t> ParseFirstRdn(std::string_view dn, DnRdn* rdn);

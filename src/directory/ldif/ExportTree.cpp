@@ -44,18 +44,39 @@ std::vector<std::string_view> Components(std::string_view name) {
 }
 
 // Folds the components of a name into the hash of the name above it, last component first: a
-// full name hashes alike however its components were grouped into listed names.
+// full name hashes alike however its components were grouped into listed names. A dot is a
+// separator when an even number of backslashes stands before it.
 std::uint64_t FoldHash(std::uint64_t above, std::string_view name) {
-    const std::vector<std::string_view> parts = Components(name);
     std::uint64_t hash = above;
-    for (auto part = parts.rbegin(); part != parts.rend(); ++part) {
-        hash = (hash ^ std::hash<std::string_view>{}(*part)) * 0x100000001B3ULL;
+    const auto fold = [&hash](std::string_view part) {
+        hash = (hash ^ std::hash<std::string_view>{}(part)) * 0x100000001B3ULL;
         hash ^= hash >> 29;
+    };
+    std::size_t end = name.size();
+    for (std::size_t at = name.size(); at-- > 0;) {
+        if (name[at] != '.') {
+            continue;
+        }
+        std::size_t backslashes = 0;
+        while (backslashes < at && name[at - 1 - backslashes] == '\\') {
+            ++backslashes;
+        }
+        if (backslashes % 2 == 0) {
+            fold(name.substr(at + 1, end - at - 1));
+            end = at;
+        }
     }
+    fold(name.substr(0, end));
     return hash;
 }
 
 constexpr std::uint64_t kRootHash = 0xCBF29CE484222325ULL;
+
+// Gives a container's memory back (assigning {} would keep a vector's capacity).
+template <typename T>
+void Release(T& container) {
+    container = T();
+}
 
 std::string Lower(std::string_view text) {
     std::string out(text);
@@ -86,16 +107,33 @@ std::optional<ExportTree::Id> ExportTree::Find(std::string_view fullName) const 
     if (byFullName_.empty()) {
         return std::nullopt;
     }
-    const std::uint64_t hash = FoldHash(kRootHash, fullName);
+    const auto hash = static_cast<std::uint32_t>(FoldHash(kRootHash, fullName));
     const std::size_t mask = byFullName_.size() - 1;
-    for (std::size_t slot = hash & mask; byFullName_[slot] != kRoot; slot = (slot + 1) & mask) {
-        const Id id = byFullName_[slot];
-        if (containers_[id].fullHash == hash && containers_[id].fullLength == fullName.size() &&
-            FullName(id) == fullName) {
+    for (std::size_t slot = hash & mask; byFullName_[slot].id != kRoot; slot = (slot + 1) & mask) {
+        const Id id = byFullName_[slot].id;
+        if (byFullName_[slot].hash == hash && containers_[id].fullLength == fullName.size() &&
+            Named(id, fullName)) {
             return id;
         }
     }
     return std::nullopt;
+}
+
+bool ExportTree::Named(Id id, std::string_view fullName) const {
+    for (Id at = id; at != kRoot; at = containers_[at].parent) {
+        const std::string_view name = Name(containers_[at]);
+        if (fullName.substr(0, name.size()) != name) {
+            return false;
+        }
+        fullName.remove_prefix(name.size());
+        if (containers_[at].parent != kRoot) {
+            if (fullName.empty() || fullName.front() != '.') {
+                return false;
+            }
+            fullName.remove_prefix(1);
+        }
+    }
+    return fullName.empty();
 }
 
 std::string ExportTree::FullName(Id id) const {
@@ -108,7 +146,7 @@ std::string ExportTree::FullName(Id id) const {
         if (!name.empty()) {
             name += '.';
         }
-        name += containers_[at].name;
+        name += Name(containers_[at]);
     }
     return name;
 }
@@ -121,7 +159,7 @@ ExportTree::Id ExportTree::PartitionRootOf(Id id) const {
 }
 
 ExportTreeBuilder::ExportTreeBuilder(const ClassProfile& profile) : profile_(profile) {
-    table_.assign(1024, kNone);
+    table_.resize(1024);
 }
 
 ExportTreeBuilder::~ExportTreeBuilder() = default;
@@ -161,36 +199,48 @@ ExportTreeBuilder::ClassFlags& ExportTreeBuilder::FlagsOf(
 }
 
 void ExportTreeBuilder::Grow() {
-    std::vector<std::uint32_t> grown(table_.size() * 2, kNone);
+    std::vector<Slot> grown(table_.size() * 2);
     const std::size_t mask = grown.size() - 1;
-    for (std::uint32_t id = 0; id < nodes_.size(); ++id) {
-        std::size_t slot = nodes_[id].hash & mask;
-        while (grown[slot] != kNone) {
-            slot = (slot + 1) & mask;
+    for (const Slot& slot : table_) {
+        if (slot.node == kNone) {
+            continue;
         }
-        grown[slot] = id;
+        std::size_t at = slot.hash & mask;
+        while (grown[at].node != kNone) {
+            at = (at + 1) & mask;
+        }
+        grown[at] = slot;
     }
     table_.swap(grown);
+}
+
+const char* ExportTreeBuilder::StoreRdn(std::string_view key, std::string_view typed) {
+    std::string& both = rdnScratch_;
+    both.assign(key);
+    both += typed;
+    return keys_.Store(both).data();
 }
 
 std::uint32_t ExportTreeBuilder::FindOrAddNode(std::uint32_t parent, std::string_view key,
                                                std::string_view typed) {
     const std::uint32_t hash = NodeHash(key, parent);
     const std::size_t mask = table_.size() - 1;
-    std::size_t slot = hash & mask;
-    for (; table_[slot] != kNone; slot = (slot + 1) & mask) {
-        const Node& node = nodes_[table_[slot]];
-        if (node.hash == hash && node.parent == parent && node.key == key) {
-            return table_[slot];
+    std::size_t at = hash & mask;
+    for (; table_[at].node != kNone; at = (at + 1) & mask) {
+        if (table_[at].hash == hash) {
+            const Node& node = nodes_[table_[at].node];
+            if (node.parent == parent && node.Key() == key) {
+                return table_[at].node;
+            }
         }
     }
     const auto id = static_cast<std::uint32_t>(nodes_.size());
     Node& node = nodes_.emplace_back();
     node.parent = parent;
-    node.hash = hash;
-    node.key = keys_.Store(key);
-    node.typed = keys_.Store(typed);
-    table_[slot] = id;
+    node.text = StoreRdn(key, typed);
+    node.keyLength = static_cast<std::uint32_t>(key.size());
+    node.typedLength = static_cast<std::uint32_t>(typed.size());
+    table_[at] = {hash, id};
     if (nodes_.size() * 2 > table_.size()) {
         Grow();
     }
@@ -244,7 +294,10 @@ std::optional<LdifError> ExportTreeBuilder::AddContainer(const LdifEntry& entry,
                          "duplicate entry (first at line " + std::to_string(first.line) + ")"};
     }
     node.container = static_cast<std::uint32_t>(containers_.size());
-    node.typed = keys_.Store(rdn_.typed);  // as the entry spells itself
+    if (node.Typed() != rdn_.typed) {  // as the entry spells itself
+        node.text = StoreRdn(rdn_.key, rdn_.typed);
+        node.typedLength = static_cast<std::uint32_t>(rdn_.typed.size());
+    }
     ContainerEntry& added = containers_.emplace_back();
     added.node = id;
     added.line = entry.line;
@@ -358,8 +411,6 @@ std::vector<ClassTally> ExportTreeBuilder::Tally() const {
 ExportTree ExportTreeBuilder::Finish() {
     ExportTree tree;
     const std::size_t count = containers_.size() + 1;
-    tree.containers_.resize(count);
-    tree.containers_[ExportTree::kRoot].partitionRoot = true;
     tree.referrals_ = std::move(referrals_);
     tree.uncounted_ = Tally();
 
@@ -372,9 +423,10 @@ ExportTree ExportTreeBuilder::Finish() {
                     : node.parent == kNone  ? ExportTree::kRoot
                                             : owner[node.parent];
     }
-    const auto addCounts = [&](ExportTree::Id to, const Counts& counts) {
-        for (std::size_t kind = 0; kind < counts.size(); ++kind) {
-            tree.containers_[to].counts[kind] += counts[kind];
+    std::vector<Counts> counts(count);
+    const auto addCounts = [&](ExportTree::Id to, const Counts& added) {
+        for (std::size_t kind = 0; kind < added.size(); ++kind) {
+            counts[to][kind] += added[kind];
         }
     };
     addCounts(ExportTree::kRoot, rootObjects_);
@@ -382,21 +434,35 @@ ExportTree ExportTreeBuilder::Finish() {
         addCounts(owner[id], nodes_[id].objects);
     }
 
-    // Parents, typed listed names, and the container's own kinds under its parent.
-    std::vector<std::string> typedNames(count);
-    std::vector<std::uint32_t> childCounts(count, 0);
+    // Parents and typed listed names, while the nodes are there.
+    NameArena typedArena;
+    std::vector<std::string_view> typedNames(count);
+    std::vector<ExportTree::Id> parents(count, ExportTree::kRoot);
+    std::string typed;
     for (std::uint32_t c = 0; c < containers_.size(); ++c) {
-        const ContainerEntry& entry = containers_[c];
-        ExportTree::Container& container = tree.containers_[c + 1];
-        std::uint32_t above = nodes_[entry.node].parent;
-        std::string& typed = typedNames[c + 1];
-        typed = nodes_[entry.node].typed;
+        std::uint32_t above = nodes_[containers_[c].node].parent;
+        typed = nodes_[containers_[c].node].Typed();
         while (above != kNone && nodes_[above].container == kNone) {
             typed += '.';
-            typed += nodes_[above].typed;
+            typed += nodes_[above].Typed();
             above = nodes_[above].parent;
         }
-        container.parent = above == kNone ? ExportTree::kRoot : owner[above];
+        typedNames[c + 1] = typedArena.Store(typed);
+        parents[c + 1] = above == kNone ? ExportTree::kRoot : owner[above];
+    }
+    Release(nodes_);
+    Release(table_);
+    Release(keys_);
+    Release(owner);
+
+    // The containers, and each one's own kinds under its parent.
+    tree.containers_.resize(count);
+    tree.containers_[ExportTree::kRoot].partitionRoot = true;
+    std::vector<std::uint32_t> childCounts(count, 0);
+    for (ExportTree::Id id = 1; id < count; ++id) {
+        const ContainerEntry& entry = containers_[id - 1];
+        ExportTree::Container& container = tree.containers_[id];
+        container.parent = parents[id];
         container.line = entry.line;
         container.referral = entry.referral;
         container.partitionRoot = entry.partitionRoot || container.parent == ExportTree::kRoot;
@@ -408,26 +474,29 @@ ExportTree ExportTreeBuilder::Finish() {
         addCounts(container.parent, own);
         ++childCounts[container.parent];
     }
-    nodes_ = {};
-    table_ = {};
-    keys_ = {};
+    Release(containers_);
+    Release(parents);
+    for (ExportTree::Id id = 0; id < count; ++id) {
+        tree.containers_[id].counts = counts[id];
+    }
+    Release(counts);
 
     // Children in file order.
     for (std::uint32_t id = 0, start = 0; id < count; ++id) {
         tree.containers_[id].firstChild = start;
         start += childCounts[id];
     }
-    tree.children_.resize(containers_.size());
-    std::fill(childCounts.begin(), childCounts.end(), 0);
+    Release(childCounts);
+    tree.children_.resize(count - 1);
     for (ExportTree::Id id = 1; id < count; ++id) {
         ExportTree::Container& parent = tree.containers_[tree.containers_[id].parent];
         tree.children_[parent.firstChild + parent.childCount++] = id;
     }
 
     // Listed names: typeless, unless a sibling's would compose the same full names.
-    std::vector<std::string> typeless(count);
+    std::vector<std::string_view> typeless(count);
     for (ExportTree::Id id = 1; id < count; ++id) {
-        typeless[id] = TypelessName(typedNames[id]);
+        typeless[id] = typedArena.Store(TypelessName(typedNames[id]));
     }
     std::vector<bool> typedForm(count, false);
     std::vector<std::pair<std::string_view, ExportTree::Id>> siblings;
@@ -463,6 +532,7 @@ ExportTree ExportTreeBuilder::Finish() {
     }
 
     // Names, full lengths and hashes, parents first.
+    std::vector<std::uint64_t> hashes(count, kRootHash);
     std::vector<ExportTree::Id> order = {ExportTree::kRoot};
     order.reserve(count);
     for (std::size_t at = 0; at < order.size(); ++at) {
@@ -470,13 +540,14 @@ ExportTree ExportTreeBuilder::Finish() {
         ExportTree::Container& container = tree.containers_[id];
         if (id != ExportTree::kRoot) {
             const ExportTree::Container& parent = tree.containers_[container.parent];
-            container.name = tree.names_.Store(typedForm[id] ? typedNames[id] : typeless[id]);
-            const auto length = static_cast<std::uint32_t>(container.name.size());
+            const std::string_view name =
+                tree.names_.Store(typedForm[id] ? typedNames[id] : typeless[id]);
+            container.name = name.data();
+            container.nameLength = static_cast<std::uint32_t>(name.size());
+            const auto length = container.nameLength;
             container.fullLength =
                 container.parent == ExportTree::kRoot ? length : parent.fullLength + 1 + length;
-            container.fullHash =
-                FoldHash(container.parent == ExportTree::kRoot ? kRootHash : parent.fullHash,
-                         container.name);
+            hashes[id] = FoldHash(hashes[container.parent], name);
         }
         for (std::uint32_t i = 0; i < container.childCount; ++i) {
             order.push_back(tree.children_[container.firstChild + i]);
@@ -486,15 +557,15 @@ ExportTree ExportTreeBuilder::Finish() {
     while (slots < count * 2) {
         slots *= 2;
     }
-    tree.byFullName_.assign(slots, ExportTree::kRoot);
+    tree.byFullName_.resize(slots);
     for (ExportTree::Id id = 1; id < count; ++id) {
-        std::size_t slot = tree.containers_[id].fullHash & (slots - 1);
-        while (tree.byFullName_[slot] != ExportTree::kRoot) {
+        const auto hash = static_cast<std::uint32_t>(hashes[id]);
+        std::size_t slot = hash & (slots - 1);
+        while (tree.byFullName_[slot].id != ExportTree::kRoot) {
             slot = (slot + 1) & (slots - 1);
         }
-        tree.byFullName_[slot] = id;
+        tree.byFullName_[slot] = {hash, id};
     }
-    containers_.clear();
     return tree;
 }
 

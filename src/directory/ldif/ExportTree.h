@@ -71,15 +71,15 @@ class ExportTree {
     static constexpr std::uint32_t kNoReferral = UINT32_MAX;
 
     struct Container {
+        const char* name = nullptr;  // listed name, of nameLength bytes
+        unsigned long line = 0;      // of the entry
+        std::uint32_t nameLength = 0;
         Id parent = kRoot;
         std::uint32_t firstChild = 0;  // in children_
         std::uint32_t childCount = 0;
         std::uint32_t fullLength = 0;  // of the full name
-        std::string_view name;         // listed name
-        std::uint64_t fullHash = 0;
-        std::array<std::uint32_t, kKindClassNames.size()> counts{};  // objects per kind
-        unsigned long line = 0;                                      // of the entry
         std::uint32_t referral = kNoReferral;
+        std::array<std::uint32_t, kKindClassNames.size()> counts{};  // objects per kind
         bool partitionRoot = false;
     };
 
@@ -97,14 +97,27 @@ class ExportTree {
     Id PartitionRootOf(Id id) const;
     const std::vector<ClassTally>& Uncounted() const { return uncounted_; }
 
+    static std::string_view Name(const Container& container) {
+        return {container.name, container.nameLength};
+    }
+
   private:
     friend class ExportTreeBuilder;
+
+    // True when the container's full name is fullName.
+    bool Named(Id id, std::string_view fullName) const;
 
     NameArena names_;
     std::vector<Container> containers_;
     std::vector<Id> children_;
     std::vector<std::string> referrals_;
-    std::vector<Id> byFullName_;  // open addressing on fullHash
+    // Containers by the hash of their full names (see FoldHash), open addressing; id 0 (the
+    // root, never looked up this way) marks an empty slot.
+    struct Slot {
+        std::uint32_t hash = 0;
+        Id id = kRoot;
+    };
+    std::vector<Slot> byFullName_;
     std::vector<ClassTally> uncounted_;
 };
 
@@ -124,14 +137,21 @@ class ExportTreeBuilder {
     using Counts = std::array<std::uint32_t, kKindClassNames.size()>;
 
     // A DN that is an entry's parent or a container, or lies above one: its own RDN under the
-    // node of its parent DN.
+    // node of its parent DN. Kept small: an export may have millions of containers.
     struct Node {
+        const char* text = nullptr;  // the RDN's key, then the RDN in typed listed form
+        std::uint32_t keyLength = 0;
+        std::uint32_t typedLength = 0;
         std::uint32_t parent = kNone;
         std::uint32_t container = kNone;  // in containers_, when the DN is a container's
+        Counts objects{};                 // entries directly under the DN, per kind
+
+        std::string_view Key() const { return {text, keyLength}; }
+        std::string_view Typed() const { return {text + keyLength, typedLength}; }
+    };
+    struct Slot {
         std::uint32_t hash = 0;
-        std::string_view key;    // the RDN's key
-        std::string_view typed;  // the RDN in typed listed form
-        Counts objects{};        // entries directly under the DN, per kind
+        std::uint32_t node = kNone;
     };
     struct ContainerEntry {
         std::uint32_t node = 0;
@@ -155,6 +175,8 @@ class ExportTreeBuilder {
 
     ClassFlags& FlagsOf(const std::vector<std::string_view>& objectClasses);
     std::uint32_t FindOrAddNode(std::uint32_t parent, std::string_view key, std::string_view typed);
+    // Keeps the RDN's key and typed form together.
+    const char* StoreRdn(std::string_view key, std::string_view typed);
     void Grow();
     // The node of a parent DN text; nullopt when libldap refuses it.
     std::optional<std::uint32_t> ParentNode(std::string_view text);
@@ -166,11 +188,12 @@ class ExportTreeBuilder {
     const ClassProfile& profile_;
     NameArena keys_;
     std::deque<Node> nodes_;
-    std::vector<std::uint32_t> table_;  // node ids by hash, open addressing
+    std::vector<Slot> table_;  // nodes by the hash of their parent and key, open addressing
     std::vector<ContainerEntry> containers_;
     Counts rootObjects_{};
     std::vector<std::string> referrals_;
     DnRdn rdn_;
+    std::string rdnScratch_;
     std::array<RecentParent, 8> recent_;
     std::size_t nextRecent_ = 0;
     std::unordered_map<std::string, ClassFlags> flagsByClasses_;

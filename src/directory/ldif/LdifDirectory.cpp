@@ -58,7 +58,7 @@ std::size_t LdifDirectory::ListedCount(EntryId container) const {
 
 StoredDirectory::Listed LdifDirectory::ListedAt(EntryId container, std::size_t index) const {
     const ExportTree::Id child = tree_.Child(tree_.At(container), index);
-    return {tree_.At(child).name, true, child};
+    return {ExportTree::Name(tree_.At(child)), true, child};
 }
 
 std::optional<std::uint32_t> LdifDirectory::ClassOf(std::string_view className) const {

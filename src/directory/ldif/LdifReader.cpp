@@ -9,7 +9,6 @@
 #include <string>
 
 #include "directory/ldif/Excerpt.h"
-#include "directory/profile/ClassProfile.h"
 
 namespace vantor {
 
@@ -65,18 +64,77 @@ struct ParsedRecord {
     unsigned long line = 0;
     std::vector<std::string_view> classes;
     std::vector<std::string_view> referrals;
+
+    void Clear() {
+        kind = RecordKind::kNothing;
+        anyLine = false;
+        dn = {};
+        line = 0;
+        classes.clear();  // keeping their storage for the next record
+        referrals.clear();
+    }
 };
 
-bool AllDigits(const char* line) {
-    const std::size_t length = std::strlen(line);
-    return length > 0 && std::all_of(line, line + length, [](char c) {
-               return std::isdigit(static_cast<unsigned char>(c)) != 0 || c == '\r';
-           });
+// The attribute types that the reader looks at; the values of all others are never read.
+enum class LineType {
+    kDn,
+    kObjectClass,
+    kRef,
+    kChangeType,
+    kVersion,
+    kResult,
+    kSearch,
+    kInclude,
+    kOther
+};
+
+bool SameType(std::string_view type, std::string_view lowerName) {
+    if (type.size() != lowerName.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < type.size(); ++i) {
+        if ((type[i] | 0x20) != lowerName[i]) {  // ASCII letters only in these names
+            return false;
+        }
+    }
+    return true;
+}
+
+LineType Classify(std::string_view type) {
+    static constexpr std::pair<std::string_view, LineType> kTypes[] = {
+        {"dn", LineType::kDn},           {"objectclass", LineType::kObjectClass},
+        {"ref", LineType::kRef},         {"changetype", LineType::kChangeType},
+        {"version", LineType::kVersion}, {"result", LineType::kResult},
+        {"search", LineType::kSearch},   {"include", LineType::kInclude}};
+    for (const auto& [name, lineType] : kTypes) {
+        if (SameType(type, name)) {
+            return lineType;
+        }
+    }
+    return LineType::kOther;
+}
+
+bool AllDigits(std::string_view line) {
+    return !line.empty() && std::all_of(line.begin(), line.end(),
+                                        [](char c) { return (c >= '0' && c <= '9') || c == '\r'; });
+}
+
+// As isspace in the C locale, which libldap's line parser uses.
+bool IsBlank(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
 std::string_view View(const berval& value) {
     return {value.bv_val, value.bv_len};
 }
+
+// A logical line as far as it can be told before libldap reads it.
+struct LineShape {
+    std::string_view type;  // without the blanks around it
+    LineType lineType = LineType::kOther;
+    bool separator = false;  // the "-" that ends a change
+    bool url = false;        // "type:< URL"
+};
 
 // Parses the records of a file one at a time into a work copy, which libldap's line routines
 // change in place; the record's own text stays for the messages.
@@ -85,6 +143,9 @@ class RecordParser {
     std::optional<LdifError> Parse(const LdifRecord& record, bool topOfFile, ParsedRecord& out);
 
   private:
+    std::size_t OffsetOf(const char* line) const {
+        return static_cast<std::size_t>(line - work_.data());
+    }
     // The line of the file that the byte at offset of the record is on.
     unsigned long LineAt(std::size_t offset) const {
         const std::string_view before = record_.text.substr(0, offset);
@@ -92,69 +153,94 @@ class RecordParser {
                static_cast<unsigned long>(std::count(before.begin(), before.end(), '\n'));
     }
     LdifError At(const char* line, std::string message) const {
-        return {LineAt(static_cast<std::size_t>(line - work_.data())), std::move(message)};
+        return {LineAt(OffsetOf(line)), std::move(message)};
     }
-    // Checks what can be told before libldap reads the line.
-    std::optional<LdifError> CheckShape(const char* line, bool firstOfRecord,
-                                        bool& separator) const;
-    std::optional<LdifError> EntryLine(const char* line, std::string_view type,
-                                       std::string_view value, ParsedRecord& out) const;
+    // The start of a logical line as the file has it, for a message.
+    std::string Quoted(const char* line) const {
+        std::string_view text = record_.text.substr(OffsetOf(line));
+        text = text.substr(0, std::min(text.find('\n'), text.size()));
+        if (!text.empty() && text.back() == '\r') {
+            text.remove_suffix(1);
+        }
+        std::string quoted = "\"";
+        quoted += Excerpt(text);
+        quoted += '"';
+        return quoted;
+    }
+    std::optional<LdifError> Shape(const char* line, LineShape& shape) const;
+    std::optional<LdifError> EntryLine(const char* line, LineType type, std::string_view value,
+                                       ParsedRecord& out) const;
+    // A record without a dn whose first line is at `first`: its dn is missing, or comes later.
+    LdifError WithoutDn(const char* first, std::string_view firstType, char* next) const;
 
     LdifRecord record_;
     std::string work_;
 };
 
-std::optional<LdifError> RecordParser::CheckShape(const char* line, bool firstOfRecord,
-                                                  bool& separator) const {
+std::optional<LdifError> RecordParser::Shape(const char* line, LineShape& shape) const {
+    shape = {};
     const char* colon = std::strchr(line, ':');
-    separator = false;
     if (colon == nullptr) {
         if (std::strcmp(line, "-") == 0 || std::strcmp(line, "-\r") == 0) {
-            separator = true;
+            shape.separator = true;
             return std::nullopt;
         }
-        return At(line, "not an LDIF line: \"" + Excerpt(line) + "\"");
+        return At(line, "not an LDIF line: " + Quoted(line));
     }
     const char* type = line;
-    while (type < colon && std::isspace(static_cast<unsigned char>(*type)) != 0) {
+    const char* typeEnd = colon;
+    while (type < colon && IsBlank(*type)) {
         ++type;
     }
-    if (type == colon) {
-        return At(line, "no attribute type before the colon: \"" + Excerpt(line) + "\"");
+    while (typeEnd > type && IsBlank(typeEnd[-1])) {
+        --typeEnd;
     }
-    const std::string_view name(type, static_cast<std::size_t>(colon - type));
-    if (firstOfRecord && EqualsIgnoreCase(name, "include")) {
-        return At(line,
-                  "\"include:\" is refused: an export is one file, and the line would "
-                  "read another one");
+    if (type == typeEnd) {
+        return At(line, "no attribute type before the colon: " + Quoted(line));
     }
-    if (colon[1] == '<') {
-        return At(line, "the value of \"" + Excerpt(name) +
-                            "\" is a URL (\":<\"), which is refused: an export holds its "
-                            "values, and reading the URL would read another file");
+    shape.type = std::string_view(type, static_cast<std::size_t>(typeEnd - type));
+    shape.lineType = Classify(shape.type);
+    shape.url = colon[1] == '<';
+    return std::nullopt;
+}
+
+std::optional<LdifError> RecordParser::EntryLine(const char* line, LineType type,
+                                                 std::string_view value, ParsedRecord& out) const {
+    switch (type) {
+        case LineType::kObjectClass:
+            out.classes.push_back(value);
+            break;
+        case LineType::kRef:
+            out.referrals.push_back(value);
+            break;
+        case LineType::kDn:
+            return At(line, "second dn in one record (a blank line missing before it?)");
+        case LineType::kChangeType:
+            if (!SameType(value, "add")) {
+                return At(line, "change record (changetype: " + Excerpt(value) +
+                                    "), not an entry of a directory export");
+            }
+            break;
+        default:
+            break;
     }
     return std::nullopt;
 }
 
-std::optional<LdifError> RecordParser::EntryLine(const char* line, std::string_view type,
-                                                 std::string_view value, ParsedRecord& out) const {
-    if (EqualsIgnoreCase(type, "objectClass")) {
-        out.classes.push_back(value);
-    } else if (EqualsIgnoreCase(type, "ref")) {
-        out.referrals.push_back(value);
-    } else if (EqualsIgnoreCase(type, "dn")) {
-        return At(line, "second dn in one record (a blank line missing before it?)");
-    } else if (EqualsIgnoreCase(type, "changetype") && !EqualsIgnoreCase(value, "add")) {
-        return At(line, "change record (changetype: " + Excerpt(value) +
-                            "), not an entry of a directory export");
+LdifError RecordParser::WithoutDn(const char* first, std::string_view firstType, char* next) const {
+    while (char* rest = ldif_getline(&next)) {
+        LineShape shape;
+        if (!Shape(rest, shape) && shape.lineType == LineType::kDn) {
+            return At(first, "expected \"dn:\" first, found \"" + Excerpt(firstType) + ":\"");
+        }
     }
-    return std::nullopt;
+    return At(first, "missing dn");
 }
 
 std::optional<LdifError> RecordParser::Parse(const LdifRecord& record, bool topOfFile,
                                              ParsedRecord& out) {
     record_ = record;
-    out = {};
+    out.Clear();
     if (const void* nul = std::memchr(record.text.data(), '\0', record.text.size())) {
         const auto offset =
             static_cast<std::size_t>(static_cast<const char*>(nul) - record.text.data());
@@ -166,85 +252,97 @@ std::optional<LdifError> RecordParser::Parse(const LdifRecord& record, bool topO
     work_ += '\n';  // ldif_getline wants every line ended, then the end of the text
     work_ += '\0';
     char* next = work_.data();
-    bool firstOfRecord = true;  // no line of the record read yet
-    const char* firstWithoutDn = nullptr;
-    std::string firstTypeWithoutDn;
+    bool firstOfRecord = true;             // no line of the record read yet, but for a version line
+    const char* firstWithoutDn = nullptr;  // the first of ldapsearch's own lines
+    std::string_view firstTypeWithoutDn;
+    LineShape shape;
     while (char* line = ldif_getline(&next)) {
-        if (firstOfRecord && AllDigits(line)) {
-            firstOfRecord = false;  // an index number, as old tools wrote before a record
-            out.anyLine = true;
-            continue;
-        }
-        bool separator = false;
-        if (auto refused = CheckShape(line, firstOfRecord, separator)) {
-            return refused;
-        }
-        if (separator) {
-            return At(line, "\"-\" outside a change record");
-        }
-        const bool first = firstOfRecord && out.kind == RecordKind::kNothing;
+        const bool first = firstOfRecord;
         firstOfRecord = false;
         out.anyLine = true;
-        const std::string excerpt = Excerpt(line);
-        berval type{};
+        if (first && AllDigits(line)) {
+            continue;  // an index number, as old tools wrote before a record
+        }
+        if (auto refused = Shape(line, shape)) {
+            return refused;
+        }
+        if (shape.separator) {
+            return At(line, "\"-\" outside a change record");
+        }
+        if (first && shape.lineType == LineType::kInclude) {
+            return At(line,
+                      "\"include:\" is refused: an export is one file, and the line would "
+                      "read another one");
+        }
+        if (shape.url) {
+            return At(line, "the value of \"" + Excerpt(shape.type) +
+                                "\" is a URL (\":<\"), which is refused: an export holds its "
+                                "values, and reading the URL would read another file");
+        }
+        const LineType type = shape.lineType;
+        if (out.kind == RecordKind::kEntry && type == LineType::kOther) {
+            continue;  // a value the count never needs
+        }
+        if (out.kind != RecordKind::kEntry && type == LineType::kOther) {
+            return WithoutDn(firstWithoutDn != nullptr ? firstWithoutDn : line,
+                             firstWithoutDn != nullptr ? firstTypeWithoutDn : shape.type, next);
+        }
+        const char* start = line;
+        const std::string_view typeName = shape.type;
+        berval typeValue{};
         berval value{};
         int freeValue = 0;
         LibldapMessages::Clear();
-        if (ldif_parse_line2(line, &type, &value, &freeValue) < 0) {
-            return At(line, "not an LDIF line: \"" + excerpt + "\"" + LibldapMessages::Said());
+        if (ldif_parse_line2(line, &typeValue, &value, &freeValue) < 0) {
+            return At(start, "not an LDIF line: " + Quoted(start) + LibldapMessages::Said());
         }
         if (out.kind == RecordKind::kEntry) {
-            if (auto refused = EntryLine(line, View(type), View(value), out)) {
+            if (auto refused = EntryLine(start, type, View(value), out)) {
                 return refused;
             }
             continue;
         }
-        if (EqualsIgnoreCase(View(type), "version") && first && topOfFile) {
+        if (type == LineType::kVersion && first && topOfFile) {
             firstOfRecord = true;  // the dn may follow in the same record
             continue;
         }
-        if (EqualsIgnoreCase(View(type), "dn")) {
+        if (type == LineType::kDn) {
             if (firstWithoutDn != nullptr) {
                 return At(firstWithoutDn,
-                          "expected \"dn:\" first, found \"" + firstTypeWithoutDn + ":\"");
+                          "expected \"dn:\" first, found \"" + Excerpt(firstTypeWithoutDn) + ":\"");
             }
             out.kind = RecordKind::kEntry;
             out.dn = View(value);
-            out.line = LineAt(static_cast<std::size_t>(line - work_.data()));
+            out.line = LineAt(OffsetOf(start));
             continue;
         }
         // ldapsearch's own lines, in a record without a dn.
         if (firstWithoutDn == nullptr) {
-            firstWithoutDn = line;
-            firstTypeWithoutDn = Excerpt(View(type));
+            firstWithoutDn = start;
+            firstTypeWithoutDn = typeName;
         }
-        if (EqualsIgnoreCase(View(type), "version")) {
-            return At(line, "\"version:\" is allowed only at the top of the file");
-        }
-        if (EqualsIgnoreCase(View(type), "result")) {
-            // An export that a size or time limit cut short would count too few.
-            const std::string_view result = View(value);
-            if (result != "0" && result.substr(0, 2) != "0 ") {
-                return At(line, "the search that wrote this file ended with \"" + Excerpt(result) +
-                                    "\": the file is incomplete");
-            }
-        } else if (EqualsIgnoreCase(View(type), "ref")) {
-            if (out.referrals.empty()) {
-                out.line = LineAt(static_cast<std::size_t>(line - work_.data()));
-            }
-            out.referrals.push_back(View(value));
-        } else if (!EqualsIgnoreCase(View(type), "search")) {
-            // A dn further down gets the message above; otherwise the dn is missing.
-            while (char* rest = ldif_getline(&next)) {
-                const char* colon = std::strchr(rest, ':');
-                if (colon != nullptr &&
-                    EqualsIgnoreCase(std::string_view(rest, static_cast<std::size_t>(colon - rest)),
-                                     "dn")) {
-                    return At(firstWithoutDn,
-                              "expected \"dn:\" first, found \"" + firstTypeWithoutDn + ":\"");
+        switch (type) {
+            case LineType::kVersion:
+                return At(start, "\"version:\" is allowed only at the top of the file");
+            case LineType::kResult: {
+                // An export that a size or time limit cut short would count too few.
+                const std::string_view result = View(value);
+                if (result != "0" && result.substr(0, 2) != "0 ") {
+                    return At(start, "the search that wrote this file ended with \"" +
+                                         Excerpt(result) + "\": the file is incomplete");
                 }
+                break;
             }
-            return At(firstWithoutDn, "missing dn");
+            case LineType::kRef:
+                if (out.referrals.empty()) {
+                    out.line = LineAt(OffsetOf(start));
+                }
+                out.referrals.push_back(View(value));
+                break;
+            case LineType::kSearch:
+                break;
+            default:
+                return WithoutDn(firstWithoutDn, firstTypeWithoutDn, next);
         }
     }
     if (out.kind == RecordKind::kNothing && !out.referrals.empty()) {
