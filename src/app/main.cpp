@@ -6,9 +6,10 @@
 #include <QLineEdit>
 #include <cstdio>
 #include <iostream>
-#include <variant>
 
 #include "app/CountApp.h"
+#include "app/LoadingSplash.h"
+#include "directory/ldif/BundledSample.h"
 #include "directory/source/DirectorySource.h"
 #include "doc/UsageTexts.h"
 #include "platform/qt/QtUiServices.h"
@@ -67,13 +68,24 @@ int Run(int argc, char** argv) {
         }
         chosen.choice.ldapSettings.password = *password;
     }
-    auto opened = OpenDirectory(chosen.choice);
-    if (auto* error = std::get_if<std::string>(&opened)) {
-        ui.MessageBox(*error);
+    OpenedDirectory opened;
+    {
+        LoadingSplash splash(chosen.choice.ldifPath ? LdifSourceName(*chosen.choice.ldifPath)
+                                                    : std::string(kBundledSampleDescription));
+        chosen.choice.ldifProgress = [&splash](const LdifProgress& progress) {
+            return splash.Update(progress);
+        };
+        opened = OpenDirectory(chosen.choice);
+    }
+    if (opened.cancelled) {
+        return 2;
+    }
+    if (!opened.client) {
+        ui.MessageBox(opened.error);
         return 4;
     }
     QtPrintService printers;
-    CCountApp theApp(ui, *std::get<std::unique_ptr<DirectoryClient>>(opened), printers);
+    CCountApp theApp(ui, *opened.client, printers);
     theApp.InitInstance();
     return 0;
 }

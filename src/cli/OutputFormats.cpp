@@ -184,6 +184,13 @@ std::string BuildJson(const CTextTreeCtrl& tree, CTreeWalk& walk, const RunRecor
     out += ",\n \"date\": " + JsonString(run.date);
     out += ",\n \"cancelled\": " + std::string(run.cancelled ? "true" : "false");
     out += ",\n \"total\": " + std::to_string(first != 0 ? walk.BranchTotal(first) : 0);
+    out += ",\n \"not_counted\": [";
+    for (std::size_t i = 0; i < run.notCounted.size(); ++i) {
+        out += i == 0 ? "" : ", ";
+        out += "{\"class\": " + JsonString(run.notCounted[i].className) +
+               ", \"entries\": " + std::to_string(run.notCounted[i].entries) + "}";
+    }
+    out += "]";
     out += ",\n \"lines\": [";
     bool any = false;
     for (HTREEITEM top = first; top != 0; top = tree.Next(top, TVGN_NEXT)) {

@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "directory/ldif/ExportTree.h"
 #include "platform/TreeControl.h"
 
 namespace vantor {
@@ -32,6 +33,7 @@ struct RunRecord {
     bool cancelled = false;
     std::string date;
     std::unordered_map<HTREEITEM, ShownNode> nodes;  // by result line
+    std::vector<ClassTally> notCounted;  // classes of an export's entries no rule counted
 };
 
 }  // namespace vantor

@@ -4,15 +4,18 @@
 
 #include <cstdio>
 #include <iostream>
-#include <variant>
 
 #include "cli/CliHost.h"
+#include "cli/LoadProgress.h"
 #include "cli/Options.h"
 #include "cli/OutputClash.h"
 #include "cli/OutputFormats.h"
 #include "cli/TerminalPrompt.h"
+#include "directory/ldif/BundledSample.h"
 #include "directory/source/DirectorySource.h"
+#include "directory/source/LoadingText.h"
 #include "doc/UsageTexts.h"
+#include "engine/ObjectKinds.h"
 #include "platform/qtprint/PdfPrintDevice.h"
 #include "report/PrintedReport.h"
 #include "report/ReportDate.h"
@@ -107,24 +110,43 @@ int Run(int argc, char** argv) {
     choice.ldapSettings.hooks.notice = [](const std::string& notice) {
         std::cerr << "vantor-count: notice: " << notice << '\n';
     };
-    auto opened = OpenDirectory(choice);
-    if (auto* error = std::get_if<std::string>(&opened)) {
-        return Fail(kExitUsageOrFileError, *error);
+    const bool chatty = !options.quiet && ::isatty(STDERR_FILENO) != 0;
+    LoadProgress loading(chatty);
+    choice.ldifProgress = [&loading](const LdifProgress& progress) {
+        loading.Show(progress);
+        return !CliHost::InterruptRequested();
+    };
+    OpenedDirectory opened = OpenDirectory(choice);
+    loading.Done();
+    if (!opened.client && !opened.cancelled) {
+        return Fail(kExitUsageOrFileError, opened.error);
     }
-    auto& directory = std::get<std::unique_ptr<DirectoryClient>>(opened);
 
     RunRecord record;
-    record.directory = directory->Description();
+    record.notCounted = opened.notCounted;
     record.kind = options.kind;
     record.byContainer = options.byContainer;
     CCountTreeCtrl tree;
-    CliHost host(record, !options.quiet && ::isatty(STDERR_FILENO) != 0);
-    const CountRunOutcome outcome = RunCount(*directory, tree, host, options.byContainer);
-    if (outcome == CountRunOutcome::kTablesFailed || outcome == CountRunOutcome::kContextFailed) {
-        if (CliHost::InterruptRequested()) {
-            return Fail(kExitCancelled, "cancelled while opening the directory");
+    CountRunOutcome outcome = CountRunOutcome::kRunCancelled;
+    if (opened.cancelled) {
+        // Cancelled while the export was read: the output says so, as for a cancelled count.
+        std::cerr << "vantor-count: " << VisibleText(opened.error) << '\n';
+        record.directory = choice.ldifPath ? LdifSourceName(*choice.ldifPath)
+                                           : std::string(kBundledSampleDescription);
+        record.className = kKindClassNames.at(static_cast<std::size_t>(options.kind));
+        record.cancelled = true;
+        tree.InsertItem(kCancelledLine, TVI_ROOT, TVI_LAST);
+    } else {
+        record.directory = opened.client->Description();
+        CliHost host(record, chatty);
+        outcome = RunCount(*opened.client, tree, host, options.byContainer);
+        if (outcome == CountRunOutcome::kTablesFailed ||
+            outcome == CountRunOutcome::kContextFailed) {
+            if (CliHost::InterruptRequested()) {
+                return Fail(kExitCancelled, "cancelled while opening the directory");
+            }
+            return Fail(kExitCannotOpenDirectory, host.Failure());
         }
-        return Fail(kExitCannotOpenDirectory, host.Failure());
     }
     record.date = FormatReportDate();
 
@@ -137,6 +159,9 @@ int Run(int argc, char** argv) {
         if (auto error = PrintAndDeliver(*pdf, tree, walk, record.kind, record.date)) {
             return Fail(kExitUsageOrFileError, *error);
         }
+    }
+    if (!options.quiet && !record.notCounted.empty()) {
+        std::cerr << "vantor-count: " << VisibleText(NotCountedText(record.notCounted)) << '\n';
     }
     if (outcome == CountRunOutcome::kRunCancelled) {
         return kExitCancelled;

@@ -53,12 +53,16 @@ class CountCommand : public ::testing::Test {
     }
     void TearDown() override { fs::remove_all(dir); }
 
-    // Starts vantor-count with arguments, its output going to files in dir.
-    pid_t Start(const std::vector<std::string>& arguments) {
+    // Starts vantor-count with arguments, its output going to files in dir; input, when not
+    // negative, becomes its standard input.
+    pid_t Start(const std::vector<std::string>& arguments, int input = -1) {
         const std::string program = VANTOR_COUNT;
         const pid_t pid = ::fork();
         if (pid == 0) {
             ::setsid();  // no controlling terminal: -W cannot ask here
+            if (input >= 0) {
+                ::dup2(input, STDIN_FILENO);
+            }
             const int out = ::open((dir / "stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
             const int err = ::open((dir / "stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
             ::dup2(out, STDOUT_FILENO);
@@ -358,6 +362,73 @@ TEST_F(CountCommand, InterruptCancelsTheRunAndStillWritesTheOutput) {
     const Outcome outcome = Finish(pid);
     EXPECT_EQ(outcome.exitCode, 2) << outcome.err;
     EXPECT_THAT(outcome.out, EndsWith("\t\tCANCELLED\r\n"));
+}
+
+TEST_F(CountCommand, ReadsAnExportFromStandardInput) {
+    const int input = ::open(Data("cli/acme.ldif").c_str(), O_RDONLY);
+    ASSERT_GE(input, 0);
+    const Outcome piped = Finish(Start({"--ldif", "-", "--format", "json", "-q"}, input));
+    ::close(input);
+    const Outcome named = Run({"--ldif", Data("cli/acme.ldif"), "--format", "json", "-q"});
+    EXPECT_EQ(piped.exitCode, 0) << piped.err;
+    EXPECT_THAT(piped.out, HasSubstr("{\"directory\": \"standard input\""));
+    EXPECT_EQ(piped.out.substr(piped.out.find("\"lines\"")),
+              named.out.substr(named.out.find("\"lines\"")));
+}
+
+TEST_F(CountCommand, InterruptWhileAPipeIsSilentCancelsTheLoadAtOnce) {
+    int pipe[2];
+    ASSERT_EQ(::pipe(pipe), 0);
+    const pid_t pid = Start({"--ldif", "-"}, pipe[0]);
+    ::close(pipe[0]);
+    const std::string start = "dn: o=acme\nobjectClass: organization\n\ndn: ou=Dev,o=acme\n";
+    ASSERT_EQ(::write(pipe[1], start.data(), start.size()), static_cast<ssize_t>(start.size()));
+    for (int i = 0; i < 500 && !CatchesInterrupt(pid); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    ASSERT_TRUE(CatchesInterrupt(pid));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));  // now waiting on the pipe
+    const auto sent = std::chrono::steady_clock::now();
+    ::kill(pid, SIGINT);
+    const Outcome outcome = Finish(pid);
+    EXPECT_LT(std::chrono::steady_clock::now() - sent, std::chrono::seconds(2));
+    ::close(pipe[1]);
+    EXPECT_EQ(outcome.exitCode, 2) << outcome.err;
+    EXPECT_THAT(outcome.err, HasSubstr("reading standard input was cancelled"));
+    EXPECT_THAT(outcome.out, EndsWith("\t\tCANCELLED\r\n"));
+}
+
+// Classes that no rule of the profile counts are listed after the count, so that a count of 0
+// explains itself; classes that counted entries carry too, and "top", are left out.
+TEST_F(CountCommand, SaysWhichClassesWereNotCounted) {
+    {
+        std::ofstream ldif(dir / "classes.ldif");
+        ldif << "dn: o=acme\nobjectClass: top\nobjectClass: organization\n\n";
+        for (int i = 0; i < 2; ++i) {
+            ldif << "dn: uid=u" << i << ",o=acme\nobjectClass: top\nobjectClass: inetOrgPerson"
+                 << "\nobjectClass: posixAccount\n\n";
+        }
+        for (int i = 0; i < 1200; ++i) {
+            ldif << "dn: uid=a" << i << ",o=acme\nobjectClass: top\nobjectClass: account"
+                 << "\nobjectClass: posixAccount\nobjectClass: shadowAccount\n\n";
+        }
+        ldif << "dn: cn=d,o=acme\nobjectClass: device\nobjectClass: OpenLDAPdevice\n\n";
+    }
+    const std::string path = (dir / "classes.ldif").string();
+    const std::string said =
+        "vantor-count: not counted as any kind: account 1,200, shadowAccount 1,200, device 1, "
+        "OpenLDAPdevice 1\n";
+    const Outcome plain = Run({"--ldif", path});
+    EXPECT_EQ(plain.exitCode, 0);
+    EXPECT_EQ(plain.err, said);
+    EXPECT_EQ(Run({"--ldif", path, "-q"}).err, "");
+    const Outcome json = Run({"--ldif", path, "--format", "json", "--quiet"});
+    EXPECT_EQ(json.err, "");
+    EXPECT_THAT(json.out,
+                HasSubstr("\"not_counted\": [{\"class\": \"account\", \"entries\": 1200}, "
+                          "{\"class\": \"shadowAccount\", \"entries\": 1200}, "
+                          "{\"class\": \"device\", \"entries\": 1}, "
+                          "{\"class\": \"OpenLDAPdevice\", \"entries\": 1}]"));
 }
 
 }  // namespace

@@ -29,8 +29,8 @@ std::string_view BundledSampleLdif() {
             static_cast<std::size_t>(vantor_sample_ldif_end - vantor_sample_ldif_begin)};
 }
 
-LdifLoadResult LoadBundledSample(const ClassProfile& profile) {
-    return LoadLdifText(BundledSampleLdif(), kBundledSampleDescription, profile);
+LdifLoadResult LoadBundledSample(const ClassProfile& profile, const LdifProgressCheck& keepGoing) {
+    return LoadLdifText(BundledSampleLdif(), kBundledSampleDescription, profile, keepGoing);
 }
 
 }  // namespace vantor

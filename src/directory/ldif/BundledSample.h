@@ -14,6 +14,7 @@ inline constexpr std::string_view kBundledSampleDescription = "bundled sample di
 std::string_view BundledSampleLdif();
 
 // The sample loaded as a directory whose description is kBundledSampleDescription.
-LdifLoadResult LoadBundledSample(const ClassProfile& profile = GenericProfile());
+LdifLoadResult LoadBundledSample(const ClassProfile& profile = GenericProfile(),
+                                 const LdifProgressCheck& keepGoing = {});
 
 }  // namespace vantor

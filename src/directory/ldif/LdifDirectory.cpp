@@ -98,9 +98,13 @@ std::optional<std::string> LdifDirectory::NameRefusal(std::string_view, const Li
            std::to_string(kMaxNameChars);
 }
 
+std::string LdifSourceName(const std::string& path) {
+    return path == "-" ? std::string(kStandardInput) : path;
+}
+
 LdifLoadResult LoadLdifFile(const std::string& path, const ClassProfile& profile,
                             const LdifProgressCheck& keepGoing) {
-    const std::string source = path == "-" ? std::string(kStandardInput) : path;
+    const std::string source = LdifSourceName(path);
     std::string error;
     const std::unique_ptr<LdifInput> input = OpenLdifInput(path, error);
     if (!input) {

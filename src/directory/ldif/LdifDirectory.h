@@ -52,7 +52,10 @@ struct LdifLoadResult {
     explicit operator bool() const { return directory != nullptr; }
 };
 
-// Reads the file at path, or standard input for "-" (described as "standard input").
+// What a path names in descriptions and messages: the path, or "standard input" for "-".
+std::string LdifSourceName(const std::string& path);
+
+// Reads the file at path, or standard input for "-".
 // A file that cannot be read, a malformed record, a change record, a DN that libldap refuses,
 // a container that occurs twice, a file without entries (see ReadLdifEntries for the rest) are
 // refused as a whole: nothing is loaded from part of a file. keepGoing sees the progress and may

@@ -59,20 +59,24 @@ DirectoryArguments TakeDirectoryArguments(const std::vector<std::string>& argume
     return out;
 }
 
-std::variant<std::unique_ptr<DirectoryClient>, std::string> OpenDirectory(
-    const DirectoryChoice& choice) {
+OpenedDirectory OpenDirectory(const DirectoryChoice& choice) {
+    OpenedDirectory opened;
     if (choice.ldap) {
-        return std::unique_ptr<DirectoryClient>(
-            std::make_unique<LdapDirectory>(choice.ldapSettings));
+        opened.client = std::make_unique<LdapDirectory>(choice.ldapSettings);
+        return opened;
     }
     const ClassProfile* named = FindProfile(choice.ldapSettings.profile);
     const ClassProfile& profile = named != nullptr ? *named : GenericProfile();
-    LdifLoadResult loaded =
-        choice.ldifPath ? LoadLdifFile(*choice.ldifPath, profile) : LoadBundledSample(profile);
-    if (!loaded) {
-        return loaded.error;
+    LdifLoadResult loaded = choice.ldifPath
+                                ? LoadLdifFile(*choice.ldifPath, profile, choice.ldifProgress)
+                                : LoadBundledSample(profile, choice.ldifProgress);
+    opened.error = std::move(loaded.error);
+    opened.cancelled = loaded.cancelled;
+    if (loaded) {
+        opened.notCounted = loaded.directory->Uncounted();
+        opened.client = std::move(loaded.directory);
     }
-    return std::unique_ptr<DirectoryClient>(std::move(loaded.directory));
+    return opened;
 }
 
 bool NeedsPassword(const DirectoryChoice& choice) {

@@ -7,10 +7,10 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <variant>
 #include <vector>
 
 #include "directory/ldap/LdapSettings.h"
+#include "directory/ldif/LdifDirectory.h"
 #include "engine/DirectoryClient.h"
 
 namespace vantor {
@@ -20,6 +20,9 @@ struct DirectoryChoice {
     bool ldap = false;
     LdapSettings ldapSettings;  // a -y file's password is read into it
     bool askPassword = false;   // -W: the program asks for the password before opening
+    // While an export (or the sample) loads: how far it has come, at least every tenth of a
+    // second; false cancels the load.
+    LdifProgressCheck ldifProgress;
 };
 
 struct DirectoryArguments {
@@ -32,10 +35,16 @@ struct DirectoryArguments {
 // be read is an error that names it.
 DirectoryArguments TakeDirectoryArguments(const std::vector<std::string>& arguments);
 
+struct OpenedDirectory {
+    std::unique_ptr<DirectoryClient> client;  // null when it could not be opened
+    std::string error;                        // then why, naming the file or setting at fault
+    bool cancelled = false;  // the load was cancelled (see DirectoryChoice::ldifProgress)
+    // The classes of an export's entries that no rule of the profile counted.
+    std::vector<ClassTally> notCounted;
+};
+
 // Loads or connects the chosen directory (an LDAP server is only reached at OpenContext).
-// On failure: a message naming the file or setting at fault.
-std::variant<std::unique_ptr<DirectoryClient>, std::string> OpenDirectory(
-    const DirectoryChoice& choice);
+OpenedDirectory OpenDirectory(const DirectoryChoice& choice);
 
 // True when -W was given, or when the chosen LDAP server is bound to by name with a simple bind
 // but no password was given: a program that can ask (the window) asks before the directory is
