@@ -7,8 +7,8 @@ administrator, so a record without a changetype is an addition:
 - ds389.ldif: the back ends and mapping tree under cn=config (a replicated top suffix, so that
   deleted entries stay as tombstones, and two sub-suffixes: one directly under the top, one three
   levels down, below a container with many siblings), the entries, then the deletions.
-- ds389-sizelimit-500.ldif: lowers the server-wide size limit to 500 (applied by tests that
-  need it, not at start).
+- ds389-sizelimit-500.ldif, ds389-sizelimit-2000.ldif: lower the server-wide size limit to 500
+  and put it back to 389's default of 2,000 (applied by tests that need it, not at start).
 - samba-ad.ldif: organizational units, users, groups and computers of a domain, objects under
   CN=LostAndFound, an Authorization Manager store with groups, and five nested units with
   62-character names.
@@ -112,9 +112,9 @@ def ds389():
     return text
 
 
-def ds389_size_limit():
+def ds389_size_limit(limit):
     return entry("cn=config", "changetype: modify", "replace: nsslapd-sizelimit",
-                 "nsslapd-sizelimit: 500", "-")
+                 f"nsslapd-sizelimit: {limit}", "-")
 
 
 def ds389_speed():
@@ -190,7 +190,8 @@ def main():
         sys.exit(__doc__)
     out = Path(sys.argv[1])
     out.mkdir(parents=True, exist_ok=True)
-    files = {"ds389.ldif": ds389, "ds389-sizelimit-500.ldif": ds389_size_limit,
+    files = {"ds389.ldif": ds389, "ds389-sizelimit-500.ldif": lambda: ds389_size_limit(500),
+             "ds389-sizelimit-2000.ldif": lambda: ds389_size_limit(2000),
              "samba-ad.ldif": samba_ad}
     if "--speed" in sys.argv[2:]:
         files = {"ds389-speed.ldif": ds389_speed}
