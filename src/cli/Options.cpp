@@ -1,15 +1,8 @@
 #include "cli/Options.h"
 
-#include <array>
-#include <string_view>
+#include "engine/ObjectKinds.h"
 
 namespace vantor {
-
-namespace {
-
-constexpr std::array<std::string_view, 4> kKindWords = {"users", "servers", "groups", "partitions"};
-
-}  // namespace
 
 std::variant<CliOptions, std::string> ParseCommandLine(const std::vector<std::string>& arguments) {
     CliOptions options;

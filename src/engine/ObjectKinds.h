@@ -9,5 +9,8 @@ namespace vantor {
 
 inline constexpr std::array<std::string_view, 4> kKindClassNames = {"User", "NCP_Server", "Group",
                                                                     "Partition"};
+// The kinds as a user names them on a command line or in a profile file.
+inline constexpr std::array<std::string_view, 4> kKindWords = {"users", "servers", "groups",
+                                                               "partitions"};
 
 }  // namespace vantor

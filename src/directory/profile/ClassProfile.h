@@ -16,6 +16,7 @@ struct KindRule {
     std::vector<std::string> anyOfClasses;   // an entry matches when it has one of these
     std::vector<std::string> noneOfClasses;  // ... and none of these
     std::string ldapFilter;                  // the same rule as an LDAP filter
+    bool operator==(const KindRule&) const = default;
 };
 
 struct ClassProfile {
@@ -23,6 +24,7 @@ struct ClassProfile {
     std::vector<std::string> containerClasses;
     std::string partitionClass;     // auxiliary class marking a partition root
     std::array<KindRule, 4> kinds;  // in kind order
+    bool operator==(const ClassProfile&) const = default;
 
     // True when one of objectClasses (compared without regard to case) is a container class.
     bool IsContainer(const std::vector<std::string>& objectClasses) const;
