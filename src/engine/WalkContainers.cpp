@@ -107,10 +107,14 @@ int CCountNode::VisitChild(const char* base, const char* entryName) {
     }
     if (byPartition != 0) {
         char rootName[kNameBufferSize] = {};
-        const bool isPartitionRoot =
-            client.FindPartitionRoot(context, childName.c_str(), rootName) == 0 &&
-            childName == rootName;
-        if (!isPartitionRoot) {
+        const int found = client.FindPartitionRoot(context, childName.c_str(), rootName);
+        if (found != 0) {
+            // Whether the child starts a partition is unknown: it is counted into this node,
+            // as any container, and the failed query is on record like every failed call.
+            AddError(found, OP_GET_PARTITION_ROOT, childName.c_str());
+            hasErrors = 1;
+        }
+        if (found != 0 || childName != rootName) {
             return Process(childName.c_str()) == kCancelled ? kCancelled : 0;
         }
     }

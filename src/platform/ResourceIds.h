@@ -46,6 +46,7 @@ inline constexpr int IDS_OP_GET_OBJ_COUNT = 110;
 inline constexpr int IDS_OP_LIST_CONTAINERS = 111;
 inline constexpr int IDS_OP_GET_OBJ_NAME = 112;
 inline constexpr int IDS_OP_ALLOC_BUF = 113;
+inline constexpr int IDS_OP_GET_PARTITION_ROOT = 123;
 inline constexpr int IDS_TITLE = 114;
 inline constexpr int IDS_LEGEND_1 = 115;
 inline constexpr int IDS_LEGEND_2 = 116;

@@ -8,7 +8,7 @@
 namespace vantor {
 
 std::string LoadString(int id) {
-    static constexpr std::array<std::pair<int, const char*>, 21> kTable = {{
+    static constexpr std::array<std::pair<int, const char*>, 22> kTable = {{
         {res::IDS_OBJECT_NOT_FOUND, "Object not found"},
         {res::IDS_INVALID_SYNTAX, "Invalid syntax"},
         {res::IDS_REFERRALS_FAILED, "Referrals failed"},
@@ -21,6 +21,7 @@ std::string LoadString(int id) {
         {res::IDS_OP_LIST_CONTAINERS, "NWDSListContainers"},
         {res::IDS_OP_GET_OBJ_NAME, "NWDSGetObjName"},
         {res::IDS_OP_ALLOC_BUF, "NWDSAllocBuf"},
+        {res::IDS_OP_GET_PARTITION_ROOT, "NWDSGetPartitionRoot"},
         {res::IDS_TITLE, "Quillon Vantor"},
         {res::IDS_LEGEND_1, "Column 1 = Total Count in Partition Subtrees"},
         {res::IDS_LEGEND_2, "Column 2 = Total Count in Partition"},

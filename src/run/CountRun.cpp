@@ -19,6 +19,8 @@ int ErrorStringId(int code) {
             return res::IDS_OP_LIST_CONTAINERS;
         case OP_GET_OBJ_NAME:
             return res::IDS_OP_GET_OBJ_NAME;
+        case OP_GET_PARTITION_ROOT:
+            return res::IDS_OP_GET_PARTITION_ROOT;
         case dirError::kObjectNotFound:
             return res::IDS_OBJECT_NOT_FOUND;
         case dirError::kInvalidSyntax:

@@ -120,7 +120,7 @@ TEST_F(WalkContainersTest, ByPartitionCountsInsideAndQueuesPartitionRootsAtAnyDe
     EXPECT_EQ(run->ShownTotal(), 21);
 }
 
-TEST_F(WalkContainersTest, FailedPartitionRootQueryCountsTheChildIntoTheNode) {
+TEST_F(WalkContainersTest, FailedPartitionRootQueryIsAnErrorLineAndTheChildCountsIntoTheNode) {
     AddUsers("Sales.acme", 4);
     AddUsers("East.Sales.acme", 6);
     dir.MarkPartitionRoot(dir.Path("Sales.acme"));
@@ -131,7 +131,8 @@ TEST_F(WalkContainersTest, FailedPartitionRootQueryCountsTheChildIntoTheNode) {
     EXPECT_EQ(root.WalkContainers("acme"), 0);
     EXPECT_EQ(root.count, 4);
     EXPECT_THAT(FullNames(Queued()), ElementsAre("East.Sales.acme"));
-    EXPECT_THAT(ErrorsOf(root), IsEmpty());
+    EXPECT_THAT(ErrorsOf(root), ElementsAre(Named(-626, OP_GET_PARTITION_ROOT, "Sales.acme")));
+    EXPECT_EQ(root.hasErrors, 1);
 }
 
 TEST_F(WalkContainersTest, NestedErrorsLandOnTheNodeUnderTheNestedName) {

@@ -339,6 +339,20 @@ TEST_F(CountRun, ErrorWithoutANameEndsWithTheSecondColon) {
     ExpectEverythingReleased();
 }
 
+TEST_F(CountRun, AFailedPartitionRootQueryIsAnErrorLineOfTheNodeThatCountsTheChild) {
+    client.InjectFailure({DirOp::FindPartitionRoot, dirError::kReferralsFailed, "Sales.acme"});
+    Run(false);
+    // Sales is no partition root anyway: its 10 users stay in [Root]'s 17, now with a word.
+    const std::vector<Line> expected = {
+        Result(0, "[Root] 17", 17, 0),
+        Text(1, "[Root]:ERRORS"),
+        Text(2, "-626:NWDSGetPartitionRoot:Sales.acme"),
+        Result(1, "Dev 7", 7, 0),
+    };
+    EXPECT_EQ(LinesOf(tree), expected);
+    ExpectEverythingReleased();
+}
+
 TEST_F(CountRun, CancelWhileTheRootIsCountedLeavesOnlyCancelled) {
     host.cancelAtCheck = 1;
     EXPECT_EQ(Run(true), CountRunOutcome::kRunCancelled);
@@ -455,24 +469,22 @@ TEST_P(ErrorStrings, CodeNamesItsStringResource) {
     EXPECT_EQ(LoadString(ErrorStringId(GetParam().code)), GetParam().text);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, ErrorStrings,
-                         ::testing::Values(ErrorName{OP_SEARCH, 109, "NWDSSearch"},
-                                           ErrorName{OP_GET_OBJ_COUNT, 110, "NWDSGetObjCount"},
-                                           ErrorName{OP_ALLOC_BUF, 113, "NWDSAllocBuf"},
-                                           ErrorName{OP_LIST_CONTAINERS, 111, "NWDSListContainers"},
-                                           ErrorName{OP_GET_OBJ_NAME, 112, "NWDSGetObjName"},
-                                           ErrorName{-601, 102, "Object not found"},
-                                           ErrorName{-623, 103, "Invalid syntax"},
-                                           ErrorName{-626, 104, "Referrals failed"},
-                                           ErrorName{-634, 105, "No referrals"},
-                                           ErrorName{-648, 106, "Memory error (stack)"},
-                                           ErrorName{-649, 107, "No memory"},
-                                           // Everything else is plain "Error".
-                                           ErrorName{0, 108, "Error"}, ErrorName{1, 108, "Error"},
-                                           ErrorName{2, 108, "Error"}, ErrorName{8, 108, "Error"},
-                                           ErrorName{-328, 108, "Error"},
-                                           ErrorName{-600, 108, "Error"},
-                                           ErrorName{-2001, 108, "Error"}));
+INSTANTIATE_TEST_SUITE_P(
+    Table, ErrorStrings,
+    ::testing::Values(
+        ErrorName{OP_SEARCH, 109, "NWDSSearch"},
+        ErrorName{OP_GET_OBJ_COUNT, 110, "NWDSGetObjCount"},
+        ErrorName{OP_ALLOC_BUF, 113, "NWDSAllocBuf"},
+        ErrorName{OP_LIST_CONTAINERS, 111, "NWDSListContainers"},
+        ErrorName{OP_GET_OBJ_NAME, 112, "NWDSGetObjName"},
+        ErrorName{OP_GET_PARTITION_ROOT, 123, "NWDSGetPartitionRoot"},
+        ErrorName{-601, 102, "Object not found"}, ErrorName{-623, 103, "Invalid syntax"},
+        ErrorName{-626, 104, "Referrals failed"}, ErrorName{-634, 105, "No referrals"},
+        ErrorName{-648, 106, "Memory error (stack)"}, ErrorName{-649, 107, "No memory"},
+        // Everything else is plain "Error".
+        ErrorName{0, 108, "Error"}, ErrorName{1, 108, "Error"}, ErrorName{2, 108, "Error"},
+        ErrorName{9, 108, "Error"}, ErrorName{-328, 108, "Error"}, ErrorName{-600, 108, "Error"},
+        ErrorName{-2001, 108, "Error"}));
 
 }  // namespace
 }  // namespace vantor
