@@ -113,13 +113,13 @@ int CCountNode::SearchBatches(const char* base, DirBuffer* filter, DirBuffer* re
             }
         }
         if (Poll() == kCancelled) {
-            if (iteration != kNoIteration) {
-                client.EndIteration(context, iteration, kSearchOperation);
-            }
-            iteration = kNoIteration;
             r = kCancelled;
         }
     } while (r == 0 && iteration != kNoIteration);
+    // A search cut short by a failure or a cancel is ended now, not when the context closes.
+    if (iteration != kNoIteration) {
+        client.EndIteration(context, iteration, kSearchOperation);
+    }
     return r;
 }
 

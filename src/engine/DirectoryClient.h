@@ -39,8 +39,9 @@ inline constexpr int kUnknownName = -2002;
 inline constexpr int kBackEndBase = -3000;
 }  // namespace dirError
 
-// Operation code of EndIteration and PrepareBuffer for a search.
+// Operation codes of EndIteration (and PrepareBuffer) for a search and for a listing.
 inline constexpr int kSearchOperation = 28;
+inline constexpr int kListOperation = 5;
 
 // Context keys and flag used by the Count command.
 inline constexpr int kContextKeyFlags = 1;

@@ -11,6 +11,26 @@ namespace vantor {
 
 namespace {
 
+// Ends a listing cut short (by a failure or a cancel) on every way out, not only when the
+// context closes.
+class ListingEnd {
+  public:
+    ListingEnd(DirectoryClient& client, DirContext context, const std::int32_t& iteration)
+        : client_(client), context_(context), iteration_(iteration) {}
+    ~ListingEnd() {
+        if (iteration_ != kNoIteration) {
+            client_.EndIteration(context_, iteration_, kListOperation);
+        }
+    }
+    ListingEnd(const ListingEnd&) = delete;
+    ListingEnd& operator=(const ListingEnd&) = delete;
+
+  private:
+    DirectoryClient& client_;
+    DirContext context_;
+    const std::int32_t& iteration_;
+};
+
 // Releases the walk's reply buffer on every path.
 class ReplyBuffer {
   public:
@@ -47,6 +67,7 @@ int CCountNode::WalkContainers(const char* name) {
     }
 
     std::int32_t iteration = kNoIteration;
+    const ListingEnd listingEnd(client, context, iteration);
     bool nameReadFailed = false;
     do {
         if (callbacks.pumpMessages) {

@@ -29,9 +29,11 @@ class CountObjectsTest : public ::testing::Test {
         run.emplace(client, className, false, &probe);
         return run->Root();
     }
+    // Released as soon as the search is done, not only when the context closes.
     void ExpectNothingLeft() {
         EXPECT_EQ(dir.LiveBuffers(), 0);
         EXPECT_EQ(dir.LiveFilters(), 0);
+        EXPECT_EQ(dir.LiveIterations(), 0u);
     }
 
     MemoryDirectory dir;
@@ -210,8 +212,8 @@ INSTANTIATE_TEST_SUITE_P(
         LoopFailure{"SearchSecondBatch", {DirOp::Search, -626, "", 2}, 0, 0, OP_SEARCH, 3, 0},
         LoopFailure{
             "SearchThenCancel", {DirOp::Search, -601, "", 1}, 1, kCancelled, OP_SEARCH, 0, 0},
-        LoopFailure{"Count", {DirOp::GetObjCount, -634, "acme", 2}, 0, 0, OP_GET_OBJ_COUNT, 3, 0},
-        // The count failed but the search is still open: the cancel abandons it.
+        // The search is still open after the count failed: it is ended at once.
+        LoopFailure{"Count", {DirOp::GetObjCount, -634, "acme", 2}, 0, 0, OP_GET_OBJ_COUNT, 3, 1},
         LoopFailure{"CountThenCancel",
                     {DirOp::GetObjCount, -634, "", 1},
                     1,

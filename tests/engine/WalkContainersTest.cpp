@@ -164,7 +164,12 @@ TEST_P(NameReadTest, FailureEndsTheListingButNotTheWalk) {
     EXPECT_THAT(FullNames(Queued()), ElementsAre("A.acme"));
     EXPECT_THAT(CallsOf(client, DirOp::GetObjName), SizeIs(2));
     EXPECT_THAT(CallsOf(client, DirOp::ListContainers), SizeIs(1));
-    EXPECT_THAT(CallsOf(client, DirOp::EndIteration), IsEmpty());
+    // The listing cut short is ended at once.
+    const auto ends = CallsOf(client, DirOp::EndIteration);
+    ASSERT_THAT(ends, SizeIs(1));
+    EXPECT_EQ(ends[0].number, kListOperation);
+    EXPECT_EQ(ends[0].result, 0);
+    EXPECT_EQ(dir.LiveIterations(), 0u);
     EXPECT_EQ(probe.checks, 1);
 }
 
@@ -194,6 +199,7 @@ TEST_P(WalkFailureTest, RecordsOneErrorAndReturnsTheCode) {
     EXPECT_EQ(FullNames(Queued()), failure.queued);
     EXPECT_EQ(probe.checks, 0);
     EXPECT_EQ(dir.LiveBuffers(), 0);
+    EXPECT_EQ(dir.LiveIterations(), 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Steps, WalkFailureTest,
@@ -223,6 +229,7 @@ TEST_F(WalkContainersTest, CancelInsideANestedProcessStopsTheWalkAtOnce) {
     EXPECT_THAT(FullNames(Queued()), ElementsAre("P1.acme"));
     EXPECT_THAT(CallsOf(client, DirOp::ListContainers), SizeIs(1));  // Dev.acme was not walked
     EXPECT_EQ(dir.LiveBuffers(), 0);
+    EXPECT_EQ(dir.LiveIterations(), 0u);
 }
 
 // A composed name that would not fit is refused whole: cutting it would name (and count)
