@@ -7,6 +7,10 @@ TreeControl::~TreeControl() = default;
 
 void TreeControl::OnPaint(TreeViewPort&, DrawingContext&) {}
 
+std::string TreeControl::ItemDetail(HTREEITEM) const {
+    return {};
+}
+
 TreeControl::Item* TreeControl::Find(HTREEITEM item) {
     return item == 0 || item > items_.size() ? nullptr : &items_[item - 1];
 }

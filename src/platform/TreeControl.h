@@ -112,6 +112,9 @@ class TreeControl {
     // Paints over what the view drew itself (lines, buttons, images and the control's own
     // item texts); a plain tree control adds nothing.
     virtual void OnPaint(TreeViewPort& view, DrawingContext& dc);
+    // What a person is told about a line beyond what it shows (a failure's cause, say), as the
+    // view's tooltip; "" when there is nothing more. A plain tree control has nothing.
+    virtual std::string ItemDetail(HTREEITEM item) const;
 
     // Told after each change of contents, expand state or placeholder text, and after each
     // change of selection (with the new selection, 0 for none).

@@ -91,7 +91,8 @@ void InsertErrorLines(CTextTreeCtrl& tree, CCountNode& node) {
     const HTREEITEM headerLine = tree.InsertItem(header.c_str(), node.treeItem, TVI_LAST);
     node.FirstError();
     while (const CountError* error = node.NextError()) {
-        tree.InsertItem(ErrorLineText(*error).c_str(), headerLine, TVI_LAST);
+        const HTREEITEM line = tree.InsertItem(ErrorLineText(*error).c_str(), headerLine, TVI_LAST);
+        tree.SetItemDetail(line, error->cause);
     }
     tree.Expand(headerLine, TVE_EXPAND);
 }

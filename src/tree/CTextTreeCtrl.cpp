@@ -1,5 +1,7 @@
 #include "tree/CTextTreeCtrl.h"
 
+#include "tree/VisibleText.h"
+
 namespace vantor {
 
 CTextTreeCtrl::~CTextTreeCtrl() = default;
@@ -7,6 +9,18 @@ CCountTreeCtrl::~CCountTreeCtrl() = default;
 
 void CTextTreeCtrl::Store(HTREEITEM item, std::string text) {
     m_itemTexts.insert_or_assign(item, std::move(text));
+    m_itemDetails.erase(item);  // handles are used again after the tree is cleared
+}
+
+void CTextTreeCtrl::SetItemDetail(HTREEITEM item, std::string detail) {
+    if (item != 0) {
+        m_itemDetails.insert_or_assign(item, std::move(detail));
+    }
+}
+
+std::string CTextTreeCtrl::ItemDetail(HTREEITEM item) const {
+    const auto it = m_itemDetails.find(item);
+    return it != m_itemDetails.end() ? VisibleText(it->second) : std::string();
 }
 
 HTREEITEM CTextTreeCtrl::InsertItem(TVINSERTSTRUCT* record) {

@@ -23,6 +23,10 @@ class CTextTreeCtrl : public TreeControl {
     HTREEITEM InsertItem(const char* text, HTREEITEM parent, HTREEITEM insertAfter);
     // The text stored for item, or "" when none was (the null handle included).
     std::string GetItemText(HTREEITEM item) const;
+    // Keeps a detail for a line (an error line's cause); shown with control characters
+    // escaped. A line inserted later under the same handle starts without one.
+    void SetItemDetail(HTREEITEM item, std::string detail);
+    std::string ItemDetail(HTREEITEM item) const override;
 
     // Draws the stored texts of the shown lines over the view's own painting.
     void OnPaint(TreeViewPort& view, DrawingContext& dc) override;
@@ -42,6 +46,7 @@ class CTextTreeCtrl : public TreeControl {
     void Store(HTREEITEM item, std::string text);
 
     std::unordered_map<HTREEITEM, std::string> m_itemTexts;
+    std::unordered_map<HTREEITEM, std::string> m_itemDetails;
 };
 
 // The main window's result tree: a result line shows its count right-aligned against the

@@ -125,5 +125,20 @@ TEST(TextStore, AfterClearingEveryNewLineReadsOnlyItsOwnText) {
     EXPECT_FALSE(tree.CarriesData(cancelled));
 }
 
+TEST(TextStore, ALinesDetailIsShownEscapedAndGoesWithTheLine) {
+    CTextTreeCtrl tree;
+    const HTREEITEM root = test::AddResultLine(tree, 0, "[Root]", 9);
+    const HTREEITEM error = test::AddTextLine(tree, root, "-601:NWDSSearch:Sales");
+    tree.SetItemDetail(error, "no such object\n\x1b[2J");
+    EXPECT_EQ(tree.ItemDetail(error), "no such object\\n\\x1b[2J");
+    EXPECT_EQ(tree.ItemDetail(root), "");
+    // After clearing, a new line under the same handle has no detail of the old one's.
+    tree.Clear();
+    test::AddResultLine(tree, 0, "[Root]", 1);
+    const HTREEITEM again = test::AddResultLine(tree, 0, "Sales", 2);
+    ASSERT_EQ(again, error);
+    EXPECT_EQ(tree.ItemDetail(again), "");
+}
+
 }  // namespace
 }  // namespace vantor

@@ -2,6 +2,9 @@
 // kinds, and a Cancel click dispatched from inside the run.
 
 #include <QAbstractButton>
+#include <QCoreApplication>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <algorithm>
 #include <ostream>
 #include <string>
@@ -177,6 +180,25 @@ TEST_F(CountCommand, ErrorHeaderComesFirstUnderItsResultLineExpandedWithErrorsIn
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(Text(res::IDC_TOTAL), "9");
     ExpectDirectoryReleased();
+}
+
+TEST_F(CountCommand, AnErrorLinesTooltipTellsTheCauseOfItsFailedCall) {
+    client.InjectFailure({DirOp::Search, -601, "Dev.acme", 0});
+    Press(res::IDC_BY_CONTAINER);
+    Press(res::IDC_COUNT);
+    auto tooltipAt = [&](HTREEITEM line) {
+        PaintTree();
+        const Rect text = View()->ItemTextRect(line);
+        const QPoint at(text.left + 2, (text.top + text.bottom) / 2);
+        QHelpEvent help(QEvent::ToolTip, at, View()->viewport()->mapToGlobal(at));
+        QCoreApplication::sendEvent(View()->viewport(), &help);
+        return QToolTip::isVisible() ? QToolTip::text().toStdString() : std::string();
+    };
+    EXPECT_EQ(tooltipAt(FindLine("acme 4")), "");
+    const HTREEITEM error = FindLine("-601:NWDSSearch:Dev.acme");
+    ASSERT_NE(error, 0u);
+    // The error line keeps its form; the cause is its tooltip.
+    EXPECT_EQ(tooltipAt(error), "injected failure -601");
 }
 
 // ---- Kinds and mode ----

@@ -1,9 +1,11 @@
 #include "platform/qt/QtTreeView.h"
 
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QToolTip>
 #include <algorithm>
 #include <limits>
 
@@ -408,6 +410,23 @@ void QtTreeView::focusInEvent(QFocusEvent* event) {
 void QtTreeView::focusOutEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusOutEvent(event);
     viewport()->update();
+}
+
+bool QtTreeView::viewportEvent(QEvent* event) {
+    if (event->type() != QEvent::ToolTip) {
+        return QAbstractScrollArea::viewportEvent(event);
+    }
+    auto* help = static_cast<QHelpEvent*>(event);
+    TreeRowLayout::Part part = TreeRowLayout::Part::kNone;
+    const HTREEITEM item = HitTest(help->pos(), part);
+    const std::string detail = part == TreeRowLayout::Part::kItem ? tree_->ItemDetail(item) : "";
+    if (detail.empty()) {
+        QToolTip::hideText();
+        event->ignore();
+    } else {
+        QToolTip::showText(help->globalPos(), QString::fromStdString(detail), viewport());
+    }
+    return true;
 }
 
 void QtTreeView::changeEvent(QEvent* event) {

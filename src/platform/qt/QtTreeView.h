@@ -59,6 +59,8 @@ class QtTreeView : public QAbstractScrollArea, public TreeViewPort {
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void changeEvent(QEvent* event) override;
+    // A tooltip over a line tells its detail (an error line's cause).
+    bool viewportEvent(QEvent* event) override;
 
   private:
     static constexpr std::size_t kNoRow = static_cast<std::size_t>(-1);
