@@ -22,10 +22,13 @@
 #include <thread>
 #include <vector>
 
+#include "support/TestFiles.h"
+
 namespace vantor {
 namespace {
 
 namespace fs = std::filesystem;
+using test::ReadWhole;
 using ::testing::EndsWith;
 using ::testing::HasSubstr;
 
@@ -35,24 +38,12 @@ struct Outcome {
     std::string err;
 };
 
-std::string ReadWhole(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 std::string Data(const std::string& name) {
     return std::string(VANTOR_TEST_DATA) + "/" + name;
 }
 
 class CountCommand : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "vantor-cli-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
     // Starts vantor-count with arguments, its output going to files in dir; input, when not
     // negative, becomes its standard input.
     pid_t Start(const std::vector<std::string>& arguments, int input = -1) {
@@ -87,7 +78,8 @@ class CountCommand : public ::testing::Test {
 
     Outcome Run(const std::vector<std::string>& arguments) { return Finish(Start(arguments)); }
 
-    fs::path dir;
+    test::TemporaryFolder temporary;
+    const fs::path dir = temporary.Path();
 };
 
 // The item lines of a text report: everything after the kind line and its empty line.

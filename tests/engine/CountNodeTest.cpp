@@ -11,13 +11,8 @@
 namespace vantor {
 namespace {
 
-using test::ErrorsOf;
-using test::Named;
-using test::Unnamed;
-using ::testing::ElementsAre;
-using ::testing::HasSubstr;
-using ::testing::IsEmpty;
-using ::testing::Pair;
+using namespace test;
+using namespace ::testing;
 
 class CountNodeTest : public ::testing::Test {
   protected:

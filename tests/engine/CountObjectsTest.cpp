@@ -9,13 +9,8 @@
 namespace vantor {
 namespace {
 
-using test::CallsOf;
-using test::EngineRun;
-using test::ErrorsOf;
-using test::Named;
-using ::testing::ElementsAre;
-using ::testing::IsEmpty;
-using ::testing::SizeIs;
+using namespace test;
+using namespace ::testing;
 
 class CountObjectsTest : public ::testing::Test {
   protected:

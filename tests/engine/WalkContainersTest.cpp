@@ -9,16 +9,8 @@
 namespace vantor {
 namespace {
 
-using test::CallsOf;
-using test::EngineRun;
-using test::ErrorsOf;
-using test::FullNames;
-using test::Named;
-using test::NodesOf;
-using test::Unnamed;
-using ::testing::ElementsAre;
-using ::testing::IsEmpty;
-using ::testing::SizeIs;
+using namespace test;
+using namespace ::testing;
 
 class WalkContainersTest : public ::testing::Test {
   protected:

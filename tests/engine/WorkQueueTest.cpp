@@ -6,10 +6,8 @@
 namespace vantor {
 namespace {
 
-using test::EngineRun;
-using test::FullNames;
-using test::NodesOf;
-using ::testing::ElementsAre;
+using namespace test;
+using namespace ::testing;
 
 TEST(LinkList, AppendLinksAtTheEndAndRemoveTakesTheFirst) {
     LinkList list;

@@ -21,6 +21,7 @@
 #include "faults/ScratchFilesystem.h"
 #include "report/SaveFile.h"
 #include "support/CreateFailureCause.h"
+#include "support/TestFiles.h"
 
 namespace vantor::test {
 namespace {
@@ -30,15 +31,6 @@ using testing::AllOf;
 using testing::HasSubstr;
 
 const std::string kOldReport = "Quillon Vantor\t\t\tthe previous report\r\n";
-
-std::string ReadWhole(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteWhole(const std::string& path, const std::string& content) {
-    std::ofstream(path, std::ios::binary) << content;
-}
 
 std::string SortedNames(const std::string& folder) {
     std::vector<std::string> names;
@@ -87,18 +79,11 @@ std::vector<SaveResult> Decode(const std::vector<std::string>& results) {
     return saves;
 }
 
-class TemporaryFolder : public testing::Test {
+class ReportFolder : public testing::Test {
   protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "vantor-faults-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
-        report = folder + "/vantor.txt";
-    }
-    void TearDown() override { fs::remove_all(folder); }
-
-    std::string folder;
-    std::string report;
+    TemporaryFolder temporary;
+    const std::string folder = temporary.Path().string();
+    const std::string report = folder + "/vantor.txt";
 };
 
 // ---- A full disk ----
@@ -165,7 +150,7 @@ TEST(ReadOnlyFilesystem, KeepsThePreviousReportAndNamesTheCause) {
     EXPECT_EQ(saves[0].namesAfter, "vantor.txt\n");
 }
 
-using ImmutableFolder = TemporaryFolder;
+using ImmutableFolder = ReportFolder;
 
 TEST_F(ImmutableFolder, KeepsThePreviousReportAndNamesTheCause) {
     WriteWhole(report, kOldReport);
@@ -210,7 +195,7 @@ TEST(SystemFolder, RefusesTheReportAndTheMessageNamesFileAndCause) {
     EXPECT_FALSE(fs::exists(path));
 }
 
-using ExistingReport = TemporaryFolder;
+using ExistingReport = ReportFolder;
 
 TEST_F(ExistingReport, AFolderOfThatNameIsNotReplaced) {
     fs::create_directory(report);

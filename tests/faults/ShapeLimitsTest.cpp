@@ -15,6 +15,7 @@
 #include "report/PrintedReport.h"
 #include "report/TextReport.h"
 #include "report/print/RecordingPrintDevice.h"
+#include "support/TestFiles.h"
 #include "tree/TreeWalk.h"
 
 namespace vantor::test {
@@ -26,16 +27,6 @@ using testing::SizeIs;
 using testing::StartsWith;
 
 constexpr const char* kDate = "March 05, 1997 2:07 PM";
-
-std::vector<std::string> SplitCrLf(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t end = text.find("\r\n"); end != std::string::npos;
-         start = end + 2, end = text.find("\r\n", start)) {
-        lines.push_back(text.substr(start, end - start));
-    }
-    return lines;
-}
 
 // The report's line for an item: branch total, own count, the name indented by depth.
 std::string ReportLine(std::int32_t branch, std::intptr_t own, int depth, const std::string& name) {

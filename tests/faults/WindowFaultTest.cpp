@@ -20,6 +20,7 @@
 #include "faults/DirectoryShapes.h"
 #include "faults/ImmutableFlag.h"
 #include "support/CreateFailureCause.h"
+#include "support/TestFiles.h"
 #include "window/WindowFixture.h"
 
 namespace vantor::test {
@@ -30,20 +31,6 @@ using testing::AllOf;
 using testing::HasSubstr;
 using testing::SizeIs;
 
-std::string ReadWhole(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::size_t CrLfLines(const std::string& text) {
-    std::size_t lines = 0;
-    for (std::size_t at = text.find("\r\n"); at != std::string::npos;
-         at = text.find("\r\n", at + 2)) {
-        ++lines;
-    }
-    return lines;
-}
-
 using test::CreateFailureCause;
 
 // ---- Save where it cannot be done ----
@@ -53,18 +40,10 @@ class WindowSaveFault : public WindowTest {
     void SetUp() override {
         WindowTest::SetUp();
         SampleDirectory::Build(dir);
-        std::string pattern = (fs::temp_directory_path() / "vantor-faults-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
         Press(res::IDC_BY_CONTAINER);
         Press(res::IDC_COUNT);
         window.m_tree.Select(FindLine("QA 2"));
     }
-    void TearDown() override {
-        fs::remove_all(folder);
-        WindowTest::TearDown();
-    }
-
     // A failed Save: one message naming the file and the cause, the window as it was, Save
     // still offered, and a later Save elsewhere writes the whole report.
     void ExpectFailedSave(const std::string& path, const std::string& cause) {
@@ -83,11 +62,12 @@ class WindowSaveFault : public WindowTest {
         const std::string good = folder + "/elsewhere.txt";
         ui.savePath = good;
         Press(res::IDC_SAVE);
-        EXPECT_EQ(CrLfLines(ReadWhole(good)), 7 + window.m_tree.ItemCount());
+        EXPECT_EQ(SplitCrLf(ReadWhole(good)).size(), 7 + window.m_tree.ItemCount());
         EXPECT_FALSE(Enabled(res::IDC_SAVE));
     }
 
-    std::string folder;
+    TemporaryFolder temporary;
+    const std::string folder = temporary.Path().string();
 };
 
 TEST_F(WindowSaveFault, AnImmutableFolderKeepsThePreviousReport) {
@@ -140,13 +120,11 @@ class WindowShape : public WindowTest {
         window.m_tree.Select(window.m_tree.Next(0, TVGN_ROOT));
         EXPECT_EQ(Text(res::IDC_BRANCH_TOTAL), std::to_string(expectedTotal));
 
-        std::string pattern = (fs::temp_directory_path() / "vantor-faults-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        ui.savePath = pattern + "/vantor.txt";
+        const TemporaryFolder reports;
+        ui.savePath = (reports.Path() / "vantor.txt").string();
         Press(res::IDC_SAVE);
         const std::string report = ReadWhole(*ui.savePath);
-        fs::remove_all(pattern);
-        EXPECT_EQ(CrLfLines(report), 7 + window.m_tree.ItemCount());
+        EXPECT_EQ(SplitCrLf(report).size(), 7 + window.m_tree.ItemCount());
         EXPECT_NE(report.find(" -- Total: " + std::to_string(expectedTotal) + "\r\n"),
                   std::string::npos);
         EXPECT_EQ(window.m_depth, 0);

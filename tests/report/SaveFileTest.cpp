@@ -18,21 +18,13 @@
 
 #include "report/SaveFile.h"
 #include "support/CreateFailureCause.h"
+#include "support/TestFiles.h"
 
 namespace vantor {
 namespace {
 
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
-
-std::string ReadWhole(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteWhole(const fs::path& path, const std::string& content) {
-    std::ofstream(path, std::ios::binary) << content;
-}
 
 std::vector<std::string> Names(const fs::path& directory) {
     std::vector<std::string> names;
@@ -49,20 +41,17 @@ mode_t ModeOf(const fs::path& path) {
 }
 
 using test::CreateFailureCause;
+using test::FileSizeLimit;
+using test::ReadWhole;
+using test::WriteWhole;
 
 const std::string kReport =
     "Quillon Vantor\t\t\tMarch 05, 1997 2:07 PM\r\n\r\n20\t\t3\t\t[Root] \r\n";
 
 class SaveFile : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "vantor-save-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
-    fs::path dir;
+    test::TemporaryFolder temporary;
+    const fs::path dir = temporary.Path();
 };
 
 TEST_F(SaveFile, WritesANewFileExactlyWithTheUsualPermissions) {
@@ -161,28 +150,6 @@ TEST(SaveFileSystem, FullDiskNamesTheFileAndTheCause) {
     EXPECT_THAT(*failure, HasSubstr("/dev/full"));
     EXPECT_THAT(*failure, HasSubstr(std::strerror(ENOSPC)));
 }
-
-// Holds the process's file size limit low for one test, as a nearly full disk would.
-class FileSizeLimit {
-  public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        ::getrlimit(RLIMIT_FSIZE, &saved_);
-        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit low = saved_;
-        low.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &low);
-    }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previousHandler_);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-  private:
-    rlimit saved_{};
-    void (*previousHandler_)(int) = nullptr;
-};
 
 TEST_F(SaveFile, WriteFailureLeavesTheOldFileIntactAndNoTemporaryBehind) {
     const fs::path path = dir / "vantor.txt";

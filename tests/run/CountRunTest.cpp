@@ -11,6 +11,7 @@
 #include "platform/ResourceIds.h"
 #include "platform/StringTable.h"
 #include "run/CountRun.h"
+#include "support/EngineFixture.h"
 #include "tree/TreeWalk.h"
 
 namespace vantor {
@@ -146,16 +147,8 @@ std::vector<std::string> TopLevelTexts(const CTextTreeCtrl& tree) {
     return texts;
 }
 
-std::vector<DirOp> Ops(const InstrumentedDirectory& client) {
-    std::vector<DirOp> ops;
-    for (const DirCall& call : client.Calls()) {
-        ops.push_back(call.op);
-    }
-    return ops;
-}
-
 bool Called(const InstrumentedDirectory& client, DirOp op) {
-    const std::vector<DirOp> ops = Ops(client);
+    const std::vector<DirOp> ops = test::OpsOf(client);
     return std::find(ops.begin(), ops.end(), op) != ops.end();
 }
 
@@ -440,7 +433,7 @@ TEST_P(ContextFailure, AnyNegativeCodeEndsTheRunWithTheBackEndsCause) {
     ASSERT_EQ(host.failures.size(), 1u);
     EXPECT_EQ(host.failures[0].first, "Could not create context");
     EXPECT_EQ(host.failures[0].second, "the server refused the bind");
-    EXPECT_EQ(Ops(client).back(), DirOp::UnloadUnicodeTables);
+    EXPECT_EQ(test::OpsOf(client).back(), DirOp::UnloadUnicodeTables);
     EXPECT_FALSE(dir.UnicodeTablesLoaded());
     EXPECT_FALSE(Called(client, DirOp::ReadContextValue));
     EXPECT_FALSE(Called(client, DirOp::CloseContext));

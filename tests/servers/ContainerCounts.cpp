@@ -9,6 +9,7 @@
 
 #include "directory/dn/Dn.h"
 #include "support/ChildProcess.h"
+#include "support/TestFiles.h"
 
 namespace vantor::test {
 
@@ -190,25 +191,13 @@ void ExpectCountsAgreeWithLdapsearch(const LdapLogin& login, const ClassProfile&
                                      const std::set<std::string>& erring) {
     const std::vector<std::string> kinds = {"users", "servers", "groups", "partitions"};
     const auto index = std::find(kinds.begin(), kinds.end(), kind) - kinds.begin();
-    const WorkFolder work;
+    const TemporaryFolder work;
     const auto expected =
         LdapsearchContainers(login, profile, static_cast<std::size_t>(index), work.Path());
     const CounterRun run = RunCounter(
         login, {"--profile", profile.name, "--by-container", "--kind", kind}, work.Path());
     EXPECT_EQ(run.exitCode, exitCode) << run.standardError;
     ExpectEachLineCountsItsContainer(run, expected, unreached, erring);
-}
-
-WorkFolder::WorkFolder() : path_(MakeTemporaryFolder("vantor-server-test-")) {
-    EXPECT_NE(path_, "") << "cannot make a temporary folder";
-}
-
-WorkFolder::~WorkFolder() {
-    if (path_.empty()) {
-        return;
-    }
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
 }
 
 }  // namespace vantor::test

@@ -59,17 +59,4 @@ void ExpectCountsAgreeWithLdapsearch(const LdapLogin& login, const ClassProfile&
                                      const std::vector<std::string>& unreached,
                                      const std::set<std::string>& erring = {});
 
-// A temporary folder for one test's files, removed with everything in it.
-class WorkFolder {
-  public:
-    WorkFolder();
-    ~WorkFolder();
-    WorkFolder(const WorkFolder&) = delete;
-    WorkFolder& operator=(const WorkFolder&) = delete;
-    const std::string& Path() const { return path_; }
-
-  private:
-    std::string path_;
-};
-
 }  // namespace vantor::test

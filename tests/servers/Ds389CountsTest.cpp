@@ -8,6 +8,7 @@
 
 #include "servers/ContainerCounts.h"
 #include "servers/ServerEnvironment.h"
+#include "support/TestFiles.h"
 #include "support/Ds389Server.h"
 
 namespace vantor::test {
@@ -43,7 +44,7 @@ INSTANTIATE_TEST_SUITE_P(KindsAndBinds, Ds389Counts,
 TEST(Ds389Directory, HasTombstonesSubSuffixesAndMoreUsersThanTheAnonymousLimit) {
     REQUIRE_SERVER(environment, Ds389Server);
     const Ds389Server& server = *environment->server();
-    const WorkFolder work;
+    const TemporaryFolder work;
     EXPECT_GE(LdapsearchValues(server.RootLogin(), "dc=corp,dc=example", "sub",
                                "(objectClass=nsTombstone)", "dn", work.Path())
                   .size(),

@@ -7,6 +7,7 @@
 
 #include "servers/ContainerCounts.h"
 #include "servers/ServerEnvironment.h"
+#include "support/TestFiles.h"
 #include "support/SambaAdServer.h"
 
 namespace vantor::test {
@@ -54,7 +55,7 @@ INSTANTIATE_TEST_SUITE_P(Kinds, SambaAdCounts, testing::Values("users", "servers
 TEST(SambaAdDirectory, HasFiveNamingContextsLostObjectsAStoreAndDeepUnits) {
     REQUIRE_SERVER(environment, SambaAdServer);
     const LdapLogin login = environment->server()->AdminLogin();
-    const WorkFolder work;
+    const TemporaryFolder work;
     const auto count = [&](const std::string& base, const std::string& scope,
                            const std::string& filter, const std::string& attribute) {
         return LdapsearchValues(login, base, scope, filter, attribute, work.Path()).size();

@@ -11,26 +11,12 @@
 #include <iterator>
 
 #include "WindowFixture.h"
+#include "support/TestFiles.h"
 
 namespace vantor::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadWhole(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::vector<std::string> SplitCrLf(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t end = text.find("\r\n"); end != std::string::npos;
-         start = end + 2, end = text.find("\r\n", start)) {
-        lines.push_back(text.substr(start, end - start));
-    }
-    return lines;
-}
 
 class SaveAndPrint : public WindowTest {
   protected:
@@ -157,28 +143,6 @@ INSTANTIATE_TEST_SUITE_P(Targets, UnwritableTarget,
                              return target.index == 0 ? std::string("MissingDirectory")
                                                       : std::string("FullDevice");
                          });
-
-// Files may grow to a few bytes only while it lives, so that a write fails half-way.
-class FileSizeLimit {
-  public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        ::getrlimit(RLIMIT_FSIZE, &saved_);
-        previous_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit low = saved_;
-        low.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &low);
-    }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previous_);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-  private:
-    rlimit saved_{};
-    void (*previous_)(int) = nullptr;
-};
 
 TEST_F(SaveCommand, AFailedWriteLeavesTheOldFileIntact) {
     CountAndSelect();

@@ -19,13 +19,8 @@
 namespace vantor {
 namespace {
 
-using test::AddResultLine;
-using test::AddTextLine;
-using test::DeviceGeometry;
-using test::DrawnText;
-using test::RecordingPrintDevice;
-using ::testing::ElementsAre;
-using ::testing::Pair;
+using namespace test;
+using namespace ::testing;
 
 constexpr const char* kDate = "March 05, 1997 2:07 PM";
 constexpr const char* kTitle = "Quillon Vantor";
