@@ -8,8 +8,8 @@
 
 #include "servers/ContainerCounts.h"
 #include "servers/ServerEnvironment.h"
-#include "support/TestFiles.h"
 #include "support/Ds389Server.h"
+#include "support/TestFiles.h"
 
 namespace vantor::test {
 namespace {

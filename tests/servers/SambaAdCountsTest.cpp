@@ -7,8 +7,8 @@
 
 #include "servers/ContainerCounts.h"
 #include "servers/ServerEnvironment.h"
-#include "support/TestFiles.h"
 #include "support/SambaAdServer.h"
+#include "support/TestFiles.h"
 
 namespace vantor::test {
 namespace {
