@@ -22,6 +22,6 @@ run "$build/bench/engine/bench_engine" --benchmark_min_time=0
 run "$build/bench/report/bench_report" --benchmark_min_time=0
 run env QT_QPA_PLATFORM=offscreen "$build/bench/window/bench_window" 500
 run bash bench/ldif/run_ldif_bench.sh "$build" 2000
-run bash bench/ldap/count-100k.sh "$build/src/cli/vantor-count"
+run bash bench/ldap/run_ldap_bench.sh "$build/src/cli/vantor-count" smoke 1
 rm -f /tmp/vantor-bench-smoke.log
 echo "bench-smoke: every benchmark ran"

@@ -79,7 +79,10 @@ std::string OwnName(const std::string& fullName) {
     return fullName.substr(0, fullName.find('.'));
 }
 
-class LdapOutage : public testing::Test {
+// Run with whole-subtree reads (the default) and container by container (the path taken where a
+// server refuses them), each failing where it asks the server: a partition's subtree is read
+// when its top is counted, a container's objects when it is.
+class LdapOutage : public testing::TestWithParam<bool> {
   protected:
     void SetUp() override {
         if (const std::string why = SlapdServer::Unavailable(); !why.empty()) {
@@ -92,7 +95,14 @@ class LdapOutage : public testing::Test {
         LdapSettings settings = SettingsFor(*server_, 2);
         settings.operationTimeout = kTimeout;
         settings.networkTimeout = kTimeout;
+        settings.wholeSubtrees = GetParam();
         dir_ = std::make_unique<LdapDirectory>(settings);
+    }
+
+    // The last node shown before the server fails: with whole-subtree reads acme's own read
+    // fails, container by container the requests after perContainer do.
+    static std::string LastBeforeLoss(const std::string& perContainer) {
+        return GetParam() ? "[Root]" : perContainer;
     }
 
     // A whole run that nothing disturbs: every container with its users, no error line.
@@ -120,6 +130,7 @@ class LdapOutage : public testing::Test {
         int counted = 0;
         for (const std::string& name : host.shownNames) {
             if (name == "[Root]") {
+                lost = name == last;
                 continue;
             }
             const int users = lost ? 0 : UsersByContainer().at(name);
@@ -145,13 +156,14 @@ class LdapOutage : public testing::Test {
     std::unique_ptr<LdapDirectory> dir_;
 };
 
-TEST_F(LdapOutage, AServerKilledMidRunLeavesErrorLinesAndCountsAgainOnceRestarted) {
+TEST_P(LdapOutage, AServerKilledMidRunLeavesErrorLinesAndCountsAgainOnceRestarted) {
     ASSERT_NO_FATAL_FAILURE(ExpectCompleteCount());
 
     CCountTreeCtrl tree;
     RecordingHost host;
+    const std::string last = LastBeforeLoss("acme");
     host.afterNodeShown = [&](const CCountNode& node) {
-        if (std::string(node.fullName) == "acme") {
+        if (std::string(node.fullName) == last) {
             server_->Kill();
         }
     };
@@ -159,10 +171,10 @@ TEST_F(LdapOutage, AServerKilledMidRunLeavesErrorLinesAndCountsAgainOnceRestarte
     EXPECT_EQ(run.outcome, CountRunOutcome::kFinished);
     EXPECT_LT(run.elapsed, kNoHang);
     EXPECT_THAT(host.failures, IsEmpty()) << "a failure during the run is no message box";
-    // acme's listing came before the kill, so its two containers are still shown; QA.Dev.acme
-    // is never listed.
-    EXPECT_THAT(host.shownNames, SizeIs(4));
-    ExpectCountedUntil(tree, host, "acme", ldapError::kClientBase + LDAP_SERVER_DOWN);
+    // Container by container acme's listing came before the kill, so its two containers are
+    // still shown; QA.Dev.acme is never listed. With a subtree read acme's own read failed.
+    EXPECT_THAT(host.shownNames, SizeIs(GetParam() ? 2 : 4));
+    ExpectCountedUntil(tree, host, last, ldapError::kClientBase + LDAP_SERVER_DOWN);
     EXPECT_EQ(FindLine(tree, kCancelledLine), 0u);
 
     const RestartedSlapd restarted(*server_);
@@ -170,11 +182,12 @@ TEST_F(LdapOutage, AServerKilledMidRunLeavesErrorLinesAndCountsAgainOnceRestarte
     ExpectCompleteCount();
 }
 
-TEST_F(LdapOutage, AServerThatStopsAnsweringMidRunTimesOutNodeByNodeAndCountsOnceBack) {
+TEST_P(LdapOutage, AServerThatStopsAnsweringMidRunTimesOutNodeByNodeAndCountsOnceBack) {
     CCountTreeCtrl tree;
     RecordingHost host;
+    const std::string last = LastBeforeLoss("Dev.acme");
     host.afterNodeShown = [&](const CCountNode& node) {
-        if (std::string(node.fullName) == "Dev.acme") {
+        if (std::string(node.fullName) == last) {
             server_->Pause();
         }
     };
@@ -183,16 +196,20 @@ TEST_F(LdapOutage, AServerThatStopsAnsweringMidRunTimesOutNodeByNodeAndCountsOnc
     EXPECT_EQ(run.outcome, CountRunOutcome::kFinished);
     EXPECT_LT(run.elapsed, kNoHang);
     EXPECT_THAT(host.failures, IsEmpty());
-    // Dev.acme was listed before the pause, so QA.Dev.acme is shown too, with Ops.acme.
-    EXPECT_THAT(host.shownNames, SizeIs(5));
-    ExpectCountedUntil(tree, host, "Dev.acme", ldapError::kClientBase + LDAP_TIMEOUT);
+    // Container by container Dev.acme was listed before the pause, so QA.Dev.acme is shown
+    // too, with Ops.acme. With a subtree read acme's own read timed out.
+    EXPECT_THAT(host.shownNames, SizeIs(GetParam() ? 2 : 5));
+    ExpectCountedUntil(tree, host, last, ldapError::kClientBase + LDAP_TIMEOUT);
 
     ExpectCompleteCount();
 }
 
-// The server stops answering once a hundred containers are queued: the first request waits its
-// timeout, one reconnect waits another, and every container after that fails at once, each
-// still a line with its error lines and their cause.
+INSTANTIATE_TEST_SUITE_P(WholeSubtreesOrNot, LdapOutage, testing::Bool());
+
+// The server stops answering once a hundred containers are queued, container by container: the
+// first request waits its timeout, one reconnect waits another, and every container after that
+// fails at once, each still a line with its error lines and their cause. (With whole-subtree
+// reads the hundred were counted from acme's read before the server stopped.)
 TEST(StoppedLdapServer, AHundredQueuedContainersEndWithinAFewTimeoutsEachListed) {
     if (const std::string why = SlapdServer::Unavailable(); !why.empty()) {
         GTEST_SKIP() << why;
@@ -211,6 +228,7 @@ TEST(StoppedLdapServer, AHundredQueuedContainersEndWithinAFewTimeoutsEachListed)
     LdapSettings settings = SettingsFor(*server, 1000);
     settings.operationTimeout = kTimeout;
     settings.networkTimeout = kTimeout;
+    settings.wholeSubtrees = false;
     LdapDirectory dir(settings);
 
     CCountTreeCtrl tree;
@@ -237,7 +255,7 @@ TEST(StoppedLdapServer, AHundredQueuedContainersEndWithinAFewTimeoutsEachListed)
 
 // Ctrl-C while vantor-count waits for a server that stopped answering ends it at once, not
 // after the 30-second timeout, and as a cancel, not as a lost server.
-TEST_F(LdapOutage, CtrlCEndsTheCounterAtOnceWhileTheServerIsStopped) {
+TEST_P(LdapOutage, CtrlCEndsTheCounterAtOnceWhileTheServerIsStopped) {
     server_->Pause();
     const std::string err = testing::TempDir() + "vantor-ctrl-c.err";
     const pid_t counter = ::fork();
@@ -245,8 +263,13 @@ TEST_F(LdapOutage, CtrlCEndsTheCounterAtOnceWhileTheServerIsStopped) {
         const int log = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         ::dup2(log, STDOUT_FILENO);
         ::dup2(log, STDERR_FILENO);
-        ::execl(VANTOR_COUNT, VANTOR_COUNT, "-H", server_->Uri().c_str(), "--timeout", "30", "-q",
-                static_cast<char*>(nullptr));
+        std::vector<const char*> argv = {VANTOR_COUNT, "-H", server_->Uri().c_str(),
+                                         "--timeout",  "30", "-q"};
+        if (!GetParam()) {
+            argv.push_back("--per-container");
+        }
+        argv.push_back(nullptr);
+        ::execv(VANTOR_COUNT, const_cast<char* const*>(argv.data()));
         ::_exit(127);
     }
     std::this_thread::sleep_for(700ms);  // it connects, binds, and waits

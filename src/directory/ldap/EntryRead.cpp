@@ -118,6 +118,18 @@ LdapOutcome ReadEntry(LDAP* ld, const std::string& dn, const std::vector<std::st
     return outcome;
 }
 
+std::vector<std::string> ReferenceUrls(LDAP* ld, LDAPMessage* reference) {
+    std::vector<std::string> urls;
+    char** raw = nullptr;
+    if (ldap_parse_reference(ld, reference, &raw, nullptr, 0) == LDAP_SUCCESS && raw != nullptr) {
+        for (char** url = raw; *url != nullptr; ++url) {
+            urls.emplace_back(*url);
+        }
+        ldap_memvfree(reinterpret_cast<void**>(raw));
+    }
+    return urls;
+}
+
 std::string LastDiagnostic(LDAP* ld) {
     char* text = nullptr;
     if (ldap_get_option(ld, LDAP_OPT_DIAGNOSTIC_MESSAGE, &text) != LDAP_OPT_SUCCESS ||

@@ -54,6 +54,9 @@ LdapOutcome ReadEntry(struct ldap* ld, const std::string& dn,
                       const std::vector<std::string>& attributes, const WaitLimits& limits,
                       Attributes& values);
 
+// The URLs of a continuation reference message.
+std::vector<std::string> ReferenceUrls(struct ldap* ld, struct ldapmsg* reference);
+
 // The server's diagnostic message from the last operation on the handle, or "".
 std::string LastDiagnostic(struct ldap* ld);
 

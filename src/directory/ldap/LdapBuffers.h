@@ -1,6 +1,7 @@
 #pragma once
 // The LDAP back end's buffers and filter cursor, as handed to the engine through the directory
-// client interface. A buffer holds either a search filter or the last batch put into it.
+// client interface. A buffer holds either a search filter or the last batch put into it: a
+// listing's containers, or a search's count (objects are counted, never named).
 
 #include <cstddef>
 #include <cstdint>
@@ -23,6 +24,16 @@ class LdapBuffer final : public DirBuffer {
     void SetBatch(std::vector<BatchEntry> entries) {
         batch = std::move(entries);
         next = 0;
+        counted = 0;
+        isCount = false;
+    }
+    void SetCount(std::uint32_t objects) {
+        SetBatch({});
+        counted = objects;
+        isCount = true;
+    }
+    std::uint32_t Size() const {
+        return isCount ? counted : static_cast<std::uint32_t>(batch.size());
     }
 
     bool forFilter = false;  // PrepareBuffer readied it for a search filter
@@ -30,6 +41,8 @@ class LdapBuffer final : public DirBuffer {
     std::string filter;      // the LDAP filter
     std::vector<BatchEntry> batch;
     std::size_t next = 0;  // the entry NWDSGetObjName reads next
+    std::uint32_t counted = 0;
+    bool isCount = false;  // a search's batch: counted objects, no names
 };
 
 struct FilterItem {

@@ -275,7 +275,7 @@ int LdapDirectory::NWDSSearch(DirContext context, const char* base, int scope, i
         const int r = Noted(*session, session->Search(base, ldapScope, deref, filterBuffer->filter,
                                                       *iterationHandle, *replyBuffer));
         if (countObjectsSearched != nullptr) {
-            *countObjectsSearched = static_cast<std::int32_t>(replyBuffer->batch.size());
+            *countObjectsSearched = static_cast<std::int32_t>(replyBuffer->Size());
         }
         return r;
     });
@@ -289,7 +289,7 @@ int LdapDirectory::NWDSGetObjCount(DirContext context, DirBuffer* reply, std::ui
     if (own == nullptr) {
         return ldapError::kBadBuffer;
     }
-    *count = static_cast<std::uint32_t>(own->batch.size());
+    *count = own->Size();
     return 0;
 }
 
@@ -329,6 +329,10 @@ int LdapDirectory::NWDSGetObjName(DirContext context, DirBuffer* reply, char* ob
         LdapBuffer* own = BufferOf(reply);
         if (own == nullptr) {
             return ldapError::kBadBuffer;
+        }
+        if (own->isCount) {
+            return Fail(ldapError::kBatchExhausted,
+                        "a search batch holds how many objects there are, not their names");
         }
         if (own->next >= own->batch.size()) {
             return Fail(ldapError::kBatchExhausted, "every entry of the batch has been read");

@@ -3,12 +3,13 @@
 //
 // Each OpenContext makes its own connection (LdapSession). Names are typeless and dotted as
 // the engine composes them; the back end answers for the names it handed out (see NameMap).
-// Searches and listings come in batches of at most LdapSettings::pageSize entries. Results
-// follow LdapErrors.h; the cause of the last failure is kept in words (FailureCause()).
-// The locale and unicode-table operations succeed without doing anything. Context flags are
-// kept but change nothing: names are always typeless. NWDSAllocBuf's size is not a limit: a
-// batch is bounded by its number of entries. Search batches carry names without object
-// information; listing batches mark every entry with kContainerFlag.
+// Listings come in batches of at most LdapSettings::pageSize entries, each marked with
+// kContainerFlag. A search batch holds a count, not names (NWDSGetObjName refuses it): a page
+// of the server's answer, or a container's whole count from a read of its partition's subtree.
+// Results follow LdapErrors.h; the cause of the last failure is kept in words
+// (FailureCause()). The locale and unicode-table operations succeed without doing anything.
+// Context flags are kept but change nothing: names are always typeless. NWDSAllocBuf's size is
+// not a limit: a batch is bounded by its number of entries.
 
 #include <cstdint>
 #include <map>

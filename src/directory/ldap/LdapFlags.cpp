@@ -28,6 +28,7 @@ enum class Flag {
     kStartTlsRequired,
     kProfile,
     kPageSize,
+    kPerContainer,
     kTimeout,
     kNetworkTimeout,
 };
@@ -52,6 +53,7 @@ constexpr FlagSpec kFlags[] = {
     {"-ZZ", Flag::kStartTlsRequired, {}},
     {"--profile", Flag::kProfile, "a profile name"},
     {"--page-size", Flag::kPageSize, "a number"},
+    {"--per-container", Flag::kPerContainer, {}},
     {"--timeout", Flag::kTimeout, "a number of seconds"},
     {"--network-timeout", Flag::kNetworkTimeout, "a number of seconds"},
 };
@@ -186,6 +188,9 @@ std::string FlagParser::Apply(const FlagSpec& spec, const std::string& value) {
             break;
         case Flag::kPageSize:
             return Number(spec, value, 1000000, settings_.pageSize);
+        case Flag::kPerContainer:
+            settings_.wholeSubtrees = false;
+            break;
         case Flag::kTimeout:
         case Flag::kNetworkTimeout: {
             int seconds = 0;

@@ -12,6 +12,7 @@
 //   -Z / -ZZ      try StartTLS / require StartTLS
 //   --profile NAME          auto, edirectory, generic or ad
 //   --page-size N           objects per batch (default 1000)
+//   --per-container         search container by container, not each partition's whole subtree
 //   --timeout SECONDS       limit for each server operation (default 30)
 //   --network-timeout SECONDS  limit for connecting (default 30)
 // A flag's value may follow as the next argument or be attached (-Hldap://..., --profile=ad).

@@ -8,11 +8,16 @@
 #include "directory/ldap/LdapErrors.h"
 #include "directory/ldap/LdapFilter.h"
 #include "directory/ldap/LdapUris.h"
+#include "directory/ldap/SearchStream.h"
 #include "engine/FullName.h"
 
 namespace vantor {
 
 namespace {
+
+// Object searches of one subtree read that may be outstanding together: enough to keep a
+// server's cores busy, far below the hundred or so requests at which slapd drops a connection.
+constexpr std::size_t kSearchesInFlight = 8;
 
 std::string JoinUrls(const std::vector<std::string>& urls) {
     std::string text;
@@ -208,15 +213,73 @@ std::vector<BatchEntry> LdapSession::TopEntries() {
     return entries;
 }
 
-int LdapSession::ReadListing(std::string_view parentName, const Dn& parent,
-                             std::vector<BatchEntry>& out) {
-    SearchSpec spec{parent.Text(),       LDAP_SCOPE_ONELEVEL,
-                    LDAP_DEREF_NEVER,    ListingFilter(*profile_),
+SearchSpec LdapSession::ContainerSearch(const Dn& base, int scope) const {
+    SearchSpec spec{base.Text(),         scope, LDAP_DEREF_NEVER, ListingFilter(*profile_),
                     ListingAttributes(), {}};
     if (manageDsaIt_ != nullptr) {
         spec.controls.push_back(manageDsaIt_.get());
     }
-    PagedSearch search(std::move(spec));
+    return spec;
+}
+
+bool LdapSession::Lost(int ldapCode) {
+    return ldapCode == LDAP_TIMEOUT || ldapCode == LDAP_SERVER_DOWN ||
+           ldapCode == LDAP_CONNECT_ERROR || ldapCode == LDAP_USER_CANCELLED;
+}
+
+LdapOutcome LdapSession::CountObjectsBelow(LDAP* ld, const Dn& base, const std::string& filter,
+                                           const std::vector<ListedChild>& containers,
+                                           CountsByText& counts) {
+    const auto spec = [&](const std::string& dn, int scope) {
+        return SearchSpec{dn, scope, LDAP_DEREF_NEVER, filter, {LDAP_NO_ATTRS}, {}};
+    };
+    std::vector<std::unique_ptr<ParentCountingSink>> sinks;
+    std::vector<StreamedSearch> searches;
+    sinks.push_back(std::make_unique<ParentCountingSink>(counts));
+    searches.push_back({spec(base.Text(), LDAP_SCOPE_ONELEVEL), sinks.back().get()});
+    for (const ListedChild& child : containers) {
+        if (child.referralUrls.empty() && child.dn.Depth() == base.Depth() + 1 &&
+            child.dn.IsUnder(base)) {
+            sinks.push_back(std::make_unique<ParentCountingSink>(counts, child.dn.Text()));
+            searches.push_back({spec(child.dn.Text(), LDAP_SCOPE_SUBTREE), sinks.back().get()});
+        }
+    }
+    LdapOutcome outcome = StreamSearches(ld, searches, limits_, kSearchesInFlight);
+    if (outcome.code == LDAP_SUCCESS || Lost(outcome.code)) {
+        return outcome;
+    }
+    counts.clear();
+    ParentCountingSink whole(counts);
+    return StreamSearches(ld, {{spec(base.Text(), LDAP_SCOPE_SUBTREE), &whole}}, limits_, 1);
+}
+
+int LdapSession::ReadSubtree(const Dn& base, const std::string& filter) {
+    const std::string what = "reading the subtree of " + base.Text();
+    LDAP* ld = nullptr;
+    if (const int r = Connection(what, ld); r != 0) {
+        return r;
+    }
+    ListingSink containers(roots_);
+    LdapOutcome outcome =
+        StreamSearches(ld, {{ContainerSearch(base, LDAP_SCOPE_SUBTREE), &containers}}, limits_, 1);
+    CountsByText objects;
+    if (outcome.code == LDAP_SUCCESS) {
+        outcome = CountObjectsBelow(ld, base, filter, containers.children, objects);
+    }
+    if (outcome.code == LDAP_SUCCESS && containers.badDn.empty()) {
+        subtrees_.Add(base, filter, containers.children, objects);
+        return 0;
+    }
+    if (Lost(outcome.code)) {
+        return FailLdap(outcome, what);
+    }
+    // A limit or a refusal: this container is asked alone, and the smaller subtrees below it
+    // may still be read whole.
+    return kAskEachContainer;
+}
+
+int LdapSession::ListFromServer(const Dn& parent, std::vector<ListedChild>& children) {
+    PagedSearch search(ContainerSearch(parent, LDAP_SCOPE_ONELEVEL));
     ListingSink sink(roots_);
     const std::string what = "listing the containers under " + parent.Text();
     do {
@@ -236,9 +299,22 @@ int LdapSession::ReadListing(std::string_view parentName, const Dn& parent,
                     "listing the containers under " + parent.Text() + " on " + link_.Servers() +
                         ": the server sent the malformed DN \"" + sink.badDn + "\"");
     }
+    children = std::move(sink.children);
+    return 0;
+}
 
+int LdapSession::ReadListing(std::string_view parentName, const Dn& parent,
+                             std::vector<BatchEntry>& out) {
+    std::vector<ListedChild> fromServer;
+    const std::vector<ListedChild>* children = subtrees_.Children(parent);
+    if (children == nullptr) {
+        if (const int r = ListFromServer(parent, fromServer); r != 0) {
+            return r;
+        }
+        children = &fromServer;
+    }
     std::set<std::string> seen;
-    for (const ListedChild& child : sink.children) {
+    for (const ListedChild& child : *children) {
         // A continuation reference may name a DN elsewhere: it still stands for a container here.
         const std::size_t levels = child.dn.IsUnder(parent) ? child.dn.Depth() - parent.Depth() : 1;
         if (seen.insert(child.dn.Key()).second) {
@@ -254,7 +330,7 @@ int LdapSession::ReadListing(std::string_view parentName, const Dn& parent,
     for (const Dn& context : below) {
         const auto nearer = [&](const Dn& other) { return context.IsUnder(other); };
         const bool underChild =
-            std::any_of(sink.children.begin(), sink.children.end(),
+            std::any_of(children->begin(), children->end(),
                         [&](const ListedChild& child) { return nearer(child.dn); });
         if (!underChild && std::none_of(below.begin(), below.end(), nearer) &&
             seen.insert(context.Key()).second) {
@@ -343,6 +419,19 @@ int LdapSession::Search(std::string_view base, int scope, int deref, const std::
                                                         JoinUrls(*urls) + " on " + link_.Servers() +
                                                         "; referrals are not followed");
         }
+        // The engine's search, one level without aliases, is answered from a read of the
+        // container's whole subtree when the server gives it.
+        const bool engines = scope == LDAP_SCOPE_ONELEVEL && deref == LDAP_DEREF_NEVER;
+        if (engines && link_.Settings().wholeSubtrees && !subtrees_.Count(filter, *dn) &&
+            triedReads_.insert(filter + '\n' + dn->Key()).second) {
+            if (const int r = ReadSubtree(*dn, filter); r != 0 && r != kAskEachContainer) {
+                return r;
+            }
+        }
+        if (const auto objects = engines ? subtrees_.Count(filter, *dn) : std::nullopt) {
+            reply.SetCount(*objects);
+            return 0;
+        }
         fresh = std::make_unique<Iteration>();
         fresh->search = std::make_unique<PagedSearch>(
             SearchSpec{dn->Text(), scope, deref, filter, {LDAP_NO_ATTRS}, {}});
@@ -352,7 +441,7 @@ int LdapSession::Search(std::string_view base, int scope, int deref, const std::
     const std::string what = "searching under " + iteration->search->Spec().baseDn;
     LDAP* ld = nullptr;
     const int notSent = Connection(what, ld);
-    SearchSink sink;
+    CountingSink sink;
     const LdapOutcome outcome =
         notSent == 0 ? NextPage(ld, *iteration->search, sink) : LdapOutcome{LDAP_OTHER, {}, {}};
     const bool finished = outcome.code != LDAP_SUCCESS || iteration->search->Finished();
@@ -371,7 +460,7 @@ int LdapSession::Search(std::string_view base, int scope, int deref, const std::
     if (outcome.code != LDAP_SUCCESS) {
         return FailLdap(outcome, what);
     }
-    reply.SetBatch(std::move(sink.entries));
+    reply.SetCount(static_cast<std::uint32_t>(sink.entries));
     return 0;
 }
 

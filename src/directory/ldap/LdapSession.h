@@ -33,6 +33,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "directory/dn/Dn.h"
@@ -46,6 +47,7 @@
 #include "directory/ldap/PartitionRoots.h"
 #include "directory/ldap/RootDse.h"
 #include "directory/ldap/ServerLink.h"
+#include "directory/ldap/SubtreeCache.h"
 
 struct ldapcontrol;
 
@@ -77,6 +79,9 @@ class LdapSession {
     int FindPartitionRoot(std::string_view name, std::string& rootName);
 
   private:
+    // ReadSubtree's answer when the server would not give a subtree whole.
+    static constexpr int kAskEachContainer = 1;
+
     LdapSession(ServerLink link, RootDse dse, const ClassProfile& profile);
 
     int Fail(int code, std::string cause);
@@ -98,7 +103,24 @@ class LdapSession {
     int Resolve(std::string_view name, const Dn*& dn);
     // The URLs of a referral object, or null for any other entry.
     const std::vector<std::string>* ReferralOf(const Dn& dn) const;
-    // Reads the whole listing under parent (full name parentName) and names its containers.
+    // The search that lists containers (and referral objects) under base.
+    SearchSpec ContainerSearch(const Dn& base, int scope) const;
+    // Reads base's subtree into subtrees_: 0, or kAskEachContainer when the server would not
+    // give it whole, or the failure of a lost connection or a cancel.
+    int ReadSubtree(const Dn& base, const std::string& filter);
+    // Counts the objects of base's subtree that match filter by parent: base's own in a
+    // one-level search and each child container's in a subtree search, side by side, so that
+    // the server can work on several cores. Where one of those is refused (a container that may
+    // be read but not searched, a limit), the whole subtree in one search, so that a read
+    // counts what a subtree search of base may read wherever the refusal is.
+    LdapOutcome CountObjectsBelow(struct ldap* ld, const Dn& base, const std::string& filter,
+                                  const std::vector<ListedChild>& containers, CountsByText& counts);
+    // Whether a request failed because the connection is gone or the user cancelled.
+    static bool Lost(int ldapCode);
+    // The containers directly under parent, as a one-level listing of the server gives them.
+    int ListFromServer(const Dn& parent, std::vector<ListedChild>& children);
+    // The whole listing under parent (full name parentName), from a subtree read or the
+    // server, with its containers named.
     int ReadListing(std::string_view parentName, const Dn& parent, std::vector<BatchEntry>& out);
     // The top containers, named and recorded as partition roots.
     std::vector<BatchEntry> TopEntries();
@@ -118,6 +140,8 @@ class LdapSession {
     PartitionRoots roots_;
     std::unordered_map<std::string, std::vector<std::string>> referrals_;  // by DN key
     std::unique_ptr<struct ldapcontrol, LdapControlFree> manageDsaIt_;
+    SubtreeCache subtrees_;
+    std::unordered_set<std::string> triedReads_;  // filter, newline, DN key
     IterationTable iterations_;
     std::string lastFailure_;
 };

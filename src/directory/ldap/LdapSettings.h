@@ -32,6 +32,10 @@ struct LdapSettings {
     std::chrono::seconds networkTimeout{30};
     std::chrono::seconds operationTimeout{30};
     int pageSize = 1000;  // objects asked for per batch; lowered when the server refuses it
+    // Counts each partition from two searches of its whole subtree (its containers, and its
+    // objects of the kind, counted as they stream in); false, or a server that refuses them,
+    // asks container by container.
+    bool wholeSubtrees = true;
     LdapHooks hooks;
 };
 

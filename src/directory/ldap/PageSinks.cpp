@@ -27,6 +27,19 @@ std::optional<Dn> ReferredDn(const std::vector<std::string>& urls) {
     return std::nullopt;
 }
 
+// The parent's part of a DN in LDAPv3 string form, as a server sends it: what follows the
+// first comma that no backslash escapes ("" for a DN of one RDN).
+std::string_view ParentText(std::string_view dn) {
+    for (std::size_t i = 0; i < dn.size(); ++i) {
+        if (dn[i] == '\\') {
+            ++i;
+        } else if (dn[i] == ',') {
+            return dn.substr(i + 1);
+        }
+    }
+    return {};
+}
+
 }  // namespace
 
 void ListingSink::Entry(LDAP* ld, LDAPMessage* entry) {
@@ -57,10 +70,21 @@ void ListingSink::Reference(const std::vector<std::string>& urls) {
     }
 }
 
-void SearchSink::Entry(LDAP* ld, LDAPMessage* entry) {
-    char* dn = ldap_get_dn(ld, entry);
-    entries.push_back({dn != nullptr ? dn : "", {}, 0});
-    ldap_memfree(dn);
+void ParentCountingSink::Entry(LDAP* ld, LDAPMessage* entry) {
+    BerElement* ber = nullptr;
+    berval dn{0, nullptr};
+    if (ldap_get_dn_ber(ld, entry, &ber, &dn) == LDAP_SUCCESS &&
+        std::string_view(dn.bv_val, dn.bv_len) != skipDn_) {
+        const std::string_view parent = ParentText({dn.bv_val, dn.bv_len});
+        if (const auto it = counts_.find(parent); it != counts_.end()) {
+            ++it->second;
+        } else {
+            counts_.emplace(parent, 1);
+        }
+    }
+    if (ber != nullptr) {
+        ber_free(ber, 0);
+    }
 }
 
 }  // namespace vantor

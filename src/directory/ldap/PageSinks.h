@@ -2,7 +2,11 @@
 // What the back end keeps of a page: a listing's containers, a search batch's DNs, or only how
 // many entries came.
 
+#include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "directory/dn/Dn.h"
@@ -36,16 +40,6 @@ class ListingSink final : public PageSink {
     PartitionRoots& roots_;
 };
 
-// Collects the DNs of a search batch; names are read from them only when asked for.
-// References are left out (see LdapSession).
-class SearchSink final : public PageSink {
-  public:
-    void Entry(struct ldap* ld, struct ldapmsg* entry) override;
-    void Reference(const std::vector<std::string>& /*urls*/) override {}
-
-    std::vector<BatchEntry> entries;
-};
-
 // Counts what a page brings and keeps nothing.
 class CountingSink final : public PageSink {
   public:
@@ -53,6 +47,31 @@ class CountingSink final : public PageSink {
     void Reference(const std::vector<std::string>& /*urls*/) override {}
 
     int entries = 0;
+};
+
+struct TextHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const {
+        return std::hash<std::string_view>{}(text);
+    }
+};
+using CountsByText = std::unordered_map<std::string, std::uint32_t, TextHash, std::equal_to<>>;
+
+// Counts the entries of a search by their parent's DN as the server spells it, into counts that
+// several searches share: the objects of a whole subtree in one counter per parent, none of them
+// kept. The entry skipDn (a subtree search's base, counted by its parent's search) and
+// references are left out.
+class ParentCountingSink final : public PageSink {
+  public:
+    explicit ParentCountingSink(CountsByText& counts, std::string skipDn = {})
+        : counts_(counts), skipDn_(std::move(skipDn)) {}
+
+    void Entry(struct ldap* ld, struct ldapmsg* entry) override;
+    void Reference(const std::vector<std::string>& /*urls*/) override {}
+
+  private:
+    CountsByText& counts_;
+    std::string skipDn_;
 };
 
 }  // namespace vantor

@@ -16,18 +16,6 @@ bool RefusesPageSize(int code) {
     return code == LDAP_ADMINLIMIT_EXCEEDED || code == LDAP_UNWILLING_TO_PERFORM;
 }
 
-std::vector<std::string> ReferenceUrls(LDAP* ld, LDAPMessage* message) {
-    std::vector<std::string> urls;
-    char** raw = nullptr;
-    if (ldap_parse_reference(ld, message, &raw, nullptr, 0) == LDAP_SUCCESS && raw != nullptr) {
-        for (char** url = raw; *url != nullptr; ++url) {
-            urls.emplace_back(*url);
-        }
-        ldap_memvfree(reinterpret_cast<void**>(raw));
-    }
-    return urls;
-}
-
 }  // namespace
 
 LdapOutcome PagedSearch::NextPage(LDAP* ld, int& pageSize, const WaitLimits& limits,

@@ -160,6 +160,12 @@ class LdapServerLoss : public testing::Test {
 };
 
 TEST_F(LdapServerLoss, AKilledServerEndsTheSearchWithAnError) {
+    LdapSettings settings = SettingsFor(*server_);
+    settings.wholeSubtrees = false;  // page by page, so the kill falls between two pages
+    dir_ = std::make_unique<LdapDirectory>(settings);
+    context_ = dir_->OpenContext();
+    ASSERT_EQ(ListAll(*dir_, context_, "[Root]").result, 0);
+    ASSERT_EQ(ListAll(*dir_, context_, "acme").result, 0);
     SearchCursor search(*dir_, context_, "QA.acme", "User");
     std::uint32_t n = 0;
     ASSERT_EQ(search.Next(n), 0);

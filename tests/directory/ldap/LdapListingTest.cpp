@@ -149,6 +149,10 @@ TEST_F(LdapListing, ManyContainersComeInSeveralBatches) {
 
 // slapd's glue answers the page after an exactly full last page with unwillingToPerform.
 TEST_F(LdapListing, AContainerThatFillsItsLastPageExactlyIsReadWhole) {
+    LdapSettings settings = SettingsFor(*server_, kPageSize);
+    settings.wholeSubtrees = false;
+    dir_ = std::make_unique<LdapDirectory>(settings);
+    context_ = dir_->OpenContext();
     ASSERT_EQ(List("[Root]").result, 0);
     ASSERT_EQ(List("acme").result, 0);
     const Search users = SearchAll(*dir_, context_, "Exact.acme", "User");
@@ -258,7 +262,9 @@ ServerHolder LdapPageSize::server_;
 
 TEST_F(LdapPageSize, ARefusedPageSizeIsLoweredUntilTheServerTakesIt) {
     REQUIRE_SLAPD(server_);
-    LdapDirectory dir(SettingsFor(*server_, 10));
+    LdapSettings settings = SettingsFor(*server_, 10);
+    settings.wholeSubtrees = false;
+    LdapDirectory dir(settings);
     const DirContext context = dir.OpenContext();
     ASSERT_GE(context, 0) << dir.FailureCause();
     ASSERT_EQ(ListAll(dir, context, "[Root]").result, 0);

@@ -9,6 +9,7 @@
 #include "directory/ldap/LdapSettings.h"
 #include "directory/ldap/PartitionRoots.h"
 #include "directory/ldap/RootDse.h"
+#include "directory/ldap/SubtreeCache.h"
 
 namespace vantor {
 namespace {
@@ -153,6 +154,44 @@ TEST(PartitionMarkers, ClassOrVendorBits) {
     EXPECT_FALSE(marks({{"instanceType", {"x1"}}}));
     EXPECT_TRUE(
         MarksPartitionRoot(ActiveDirectoryProfile(), {{"objectclass", {"top", "domainDNS"}}}));
+}
+
+// A subtree read's objects land on the containers they are directly under, whichever way the
+// server spells a parent; objects under an entry that is no container count nowhere; a
+// second read of a part already read for the same filter changes nothing.
+TEST(SubtreeCache, ObjectsLandOnTheirParentsOnce) {
+    const auto dn = [](const char* text) { return *Dn::Parse(text); };
+    const Dn acme = dn("o=acme");
+    const std::vector<ListedChild> containers = {{dn("o=acme"), {}},
+                                                 {dn("ou=Dev,o=acme"), {}},
+                                                 {dn("ou=QA,ou=Dev,o=acme"), {}},
+                                                 {dn("ou=Remote,o=acme"), {"ldap://x/o=y"}}};
+    const CountsByText objects = {
+        {"o=acme", 2}, {"ou=Dev,o=acme", 3}, {"OU=qa, ou=DEV,o=Acme", 4}, {"uid=boss,o=acme", 7}};
+    SubtreeCache cache;
+    cache.Add(acme, "(objectClass=inetOrgPerson)", containers, objects);
+    const std::vector<std::pair<const char*, std::optional<std::uint32_t>>> counts = {
+        {"o=acme", 2},
+        {"ou=Dev,o=acme", 3},
+        {"ou=QA,ou=Dev,o=acme", 4},
+        {"ou=Remote,o=acme", 0},
+        {"uid=boss,o=acme", std::nullopt}};
+    for (const auto& [container, expected] : counts) {
+        EXPECT_EQ(cache.Count("(objectClass=inetOrgPerson)", dn(container)), expected) << container;
+    }
+    EXPECT_EQ(cache.Count("(objectClass=groupOfNames)", acme), std::nullopt);
+
+    cache.Add(dn("ou=Dev,o=acme"), "(objectClass=inetOrgPerson)", {containers[1], containers[2]},
+              {{"ou=Dev,o=acme", 3}, {"ou=QA,ou=Dev,o=acme", 4}});
+    EXPECT_EQ(cache.Count("(objectClass=inetOrgPerson)", dn("ou=QA,ou=Dev,o=acme")), 4u);
+
+    std::vector<std::string> children;
+    for (const ListedChild& child : *cache.Children(acme)) {
+        children.push_back(child.dn.Text());
+    }
+    EXPECT_EQ(children, (std::vector<std::string>{"ou=Dev,o=acme", "ou=Remote,o=acme"}));
+    EXPECT_TRUE(cache.Children(dn("ou=QA,ou=Dev,o=acme"))->empty());
+    EXPECT_EQ(cache.Children(dn("ou=Elsewhere,o=acme")), nullptr);
 }
 
 TEST(IterationTable, HandlesAreUniqueUntilRemoved) {

@@ -4,6 +4,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "directory/ldap/LdapErrors.h"
 #include "directory/ldap/LdapTestSupport.h"
 
@@ -30,7 +32,8 @@ std::string SearchTree() {
     return ldif;
 }
 
-class LdapSearch : public testing::Test {
+// Each test runs with whole-subtree reads (the default) and container by container.
+class LdapSearch : public testing::TestWithParam<bool> {
   protected:
     static void SetUpTestSuite() {
         SlapdOptions options;
@@ -43,7 +46,9 @@ class LdapSearch : public testing::Test {
 
     void SetUp() override {
         REQUIRE_SLAPD(server_);
-        dir_ = std::make_unique<LdapDirectory>(SettingsFor(*server_));
+        LdapSettings settings = SettingsFor(*server_);
+        settings.wholeSubtrees = GetParam();
+        dir_ = std::make_unique<LdapDirectory>(settings);
         context_ = dir_->OpenContext();
         ASSERT_GE(context_, 0) << dir_->FailureCause();
         ASSERT_EQ(ListAll(*dir_, context_, "[Root]").result, 0);
@@ -62,15 +67,15 @@ class LdapSearch : public testing::Test {
 
 ServerHolder LdapSearch::server_;
 
-TEST_F(LdapSearch, UsersDirectlyUnderAContainerInSeveralBatches) {
+TEST_P(LdapSearch, UsersDirectlyUnderAContainerInPagesOrOneCount) {
     const Search qa = Count("QA.acme", "User");
     ASSERT_EQ(qa.result, 0) << dir_->FailureCause();
     EXPECT_EQ(qa.count, static_cast<std::uint32_t>(kQaUsers));  // not the 4 in ou=Inner
-    EXPECT_EQ(qa.batches, (kQaUsers + 9) / 10);
+    EXPECT_EQ(qa.batches, GetParam() ? 1 : (kQaUsers + 9) / 10);
     EXPECT_EQ(qa.handle, kNoIteration);
 }
 
-TEST_F(LdapSearch, EachKindCountsItsOwnClass) {
+TEST_P(LdapSearch, EachKindCountsItsOwnClass) {
     EXPECT_EQ(Count("QA.acme", "Group").count, 1u);
     EXPECT_EQ(Count("acme", "NCP_Server").count, 2u);
     EXPECT_EQ(Count("QA.acme", "Partition").count, 1u);
@@ -78,54 +83,40 @@ TEST_F(LdapSearch, EachKindCountsItsOwnClass) {
     EXPECT_EQ(Count("Inner.QA.acme", "user").count, 4u);  // class names without regard to case
 }
 
-TEST_F(LdapSearch, AnEmptyContainerIsOneEmptyBatch) {
+TEST_P(LdapSearch, AnEmptyContainerIsOneEmptyBatch) {
     const Search empty = Count("Empty.acme", "User");
     EXPECT_EQ(empty.result, 0);
     EXPECT_EQ(empty.count, 0u);
     EXPECT_EQ(empty.batches, 1);
 }
 
-TEST_F(LdapSearch, TheRootHoldsNoObjectsOfItsOwn) {
+TEST_P(LdapSearch, TheRootHoldsNoObjectsOfItsOwn) {
     const Search root = Count("[Root]", "User");
     EXPECT_EQ(root.result, 0);
     EXPECT_EQ(root.count, 0u);
 }
 
-TEST_F(LdapSearch, BatchesNameTheirObjects) {
-    DirBuffer* reply = nullptr;
-    DirBuffer* filter = nullptr;
-    ASSERT_EQ(dir_->NWDSAllocBuf(4096, &reply), 0);
-    ASSERT_EQ(dir_->NWDSAllocBuf(4096, &filter), 0);
-    FilterCursor* cursor = nullptr;
-    ASSERT_EQ(dir_->PrepareBuffer(context_, kSearchOperation, filter), 0);
-    ASSERT_EQ(dir_->NewFilter(&cursor), 0);
-    dir_->AddFilterItem(cursor, filterToken::kAttributeName, "Object Class", kSyntaxClassName);
-    dir_->AddFilterItem(cursor, filterToken::kEquals, nullptr, 0);
-    dir_->AddFilterItem(cursor, filterToken::kValue, "User", kSyntaxClassName);
-    dir_->AddFilterItem(cursor, filterToken::kEnd, nullptr, 0);
-    ASSERT_EQ(dir_->StoreFilter(context_, filter, cursor, nullptr), 0);
-    std::int32_t handle = kNoIteration;
-    std::int32_t searched = -1;
-    ASSERT_EQ(dir_->NWDSSearch(context_, "Inner.QA.acme", kScopeOneLevel, 0, filter, kInfoTypeNames,
-                               0, nullptr, &handle, 0, &searched, reply),
-              0);
-    EXPECT_EQ(searched, 4);
-    std::vector<std::string> names;
-    for (int i = 0; i < 4; ++i) {
-        char name[kNameBufferSize];
-        std::uint32_t attributes = 0;
-        ObjectInfo info;
-        ASSERT_EQ(dir_->NWDSGetObjName(context_, reply, name, &attributes, &info), 0);
-        EXPECT_EQ(info.objectFlags, 0u);
-        names.emplace_back(name);
-    }
-    EXPECT_THAT(names, testing::UnorderedElementsAre("in1", "in2", "in3", "in4"));
-    dir_->ReleaseBuffer(filter);
-    dir_->ReleaseBuffer(reply);
+TEST_P(LdapSearch, ASearchBatchHoldsACountNotNames) {
+    SearchCursor search(*dir_, context_, "Inner.QA.acme", "User");
+    std::uint32_t count = 0;
+    ASSERT_EQ(search.Next(count), 0) << dir_->FailureCause();
+    EXPECT_EQ(count, 4u);
+    char name[kNameBufferSize];
+    std::uint32_t attributes = 0;
+    ObjectInfo info;
+    EXPECT_EQ(dir_->NWDSGetObjName(context_, search.Reply(), name, &attributes, &info),
+              ldapError::kBatchExhausted);
+    EXPECT_THAT(dir_->FailureCause(), HasSubstr("not their names"));
 }
 
-TEST_F(LdapSearch, AnAbandonedSearchFreesItsHandle) {
+// Page by page a search keeps a handle until its end; a count from a subtree read needs none.
+TEST_P(LdapSearch, AnAbandonedSearchFreesItsHandle) {
     const Search first = Count("QA.acme", "User", 1);
+    if (GetParam()) {
+        EXPECT_EQ(first.handle, kNoIteration);
+        EXPECT_EQ(first.count, static_cast<std::uint32_t>(kQaUsers));
+        return;
+    }
     ASSERT_EQ(first.result, 0);
     ASSERT_NE(first.handle, kNoIteration);
     EXPECT_EQ(first.count, 10u);
@@ -135,14 +126,36 @@ TEST_F(LdapSearch, AnAbandonedSearchFreesItsHandle) {
     EXPECT_EQ(Count("QA.acme", "User").count, static_cast<std::uint32_t>(kQaUsers));
 }
 
-TEST_F(LdapSearch, AForbiddenContainerFailsInsteadOfCountingNothing) {
+TEST_P(LdapSearch, AForbiddenContainerFailsInsteadOfCountingNothing) {
     const Search forbidden = Count("Forbidden.acme", "User");
     EXPECT_EQ(forbidden.result, ldapError::kServerBase - 50);  // insufficientAccessRights
     EXPECT_THAT(dir_->FailureCause(), HasSubstr("ou=Forbidden,o=acme"));
     EXPECT_EQ(ListAll(*dir_, context_, "Forbidden.acme").result, ldapError::kServerBase - 50);
 }
 
-TEST_F(LdapSearch, OnlyTheObjectClassFilterIsTaken) {
+// A count from the top down reads acme's whole subtree, in which the users below ou=Forbidden
+// may be read though ou=Forbidden itself may not be searched: they are counted, as an
+// ldapsearch of the subtree counts them. Container by container the search of ou=Forbidden is
+// refused and says so.
+TEST_P(LdapSearch, AContainerThatMayNotBeSearchedCountsWhatASubtreeSearchReads) {
+    std::map<std::string, NodeResult> nodes;
+    for (NodeResult& node : RunEngine(*dir_, "User", false)) {
+        nodes.emplace(node.fullName, std::move(node));
+    }
+    const NodeResult& forbidden = nodes.at("Forbidden.acme");
+    if (GetParam()) {
+        EXPECT_EQ(forbidden.count, 3);
+        EXPECT_TRUE(forbidden.errors.empty());
+    } else {
+        EXPECT_EQ(forbidden.count, 0);
+        ASSERT_EQ(forbidden.errors.size(), 2u);
+        EXPECT_EQ(forbidden.errors[0].code, ldapError::kServerBase - 50);
+    }
+    EXPECT_EQ(nodes.at("QA.acme").count, kQaUsers);
+    EXPECT_EQ(nodes.at("Inner.QA.acme").count, 4);
+}
+
+TEST_P(LdapSearch, OnlyTheObjectClassFilterIsTaken) {
     DirBuffer* filter = nullptr;
     ASSERT_EQ(dir_->NWDSAllocBuf(4096, &filter), 0);
     FilterCursor* cursor = nullptr;
@@ -160,6 +173,8 @@ TEST_F(LdapSearch, OnlyTheObjectClassFilterIsTaken) {
     EXPECT_EQ(dir_->FreeFilter(cursor), ldapError::kBadBuffer) << "StoreFilter disposed of it";
     dir_->ReleaseBuffer(filter);
 }
+
+INSTANTIATE_TEST_SUITE_P(WholeSubtreesOrNot, LdapSearch, testing::Bool());
 
 // A size limit that cuts a container short fails the search; the batches before it count.
 class LdapSizeLimit : public testing::Test {

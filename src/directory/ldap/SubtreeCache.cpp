@@ -1,0 +1,59 @@
+#include "directory/ldap/SubtreeCache.h"
+
+#include <string_view>
+
+namespace vantor {
+
+void SubtreeCache::Add(const Dn& base, const std::string& filter,
+                       const std::vector<ListedChild>& containers,
+                       const CountsByText& objectsByParent) {
+    std::unordered_map<std::string, std::vector<ListedChild>> children;
+    std::unordered_map<std::string, std::uint32_t> counts;
+    std::unordered_map<std::string_view, const std::string*> keyByText;
+    children[base.Key()];
+    counts.try_emplace(base.Key(), 0);
+    keyByText.emplace(base.Text(), &base.Key());
+    for (const ListedChild& container : containers) {
+        children[container.dn.Key()];
+        counts.try_emplace(container.dn.Key(), 0);
+        keyByText.emplace(container.dn.Text(), &container.dn.Key());
+        if (container.dn.IsUnder(base)) {
+            children[container.dn.Ancestor(1).Key()].push_back(container);
+        }
+    }
+    for (const auto& [parent, objects] : objectsByParent) {
+        // The server spells a parent in its children's DNs as it spells the parent itself; any
+        // other spelling is compared by key.
+        if (const auto exact = keyByText.find(parent); exact != keyByText.end()) {
+            counts[*exact->second] += objects;
+        } else if (const auto dn = Dn::Parse(parent)) {
+            if (const auto container = counts.find(dn->Key()); container != counts.end()) {
+                container->second += objects;
+            }
+        }
+    }
+    for (auto& [key, list] : children) {
+        children_.try_emplace(key, std::move(list));
+    }
+    std::unordered_map<std::string, std::uint32_t>& known = counts_[filter];
+    for (const auto& [key, objects] : counts) {
+        known.try_emplace(key, objects);
+    }
+}
+
+const std::vector<ListedChild>* SubtreeCache::Children(const Dn& container) const {
+    const auto it = children_.find(container.Key());
+    return it != children_.end() ? &it->second : nullptr;
+}
+
+std::optional<std::uint32_t> SubtreeCache::Count(const std::string& filter,
+                                                 const Dn& container) const {
+    const auto byFilter = counts_.find(filter);
+    if (byFilter == counts_.end()) {
+        return std::nullopt;
+    }
+    const auto it = byFilter->second.find(container.Key());
+    return it != byFilter->second.end() ? std::optional<std::uint32_t>(it->second) : std::nullopt;
+}
+
+}  // namespace vantor
