@@ -318,7 +318,9 @@ int LdapSession::ReadListing(std::string_view parentName, const Dn& parent,
         // A continuation reference may name a DN elsewhere: it still stands for a container here.
         const std::size_t levels = child.dn.IsUnder(parent) ? child.dn.Depth() - parent.Depth() : 1;
         if (seen.insert(child.dn.Key()).second) {
-            if (!child.referralUrls.empty()) {
+            // A reference to a naming context this server publishes (as Samba gives its
+            // Configuration and DNS partitions in a listing of the domain) leads back here.
+            if (!child.referralUrls.empty() && !contexts_.Contains(child.dn)) {
                 referrals_.insert_or_assign(child.dn.Key(), child.referralUrls);
             }
             Adopt(child.dn, levels, parentName, out);

@@ -14,11 +14,15 @@ void SubtreeCache::Add(const Dn& base, const std::string& filter,
     counts.try_emplace(base.Key(), 0);
     keyByText.emplace(base.Text(), &base.Key());
     for (const ListedChild& container : containers) {
-        children[container.dn.Key()];
-        counts.try_emplace(container.dn.Key(), 0);
-        keyByText.emplace(container.dn.Text(), &container.dn.Key());
         if (container.dn.IsUnder(base)) {
             children[container.dn.Ancestor(1).Key()].push_back(container);
+        }
+        // A referral's subtree is not in the read: another server's, or another naming context
+        // that has to be read on its own.
+        if (container.referralUrls.empty()) {
+            children[container.dn.Key()];
+            counts.try_emplace(container.dn.Key(), 0);
+            keyByText.emplace(container.dn.Text(), &container.dn.Key());
         }
     }
     for (const auto& [parent, objects] : objectsByParent) {

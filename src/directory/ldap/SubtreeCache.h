@@ -17,8 +17,9 @@ namespace vantor {
 class SubtreeCache {
   public:
     // Files a read of base's subtree: its containers (base among them or not) in the server's
-    // order, and the objects matching filter by their parent's DN. Containers already known
-    // keep what an earlier read said.
+    // order, and the objects matching filter by their parent's DN. A referral is a child of its
+    // parent, but what lies below it was not read. Containers already known keep what an
+    // earlier read said.
     void Add(const Dn& base, const std::string& filter, const std::vector<ListedChild>& containers,
              const CountsByText& objectsByParent);
     // The children of a container that a read covered, or null.
