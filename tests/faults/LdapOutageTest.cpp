@@ -79,6 +79,33 @@ std::string OwnName(const std::string& fullName) {
     return fullName.substr(0, fullName.find('.'));
 }
 
+// Whether a connection accepted by the kernel for the server listening on `port` holds bytes the
+// (stopped) server has not read, as /proc/net/tcp shows them. Polls for at most ten seconds.
+bool AwaitUnreadRequest(int port) {
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (std::chrono::steady_clock::now() < deadline) {
+        std::ifstream table("/proc/net/tcp");
+        std::string line;
+        std::getline(table, line);  // the column titles
+        while (std::getline(table, line)) {
+            unsigned slot = 0;
+            unsigned localAddress = 0;
+            unsigned localPort = 0;
+            unsigned state = 0;
+            unsigned long sendQueue = 0;
+            unsigned long receiveQueue = 0;
+            if (std::sscanf(line.c_str(), " %u: %x:%x %*x:%*x %x %lx:%lx", &slot, &localAddress,
+                            &localPort, &state, &sendQueue, &receiveQueue) == 6 &&
+                static_cast<int>(localPort) == port && state == 1 /* established */ &&
+                receiveQueue > 0) {
+                return true;
+            }
+        }
+        std::this_thread::sleep_for(10ms);
+    }
+    return false;
+}
+
 // Run with whole-subtree reads (the default) and container by container (the path taken where a
 // server refuses them), each failing where it asks the server: a partition's subtree is read
 // when its top is counted, a container's objects when it is.
@@ -272,7 +299,9 @@ TEST_P(LdapOutage, CtrlCEndsTheCounterAtOnceWhileTheServerIsStopped) {
         ::execv(VANTOR_COUNT, const_cast<char* const*>(argv.data()));
         ::_exit(127);
     }
-    std::this_thread::sleep_for(700ms);  // it connects, binds, and waits
+    // Its interrupt handler is in place before it connects; once its bind lies unread at the
+    // stopped server, it waits for an answer.
+    ASSERT_TRUE(AwaitUnreadRequest(server_->Port()));
     const auto interrupted = std::chrono::steady_clock::now();
     ::kill(counter, SIGINT);
     int status = 0;
