@@ -103,7 +103,8 @@ CounterRun RunCounter(const LdapLogin& login, const std::vector<std::string>& ar
 std::map<std::string, ContainerCount> LdapsearchContainers(const LdapLogin& login,
                                                            const ClassProfile& profile,
                                                            std::size_t kind,
-                                                           const std::string& workFolder) {
+                                                           const std::string& workFolder,
+                                                           std::vector<std::string>* outside) {
     std::map<std::string, ContainerCount> containers;
     std::map<std::string, std::string> nameOfKey;  // container DN key -> its full name
     std::set<std::string> seen;                    // objects met in more than one context
@@ -151,6 +152,8 @@ std::map<std::string, ContainerCount> LdapsearchContainers(const LdapLogin& logi
         const auto parent = nameOfKey.find(dn.Ancestor(1).Key());
         if (parent != nameOfKey.end()) {
             ++containers[parent->second].objects;
+        } else if (outside != nullptr) {
+            outside->push_back(text);
         }
     }
     return containers;
@@ -188,14 +191,22 @@ void ExpectEachLineCountsItsContainer(const CounterRun& run,
 void ExpectCountsAgreeWithLdapsearch(const LdapLogin& login, const ClassProfile& profile,
                                      const std::string& kind, int exitCode,
                                      const std::vector<std::string>& unreached,
-                                     const std::set<std::string>& erring) {
+                                     const std::set<std::string>& erring,
+                                     const std::vector<std::string>& options) {
     const std::vector<std::string> kinds = {"users", "servers", "groups", "partitions"};
     const auto index = std::find(kinds.begin(), kinds.end(), kind) - kinds.begin();
     const TemporaryFolder work;
-    const auto expected =
-        LdapsearchContainers(login, profile, static_cast<std::size_t>(index), work.Path());
-    const CounterRun run = RunCounter(
-        login, {"--profile", profile.name, "--by-container", "--kind", kind}, work.Path());
+    std::vector<std::string> outside;
+    const auto expected = LdapsearchContainers(login, profile, static_cast<std::size_t>(index),
+                                               work.Path(), &outside);
+    // An object no line counts is one the total misses.
+    for (const std::string& dn : outside) {
+        EXPECT_TRUE(IsWithin(dn, unreached)) << "in no container the walk reaches: " << dn;
+    }
+    std::vector<std::string> arguments = {"--profile", profile.name, "--by-container", "--kind",
+                                          kind};
+    arguments.insert(arguments.end(), options.begin(), options.end());
+    const CounterRun run = RunCounter(login, arguments, work.Path());
     EXPECT_EQ(run.exitCode, exitCode) << run.standardError;
     ExpectEachLineCountsItsContainer(run, expected, unreached, erring);
 }

@@ -37,10 +37,12 @@ struct ContainerCount {
 // Every container of the profile that a walk from the naming contexts of the server's root entry
 // reaches through containers, as ldapsearch finds them, keyed by the full name the counter gives
 // its line (the RDN values joined by dots), with the objects of the kind directly under each.
+// The DNs of objects of the kind whose parent is none of those containers go into outside.
 std::map<std::string, ContainerCount> LdapsearchContainers(const LdapLogin& login,
                                                            const ClassProfile& profile,
                                                            std::size_t kind,
-                                                           const std::string& workFolder);
+                                                           const std::string& workFolder,
+                                                           std::vector<std::string>* outside);
 
 // Checks a by-container run against ldapsearch's containers: a "[Root]" line, then lines only
 // for those containers, each counting the container's objects, one line for each container
@@ -53,10 +55,12 @@ void ExpectEachLineCountsItsContainer(const CounterRun& run,
 
 // Counts a kind ("users", "servers", "groups") by container with vantor-count, bound as login
 // with the profile, and checks the run as above against ldapsearch; the counter must end with
-// exitCode.
+// exitCode. Every object of the kind ldapsearch finds outside the unreached subtrees must be in
+// a container of a line. options go to the counter as well.
 void ExpectCountsAgreeWithLdapsearch(const LdapLogin& login, const ClassProfile& profile,
                                      const std::string& kind, int exitCode,
                                      const std::vector<std::string>& unreached,
-                                     const std::set<std::string>& erring = {});
+                                     const std::set<std::string>& erring = {},
+                                     const std::vector<std::string>& options = {});
 
 }  // namespace vantor::test

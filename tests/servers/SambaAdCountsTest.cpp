@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "servers/ContainerCounts.h"
 #include "servers/ServerEnvironment.h"
 #include "support/SambaAdServer.h"
@@ -43,6 +45,28 @@ INSTANTIATE_TEST_SUITE_P(Kinds, SambaAdCounts, testing::Values("users", "servers
                          [](const testing::TestParamInfo<const char*>& param) {
                              return std::string(param.param);
                          });
+
+// Every naming context is a partition, whatever its class (the schema is a dMD, the
+// configuration a configuration): each counted once, under the line of the one above it.
+TEST(SambaAdPartitions, EachNamingContextIsAPartition) {
+    REQUIRE_SERVER(environment, SambaAdServer);
+    const TemporaryFolder work;
+    const CounterRun run = RunCounter(environment->server()->AdminLogin(),
+                                      {"--profile", "ad", "--kind", "partitions"}, work.Path());
+    EXPECT_EQ(run.exitCode, 1) << run.standardError;  // the over-long names, as above
+    std::map<std::string, std::int64_t> counts;
+    for (const CounterLine& line : run.lines) {
+        counts[line.fullName] += line.count;
+    }
+    EXPECT_EQ(counts["[Root]"], 1);
+    EXPECT_EQ(counts["corp.example"], 3);
+    EXPECT_EQ(counts["Configuration.corp.example"], 1);
+    std::int64_t total = 0;
+    for (const auto& [name, count] : counts) {
+        total += count;
+    }
+    EXPECT_EQ(total, 5);
+}
 
 // The situations the counts above must hold in are really in the test directory.
 TEST(SambaAdDirectory, HasFiveNamingContextsLostObjectsAStoreAndDeepUnits) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "directory/ldap/LdapBuffers.h"
@@ -18,6 +19,9 @@ struct Iteration {
     std::unique_ptr<PagedSearch> search;  // set for a search
     std::vector<BatchEntry> listed;       // a listing's containers
     std::size_t handedOut = 0;            // how many of them went out in earlier batches
+    // A listing cut short by a failure: reported once its containers have all gone out.
+    int failure = 0;
+    std::string failureCause;
 };
 
 class IterationTable {

@@ -19,6 +19,8 @@ namespace {
 // server's cores busy, far below the hundred or so requests at which slapd drops a connection.
 constexpr std::size_t kSearchesInFlight = 8;
 
+constexpr std::size_t kPartitionKind = 3;  // "Partition" in kKindClassNames
+
 std::string JoinUrls(const std::vector<std::string>& urls) {
     std::string text;
     for (const std::string& url : urls) {
@@ -290,6 +292,15 @@ int LdapSession::ListFromServer(const Dn& parent, std::vector<ListedChild>& chil
         const LdapOutcome outcome = NextPage(ld, search, sink);
         if (outcome.code != LDAP_SUCCESS) {
             Ended(search);
+            if (Lost(outcome.code)) {
+                return FailLdap(outcome, what);
+            }
+            // 389 Directory Server ends some paged listings that reach a sub-suffix with
+            // noSuchObject, though the same listing unpaged is whole.
+            if (search.Delivered() > 0 && ListUnpaged(parent, children)) {
+                return 0;
+            }
+            children = std::move(sink.children);  // kept; the failure is reported after them
             return FailLdap(outcome, what);
         }
     } while (!search.Finished());
@@ -303,13 +314,30 @@ int LdapSession::ListFromServer(const Dn& parent, std::vector<ListedChild>& chil
     return 0;
 }
 
+bool LdapSession::ListUnpaged(const Dn& parent, std::vector<ListedChild>& children) {
+    LDAP* ld = nullptr;
+    if (Connection("listing the containers under " + parent.Text(), ld) != 0) {
+        return false;
+    }
+    ListingSink sink(roots_);
+    const LdapOutcome outcome =
+        StreamSearches(ld, {{ContainerSearch(parent, LDAP_SCOPE_ONELEVEL), &sink}}, limits_, 1);
+    if (outcome.code != LDAP_SUCCESS || !sink.badDn.empty()) {
+        return false;
+    }
+    children = std::move(sink.children);
+    return true;
+}
+
 int LdapSession::ReadListing(std::string_view parentName, const Dn& parent,
                              std::vector<BatchEntry>& out) {
     std::vector<ListedChild> fromServer;
     const std::vector<ListedChild>* children = subtrees_.Children(parent);
+    int failure = 0;
     if (children == nullptr) {
-        if (const int r = ListFromServer(parent, fromServer); r != 0) {
-            return r;
+        failure = ListFromServer(parent, fromServer);
+        if (failure != 0 && fromServer.empty()) {
+            return failure;
         }
         children = &fromServer;
     }
@@ -339,7 +367,7 @@ int LdapSession::ReadListing(std::string_view parentName, const Dn& parent,
             Adopt(context, context.Depth() - parent.Depth(), parentName, out);
         }
     }
-    return 0;
+    return failure;
 }
 
 void LdapSession::HandOut(std::unique_ptr<Iteration> fresh, std::int32_t& handle,
@@ -352,7 +380,7 @@ void LdapSession::HandOut(std::unique_ptr<Iteration> fresh, std::int32_t& handle
     reply.SetBatch(std::vector<BatchEntry>(first + static_cast<std::ptrdiff_t>(begin),
                                            first + static_cast<std::ptrdiff_t>(end)));
     iteration->handedOut = end;
-    const bool done = end == iteration->listed.size();
+    const bool done = end == iteration->listed.size() && iteration->failure == 0;
     if (fresh != nullptr) {
         if (!done) {
             handle = iterations_.Add(std::move(fresh));
@@ -371,6 +399,14 @@ int LdapSession::List(std::string_view name, std::int32_t& handle, LdapBuffer& r
             return Fail(ldapError::kUnknownIteration,
                         "no listing is in progress with handle " + std::to_string(handle));
         }
+        if (iteration->handedOut == iteration->listed.size()) {
+            // Every container that came before the failure has gone out: now the failure.
+            const int failure = iteration->failure;
+            lastFailure_ = iteration->failureCause;
+            iterations_.Remove(handle);
+            handle = kNoIteration;
+            return failure;
+        }
         HandOut(nullptr, handle, reply);
         return 0;
     }
@@ -385,7 +421,11 @@ int LdapSession::List(std::string_view name, std::int32_t& handle, LdapBuffer& r
         // A referral's containers are another server's: its search says so, once.
         if (ReferralOf(*parent) == nullptr) {
             if (const int r = ReadListing(name, Dn(*parent), fresh->listed); r != 0) {
-                return r;
+                if (fresh->listed.empty()) {
+                    return r;
+                }
+                fresh->failure = r;
+                fresh->failureCause = lastFailure_;
             }
         }
     }
@@ -410,6 +450,9 @@ int LdapSession::Search(std::string_view base, int scope, int deref, const std::
                         "a subtree search from [Root] is not supported; search each top "
                         "container");
         }
+        if (CountsPartitions(filter)) {
+            reply.SetCount(static_cast<std::uint32_t>(tops_.size()));
+        }
         return 0;  // the root itself holds no objects, only the top containers
     } else {
         const Dn* dn = nullptr;
@@ -424,6 +467,14 @@ int LdapSession::Search(std::string_view base, int scope, int deref, const std::
         // The engine's search, one level without aliases, is answered from a read of the
         // container's whole subtree when the server gives it.
         const bool engines = scope == LDAP_SCOPE_ONELEVEL && deref == LDAP_DEREF_NEVER;
+        if (engines && CountsPartitions(filter)) {
+            std::uint32_t roots = 0;
+            if (const int r = CountPartitionRoots(base, *dn, roots); r != 0) {
+                return r;
+            }
+            reply.SetCount(roots);
+            return 0;
+        }
         if (engines && link_.Settings().wholeSubtrees && !subtrees_.Count(filter, *dn) &&
             triedReads_.insert(filter + '\n' + dn->Key()).second) {
             if (const int r = ReadSubtree(*dn, filter); r != 0 && r != kAskEachContainer) {
@@ -466,6 +517,49 @@ int LdapSession::Search(std::string_view base, int scope, int deref, const std::
     return 0;
 }
 
+bool LdapSession::CountsPartitions(const std::string& filter) const {
+    return filter == profile_->kinds.at(kPartitionKind).ldapFilter;
+}
+
+int LdapSession::CountPartitionRoots(std::string_view name, const Dn& dn, std::uint32_t& roots) {
+    std::vector<BatchEntry> listed;
+    if (const int r = ReadListing(name, dn, listed); r != 0) {
+        return r;
+    }
+    for (const BatchEntry& entry : listed) {
+        const std::optional<Dn> child = Dn::Parse(entry.dn);
+        bool root = false;
+        if (!child) {
+            continue;
+        }
+        if (const int r = IsPartitionRoot(*child, root); r != 0) {
+            return r;
+        }
+        roots += root ? 1 : 0;
+    }
+    return 0;
+}
+
+int LdapSession::IsPartitionRoot(const Dn& dn, bool& root) {
+    std::optional<bool> known = roots_.IsRoot(dn);
+    if (!known) {
+        LDAP* ld = nullptr;
+        if (const int r = Connection("reading " + dn.Text(), ld); r != 0) {
+            return r;
+        }
+        Attributes markers;
+        const LdapOutcome outcome =
+            ReadEntry(ld, dn.Text(), PartitionMarkerAttributes(), limits_, markers);
+        if (outcome.code != LDAP_SUCCESS) {
+            return FailLdap(outcome, "reading " + dn.Text());
+        }
+        roots_.Remember(dn, markers);
+        known = roots_.IsRoot(dn);
+    }
+    root = known.value_or(false);
+    return 0;
+}
+
 int LdapSession::EndIteration(std::int32_t handle) {
     Iteration* iteration = iterations_.Find(handle);
     if (iteration == nullptr) {
@@ -493,22 +587,11 @@ int LdapSession::FindPartitionRoot(std::string_view name, std::string& rootName)
         return r;
     }
     for (Dn current = *dn; current.Depth() > 0; current = current.Ancestor(1)) {
-        std::optional<bool> isRoot = roots_.IsRoot(current);
-        if (!isRoot) {
-            LDAP* ld = nullptr;
-            if (const int r = Connection("reading " + current.Text(), ld); r != 0) {
-                return r;
-            }
-            Attributes markers;
-            const LdapOutcome outcome =
-                ReadEntry(ld, current.Text(), PartitionMarkerAttributes(), limits_, markers);
-            if (outcome.code != LDAP_SUCCESS) {
-                return FailLdap(outcome, "reading " + current.Text());
-            }
-            roots_.Remember(current, markers);
-            isRoot = roots_.IsRoot(current);
+        bool isRoot = false;
+        if (const int r = IsPartitionRoot(current, isRoot); r != 0) {
+            return r;
         }
-        if (*isRoot) {
+        if (isRoot) {
             const std::string* fullName = names_.FullNameOf(current.Key());
             if (fullName == nullptr) {
                 return Fail(dirError::kUnknownName,

@@ -115,12 +115,21 @@ class LdapSession {
     // counts what a subtree search of base may read wherever the refusal is.
     LdapOutcome CountObjectsBelow(struct ldap* ld, const Dn& base, const std::string& filter,
                                   const std::vector<ListedChild>& containers, CountsByText& counts);
+    // Whether filter is the profile's filter for partitions. Those are counted as the partition
+    // roots a container holds (a suffix of 389, a naming context of AD), whatever their class.
+    bool CountsPartitions(const std::string& filter) const;
+    int CountPartitionRoots(std::string_view name, const Dn& dn, std::uint32_t& roots);
+    // Whether dn starts a partition, its markers read when not yet known; 0 or a failure.
+    int IsPartitionRoot(const Dn& dn, bool& root);
     // Whether a request failed because the connection is gone or the user cancelled.
     static bool Lost(int ldapCode);
-    // The containers directly under parent, as a one-level listing of the server gives them.
+    // The containers directly under parent, as a one-level listing of the server gives them;
+    // on a failure other than a lost connection or a cancel, those that came before it.
     int ListFromServer(const Dn& parent, std::vector<ListedChild>& children);
+    // The same listing in one unpaged search; false when that fails too.
+    bool ListUnpaged(const Dn& parent, std::vector<ListedChild>& children);
     // The whole listing under parent (full name parentName), from a subtree read or the
-    // server, with its containers named.
+    // server, with its containers named; a failure may come with the containers read before it.
     int ReadListing(std::string_view parentName, const Dn& parent, std::vector<BatchEntry>& out);
     // The top containers, named and recorded as partition roots.
     std::vector<BatchEntry> TopEntries();

@@ -40,7 +40,11 @@ LdapOutcome PagedSearch::NextPage(LDAP* ld, int& pageSize, const WaitLimits& lim
             pageSize = size;
             return outcome;
         }
-        if (!firstPage || entries > 0 || !RefusesPageSize(outcome.code) || size <= 1) {
+        // A page larger than the server's size limit ends with sizeLimitExceeded: asked again,
+        // smaller, from where it started, since nothing of a failed page is handed on.
+        const bool refused = firstPage && entries == 0 && RefusesPageSize(outcome.code);
+        const bool overLimit = outcome.code == LDAP_SIZELIMIT_EXCEEDED;
+        if (!(refused || overLimit) || size <= 1) {
             finished_ = true;
             failed_ = true;
             return outcome;

@@ -44,8 +44,8 @@ class PagedSearch {
     // Fetches the next batch into sink; a failed request hands nothing on. When the server
     // refuses pageSize for the first page (adminLimitExceeded or unwillingToPerform, nothing
     // sent), the page is asked again with half the size, and again; a size the server takes is
-    // left in pageSize for the searches that follow. Any other failure ends the search; a size
-    // limit met part way is a failure.
+    // left in pageSize for the searches that follow. A page that meets the server's size limit
+    // is asked again at half the size, down to one entry. Any other failure ends the search.
     LdapOutcome NextPage(struct ldap* ld, int& pageSize, const WaitLimits& limits, PageSink& sink);
     bool Finished() const { return finished_; }
     // True unless the search ran to its end on a page that was not full. slapd's glue of

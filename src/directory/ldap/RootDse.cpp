@@ -39,14 +39,22 @@ bool ContainsIgnoreCase(std::string_view text, std::string_view word) {
 
 int ReadRootDse(LDAP* ld, const WaitLimits& limits, RootDse& dse, std::string& diagnostic) {
     Attributes values;
-    const LdapOutcome outcome = ReadEntry(
-        ld, "", {"namingContexts", "supportedCapabilities", "vendorName", "vendorVersion"}, limits,
-        values);
+    const LdapOutcome outcome = ReadEntry(ld, "",
+                                          {"namingContexts", "nsBackendSuffix",
+                                           "supportedCapabilities", "vendorName", "vendorVersion"},
+                                          limits, values);
     diagnostic = outcome.diagnostic;
     if (outcome.code != LDAP_SUCCESS) {
         return outcome.code;
     }
     dse.namingContexts = All(values, "namingContexts");
+    // 389 Directory Server publishes only its top suffixes as naming contexts; every suffix,
+    // sub-suffixes too, is in nsBackendSuffix as "backend:suffix".
+    for (const std::string& backend : All(values, "nsBackendSuffix")) {
+        if (const std::size_t colon = backend.find(':'); colon != std::string::npos) {
+            dse.namingContexts.push_back(backend.substr(colon + 1));
+        }
+    }
     dse.supportedCapabilities = All(values, "supportedCapabilities");
     dse.vendorName = First(values, "vendorName");
     dse.vendorVersion = First(values, "vendorVersion");

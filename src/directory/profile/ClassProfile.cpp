@@ -41,6 +41,7 @@ ClassProfile MakeEDirectory() {
 ClassProfile MakeGeneric() {
     ClassProfile p = MakeEDirectory();
     p.name = "generic";
+    p.containerClasses.emplace_back("nsContainer");  // 389 Directory Server's plain container
     p.kinds[2] = {{"groupOfNames", "groupOfUniqueNames", "posixGroup"},
                   {},
                   "(|(objectClass=groupOfNames)(objectClass=groupOfUniqueNames)"
@@ -51,9 +52,12 @@ ClassProfile MakeGeneric() {
 ClassProfile MakeActiveDirectory() {
     ClassProfile p;
     p.name = "ad";
-    p.containerClasses = {"domain",    "domainDNS",     "organizationalUnit",
-                          "container", "builtinDomain", "organization",
-                          "country",   "locality",      "dcObject"};
+    p.containerClasses = {"domain", "domainDNS", "organizationalUnit", "container", "builtinDomain",
+                          "organization", "country", "locality", "dcObject",
+                          // where the server puts orphaned objects, and Authorization Manager
+                          // stores, whose applications and scopes hold groups
+                          "lostAndFound", "msDS-AzAdminManager", "msDS-AzApplication",
+                          "msDS-AzScope"};
     p.partitionClass = "domainDNS";
     p.kinds[0] = {{"user"}, {"computer"}, "(&(objectClass=user)(objectCategory=person))"};
     p.kinds[1] = {{"computer"}, {}, "(objectClass=computer)"};
