@@ -165,7 +165,7 @@ ExportTreeBuilder::ExportTreeBuilder(const ClassProfile& profile) : profile_(pro
 ExportTreeBuilder::~ExportTreeBuilder() = default;
 
 ExportTreeBuilder::ClassFlags& ExportTreeBuilder::FlagsOf(
-    const std::vector<std::string_view>& objectClasses) {
+    std::span<const std::string_view> objectClasses) {
     classesKey_.clear();
     for (const std::string_view objectClass : objectClasses) {
         classesKey_ += objectClass;

@@ -34,6 +34,7 @@
 #include <deque>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -173,7 +174,7 @@ class ExportTreeBuilder {
         std::uint32_t node = kNone;
     };
 
-    ClassFlags& FlagsOf(const std::vector<std::string_view>& objectClasses);
+    ClassFlags& FlagsOf(std::span<const std::string_view> objectClasses);
     std::uint32_t FindOrAddNode(std::uint32_t parent, std::string_view key, std::string_view typed);
     // Keeps the RDN's key and typed form together.
     const char* StoreRdn(std::string_view key, std::string_view typed);

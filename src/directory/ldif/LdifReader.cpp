@@ -4,10 +4,15 @@
 #include <ldif.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
+#include <chrono>
 #include <cstring>
 #include <string>
+#include <thread>
+#include <utility>
 
+#include "directory/ldif/EntryBatches.h"
 #include "directory/ldif/Excerpt.h"
 
 namespace vantor {
@@ -351,41 +356,89 @@ std::optional<LdifError> RecordParser::Parse(const LdifRecord& record, bool topO
     return std::nullopt;
 }
 
+// Reads and parses the records of input into batches for queue, until the end of the input,
+// a refusal, or a stop of the queue. The last batch says why it ended.
+void ProduceBatches(LdifInput& input, BatchQueue& queue, std::atomic<std::uint64_t>& bytesRead) {
+    constexpr std::size_t kBatchEntries = 2048;
+    constexpr std::size_t kBatchBytes = std::size_t{256} << 10;
+    auto batch = std::make_unique<EntryBatch>();
+    try {
+        LdifRecordSplitter records(input, [&](std::uint64_t read) {
+            bytesRead = read;
+            return !queue.Stopped();
+        });
+        RecordParser parser;
+        ParsedRecord parsed;
+        bool topOfFile = true;
+        while (const auto record = records.Next()) {
+            if (auto refused = parser.Parse(*record, topOfFile, parsed)) {
+                batch->end = std::move(refused);
+                break;
+            }
+            topOfFile = topOfFile && !parsed.anyLine;
+            if (parsed.kind == RecordKind::kNothing) {
+                continue;
+            }
+            batch->Add(parsed.dn, parsed.classes, parsed.referrals, parsed.line);
+            if (batch->Size() >= kBatchEntries || batch->Bytes() >= kBatchBytes) {
+                if (!queue.Push(std::exchange(batch, std::make_unique<EntryBatch>()))) {
+                    return;
+                }
+            }
+        }
+        if (!batch->end && records.Error()) {
+            batch->end = records.Error();
+        }
+    } catch (const std::bad_alloc&) {
+        batch->end = LdifError{0, "not enough memory to read the file"};
+    }
+    batch->last = true;
+    queue.Push(std::move(batch));
+}
+
 }  // namespace
 
 std::optional<LdifError> ReadLdifEntries(LdifInput& input, const LdifEntrySink& sink,
                                          const LdifProgressCheck& keepGoing) {
+    // The file is read and parsed on a second thread while this one hands the entries to sink,
+    // in file order, and reports progress.
     const LibldapMessages messages;
     LdifProgress progress;
     progress.totalBytes = input.Size();
-    LdifRecordSplitter records(input, [&](std::uint64_t bytesRead) {
+    BatchQueue queue;
+    std::atomic<std::uint64_t> bytesRead{0};
+    std::thread reader([&] { ProduceBatches(input, queue, bytesRead); });
+    // However this thread leaves (a sink may throw), the reader is stopped and waited for.
+    const auto joinReader = [&](std::thread* thread) {
+        queue.Stop();
+        thread->join();
+    };
+    const std::unique_ptr<std::thread, decltype(joinReader)> joined(&reader, joinReader);
+    std::optional<LdifError> outcome;
+    for (bool more = true; more && !outcome;) {
         progress.bytesRead = bytesRead;
-        return !keepGoing || keepGoing(progress);
-    });
-    RecordParser parser;
-    ParsedRecord parsed;
-    bool topOfFile = true;
-    while (const auto record = records.Next()) {
-        if (auto refused = parser.Parse(*record, topOfFile, parsed)) {
-            return refused;
+        if (keepGoing && !keepGoing(progress)) {
+            outcome = LdifError{0, {}, true};
+            break;
         }
-        topOfFile = topOfFile && !parsed.anyLine;
-        if (parsed.kind == RecordKind::kNothing) {
+        const std::unique_ptr<EntryBatch> batch = queue.Pop(std::chrono::milliseconds(100));
+        if (!batch) {
             continue;
         }
-        ++progress.entries;
-        const LdifEntry entry{parsed.dn, parsed.classes, parsed.referrals, parsed.line};
-        if (auto refused = sink(entry)) {
-            return refused;
+        for (std::size_t i = 0; i < batch->Size() && !outcome; ++i) {
+            const EntryBatch::Entry entry = batch->At(i);
+            ++progress.entries;
+            outcome = sink({entry.dn, entry.classes, entry.referrals, entry.line});
+        }
+        if (!outcome && batch->last) {
+            outcome = batch->end;
+            more = false;
         }
     }
-    if (records.Error()) {
-        return records.Error();
-    }
-    if (progress.entries == 0) {
+    if (!outcome && progress.entries == 0) {
         return LdifError{0, "no entries"};
     }
-    return std::nullopt;
+    return outcome;
 }
 
 }  // namespace vantor

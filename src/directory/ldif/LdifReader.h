@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -17,10 +18,10 @@ namespace vantor {
 // What the directory needs of one entry. The views live until the callback returns.
 struct LdifEntry {
     std::string_view dn;  // "" for a search reference, which has none
-    const std::vector<std::string_view>& objectClasses;
+    std::span<const std::string_view> objectClasses;
     // The URLs of a referral: its "ref" values (a referral object of an export, or a search
     // reference that ldapsearch wrote).
-    const std::vector<std::string_view>& referrals;
+    std::span<const std::string_view> referrals;
     unsigned long line;  // the line of the dn, or of the first "ref"
 };
 
