@@ -11,6 +11,7 @@
 
 #include "directory/ldif/LdifDirectory.h"
 #include "run/CountRun.h"
+#include "support/QuietHost.h"
 #include "tree/CTextTreeCtrl.h"
 
 namespace {
@@ -25,18 +26,6 @@ double PeakMegabytes() {
     getrusage(RUSAGE_SELF, &usage);
     return static_cast<double>(usage.ru_maxrss) / 1024.0;
 }
-
-// The command-line counter's run without its output: users, by partition.
-class QuietHost : public vantor::CountRunHost {
-  public:
-    void ShowFailure(const std::string&, const std::string&) override {}
-    std::string ReadObjectKind() override { return "User"; }
-    bool IsCancelRequested() override { return false; }
-    void ClearCancelRequest() override {}
-    vantor::CountCallbacks Callbacks() override { return {}; }
-    void ShowTotal(std::int32_t runningTotal) override { total = runningTotal; }
-    std::int32_t total = 0;
-};
 
 void BM_GrepCountDn(benchmark::State& state) {
     const std::string command = "grep -c '^dn:' '" + BenchFile() + "'";
@@ -65,7 +54,7 @@ void BM_LoadAndCount(benchmark::State& state) {
         }
         containers = result.directory->ContainerCount() - 1;
         vantor::CTextTreeCtrl tree;
-        QuietHost host;
+        vantor::test::QuietHost host;  // users, by partition
         vantor::RunCount(*result.directory, tree, host, false);
         users = host.total;
     }

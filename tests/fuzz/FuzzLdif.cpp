@@ -6,21 +6,8 @@
 
 #include "directory/ldif/LdifDirectory.h"
 #include "run/CountRun.h"
+#include "support/QuietHost.h"
 #include "tree/CTextTreeCtrl.h"
-
-namespace {
-
-class QuietHost : public vantor::CountRunHost {
-  public:
-    void ShowFailure(const std::string&, const std::string&) override {}
-    std::string ReadObjectKind() override { return "User"; }
-    bool IsCancelRequested() override { return false; }
-    void ClearCancelRequest() override {}
-    vantor::CountCallbacks Callbacks() override { return {}; }
-    void ShowTotal(std::int32_t) override {}
-};
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
@@ -33,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     for (bool byContainer : {false, true}) {
         vantor::CTextTreeCtrl tree;
-        QuietHost host;
+        vantor::test::QuietHost host;
         vantor::RunCount(*loaded.directory, tree, host, byContainer);
     }
     return 0;

@@ -1,42 +1,20 @@
 #include "directory/ldif/EntryBatches.h"
 
-#include <algorithm>
-#include <cstring>
-
 namespace vantor {
-
-namespace {
-
-constexpr std::size_t kChunkBytes = std::size_t{64} << 10;
-
-}  // namespace
-
-std::string_view EntryBatch::Keep(std::string_view text) {
-    if (chunks_.empty() || size_ - used_ < text.size()) {
-        size_ = std::max(kChunkBytes, text.size());
-        chunks_.push_back(std::make_unique<char[]>(size_));
-        used_ = 0;
-    }
-    char* at = chunks_.back().get() + used_;
-    std::memcpy(at, text.data(), text.size());
-    used_ += text.size();
-    bytes_ += text.size();
-    return {at, text.size()};
-}
 
 void EntryBatch::Add(std::string_view dn, std::span<const std::string_view> classes,
                      std::span<const std::string_view> referrals, unsigned long line) {
     Stored& entry = entries_.emplace_back();
-    entry.dn = Keep(dn);
+    entry.dn = texts_.Store(dn);
     entry.firstValue = static_cast<std::uint32_t>(values_.size());
     entry.classCount = static_cast<std::uint32_t>(classes.size());
     entry.referralCount = static_cast<std::uint32_t>(referrals.size());
     entry.line = line;
     for (const std::string_view objectClass : classes) {
-        values_.push_back(Keep(objectClass));
+        values_.push_back(texts_.Store(objectClass));
     }
     for (const std::string_view referral : referrals) {
-        values_.push_back(Keep(referral));
+        values_.push_back(texts_.Store(referral));
     }
 }
 

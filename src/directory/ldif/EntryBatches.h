@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "directory/ldif/LdifRecords.h"
+#include "directory/ldif/NameArena.h"
 
 namespace vantor {
 
@@ -34,19 +35,14 @@ class EntryBatch {
     std::size_t Size() const { return entries_.size(); }
     // Valid until the next Add.
     Entry At(std::size_t index) const;
-    std::size_t Bytes() const { return bytes_; }
+    std::size_t Bytes() const { return texts_.Bytes(); }
 
     // Set on the last batch: why the reader stopped (nullopt at the end of the input).
     std::optional<LdifError> end;
     bool last = false;
 
   private:
-    std::string_view Keep(std::string_view text);
-
-    std::vector<std::unique_ptr<char[]>> chunks_;
-    std::size_t used_ = 0;
-    std::size_t size_ = 0;
-    std::size_t bytes_ = 0;
+    NameArena texts_{std::size_t{64} << 10};
     struct Stored {
         std::string_view dn;
         std::uint32_t firstValue = 0;

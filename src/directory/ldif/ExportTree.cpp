@@ -15,7 +15,6 @@ namespace vantor {
 
 namespace {
 
-constexpr std::size_t kArenaChunk = std::size_t{1} << 20;
 constexpr std::size_t kPartitionKind = 3;
 // Distinct lists of object classes whose classification is kept; beyond them (a file that gives
 // every entry classes of its own) each entry is classified afresh.
@@ -87,18 +86,6 @@ std::string Lower(std::string_view text) {
 }
 
 }  // namespace
-
-std::string_view NameArena::Store(std::string_view text) {
-    if (chunks_.empty() || size_ - used_ < text.size()) {
-        size_ = std::max(kArenaChunk, text.size());
-        chunks_.push_back(std::make_unique<char[]>(size_));
-        used_ = 0;
-    }
-    char* at = chunks_.back().get() + used_;
-    std::memcpy(at, text.data(), text.size());
-    used_ += text.size();
-    return {at, text.size()};
-}
 
 std::optional<ExportTree::Id> ExportTree::Find(std::string_view fullName) const {
     if (IsRootName(fullName)) {

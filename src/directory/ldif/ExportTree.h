@@ -42,21 +42,11 @@
 
 #include "directory/dn/Dn.h"
 #include "directory/ldif/LdifReader.h"
+#include "directory/ldif/NameArena.h"
 #include "directory/profile/ClassProfile.h"
 #include "engine/ObjectKinds.h"
 
 namespace vantor {
-
-// Text kept for the life of a store, in chunks that never move.
-class NameArena {
-  public:
-    std::string_view Store(std::string_view text);
-
-  private:
-    std::vector<std::unique_ptr<char[]>> chunks_;
-    std::size_t used_ = 0;
-    std::size_t size_ = 0;
-};
 
 // The classes of entries that no rule of the profile counted, with how many such entries had
 // each (classes that counted entries also carry, and "top", are left out).
