@@ -48,11 +48,12 @@ bool LdifRecordSplitter::Fill() {
         end_ -= begin_;
         begin_ = 0;
     }
+    // What is kept is the record still unfinished.
+    if (end_ > kMaxRecordBytes) {
+        return Stop({line_, "a record longer than " + std::to_string(kMaxRecordBytes >> 20) +
+                                " MiB (is a blank line missing between entries?)"});
+    }
     if (buffer_.size() - end_ < kReadBytes) {
-        if (end_ > kMaxRecordBytes) {
-            return Stop({line_, "a record longer than " + std::to_string(kMaxRecordBytes >> 20) +
-                                    " MiB (is a blank line missing between entries?)"});
-        }
         buffer_.resize(std::max(buffer_.size() * 2, end_ + kReadBytes));
     }
     for (;;) {

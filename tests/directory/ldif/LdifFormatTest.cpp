@@ -321,6 +321,18 @@ TEST(LdifFormat, NothingOfLibldapReachesStandardError) {
               "base64 encoding char (!) 0x21)");
 }
 
+// A file without blank lines would otherwise be held whole as one record.
+TEST(LdifFormat, ARecordLongerThanTheLimitIsRefusedAtItsStart) {
+    std::string ldif = "dn: o=acme\nobjectClass: organization\n\ndn: ou=Big,o=acme\n";
+    const std::string line = "description: " + std::string(1000, 'x') + "\n";
+    while (ldif.size() <= LdifRecordSplitter::kMaxRecordBytes) {
+        ldif += line;
+    }
+    EXPECT_EQ(Refusal(ldif),
+              "test.ldif:4: a record longer than 64 MiB (is a blank line missing "
+              "between entries?)");
+}
+
 TEST(LdifFormat, ProgressIsReportedAndACancelStopsTheRead) {
     std::string ldif = "dn: o=acme\nobjectClass: organization\n\n";
     for (int i = 0; i < 50000; ++i) {
