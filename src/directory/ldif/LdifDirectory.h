@@ -22,8 +22,6 @@ class LdifDirectory : public StoredDirectory {
 
     std::size_t ContainerCount() const { return tree_.ContainerCount(); }
     const std::vector<ClassTally>& Uncounted() const { return tree_.Uncounted(); }
-    // The container of a full name, for tests.
-    bool Has(std::string_view fullName) const { return tree_.Find(fullName).has_value(); }
     std::string Description() const override { return source_; }
 
   protected:

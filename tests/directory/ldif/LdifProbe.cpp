@@ -17,6 +17,15 @@ std::string DataFile(std::string_view name) {
     return std::string(VANTOR_LDIF_TEST_DATA) + "/" + std::string(name);
 }
 
+bool Exists(DirectoryClient& dir, std::string_view fullName) {
+    const std::string name(fullName);
+    char root[kNameBufferSize] = {};
+    const DirContext context = dir.OpenContext();
+    const bool found = dir.FindPartitionRoot(context, name.c_str(), root) == 0;
+    dir.CloseContext(context);
+    return found;
+}
+
 std::vector<std::string> ListedNames(DirectoryClient& dir, std::string_view fullName) {
     const std::string base(fullName);
     const DirContext context = dir.OpenContext();

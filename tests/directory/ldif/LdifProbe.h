@@ -19,6 +19,9 @@ std::unique_ptr<LdifDirectory> Loaded(std::string_view ldif,
 // The path of a file under tests/data/ldif.
 std::string DataFile(std::string_view name);
 
+// Whether a container of that full name can be listed.
+bool Exists(DirectoryClient& dir, std::string_view fullName);
+
 // The names the directory lists directly under fullName, containers only, in listing order.
 std::vector<std::string> ListedNames(DirectoryClient& dir, std::string_view fullName);
 

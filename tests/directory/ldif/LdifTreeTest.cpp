@@ -69,13 +69,13 @@ TEST(LdifTree, NamesKeepBlanksAndAmpersandsAndEscapeDotsAndPluses) {
                             Unit("ou=Lab+l=Rome,o=Acme Widgets"));
     EXPECT_THAT(ListedNames(*dir, "Acme Widgets"),
                 ElementsAre("Sales & Marketing", "St\\. Louis", "Smith, Jones \\+ Co", "Lab+Rome"));
-    EXPECT_TRUE(dir->Has("St\\. Louis.Acme Widgets"));
+    EXPECT_TRUE(Exists(*dir, "St\\. Louis.Acme Widgets"));
 }
 
 TEST(LdifTree, NamesLongerThanTheEngineTakesAreKeptWhole) {
     const std::string longName(300, 'x');
     const auto dir = Loaded(Org("o=acme") + Unit("ou=" + longName + ",o=acme"));
-    EXPECT_TRUE(dir->Has(longName + ".acme"));
+    EXPECT_TRUE(Exists(*dir, longName + ".acme"));
     EXPECT_EQ(dir->ContainerCount(), 3U);
 }
 
@@ -154,7 +154,7 @@ TEST(LdifTree, ADeepChainGivenDeepestFirstIsBuilt) {
         deepest += '.';
     }
     deepest += "acme";
-    EXPECT_TRUE(dir->Has(deepest));
+    EXPECT_TRUE(Exists(*dir, deepest));
     EXPECT_EQ(PartitionRootOf(*dir, deepest), "acme");
 }
 
@@ -240,7 +240,7 @@ TEST(LdifTree, AMissingParentIsBridgedToTheNearestEntryAbove) {
                Unit("ou=People,dc=example,dc=com"));
     EXPECT_THAT(ListedNames(*dir, "[Root]"), ElementsAre("acme", "People.example.com"));
     EXPECT_THAT(ListedNames(*dir, "acme"), ElementsAre("QA.Dev"));
-    EXPECT_TRUE(dir->Has("QA.Dev.acme"));
+    EXPECT_TRUE(Exists(*dir, "QA.Dev.acme"));
     EXPECT_EQ(PartitionRootOf(*dir, "People.example.com"), "People.example.com");
     EXPECT_THAT(CountRun(*dir, "User", false),
                 ElementsAre(Pair("[Root]", 0), Pair("acme", 0), Pair("People.example.com", 0),
@@ -264,6 +264,25 @@ TEST(LdifTree, TopEntriesThatAreNoContainersCountUnderTheRoot) {
                             User("cn=Cid,cn=Bob,ou=People,o=acme"));
     EXPECT_THAT(ListedNames(*dir, "[Root]"), IsEmpty());
     EXPECT_THAT(CountRun(*dir, "User", true), ElementsAre(Pair("[Root]", 3)));
+}
+
+// A file that gives every entry a class list of its own cannot grow the list of classes not
+// counted without bound: past a limit such entries are counted together.
+TEST(LdifTree, EndlessListsOfClassesKeepTheirTallyBounded) {
+    constexpr int kLists = 70000;
+    std::string ldif = Org("o=acme");
+    for (int i = 0; i < kLists; ++i) {
+        ldif += Entry("cn=e" + std::to_string(i) + ",o=acme", {"c" + std::to_string(i)});
+    }
+    const auto dir = Loaded(ldif);
+    const std::vector<ClassTally>& tally = dir->Uncounted();
+    ASSERT_LT(tally.size(), static_cast<std::size_t>(kLists));
+    std::uint64_t entries = 0;
+    for (const ClassTally& one : tally) {
+        entries += one.entries;
+    }
+    EXPECT_EQ(entries, static_cast<std::uint64_t>(kLists));
+    EXPECT_EQ(tally.front().className, "(entries with other lists of classes)");
 }
 
 TEST(LdifTree, TheRootDseAddsNothing) {
