@@ -1,5 +1,6 @@
 #include "cli/Options.h"
 
+#include "directory/filter/ObjectFilter.h"
 #include "engine/ObjectKinds.h"
 
 namespace vantor {
@@ -47,6 +48,16 @@ std::variant<CliOptions, std::string> ParseCommandLine(const std::vector<std::st
             if (!known) {
                 return needs("one of users, servers, groups, partitions");
             }
+        } else if (flag == "--filter") {
+            auto v = value();
+            if (!v) {
+                return needs("a filter");
+            }
+            auto parsed = ObjectFilter::Parse(*v);
+            if (auto* error = std::get_if<std::string>(&parsed)) {
+                return "option --filter: " + *error;
+            }
+            options.filter = std::get<ObjectFilter>(parsed).Text();
         } else if (flag == "--format") {
             auto v = value();
             if (v && *v == "report") {

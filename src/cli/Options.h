@@ -15,6 +15,7 @@ enum class OutputFormat { kReport, kCsv, kJson };
 struct CliOptions {
     int kind = 0;  // 0 users, 1 servers, 2 groups, 3 partitions
     bool byContainer = false;
+    std::string filter;  // --filter, as ObjectFilter::Text gives it; empty: every object
     OutputFormat format = OutputFormat::kReport;
     std::optional<std::string> outputPath;
     std::optional<std::string> pdfPath;

@@ -150,9 +150,10 @@ void AppendJsonLine(std::string& out, const CTextTreeCtrl& tree, const CTreeWalk
 std::string BuildCsv(const CTextTreeCtrl& tree, CTreeWalk& walk, const RunRecord& run) {
     std::string out =
         "directory,object_class,mode,full_name,name,depth,count,branch_total,errors,"
-        "error_details,cancelled\r\n";
+        "error_details,cancelled,filter\r\n";
     const std::string fixed =
         CsvField(run.directory) + "," + CsvField(run.className) + "," + ModeName(run) + ",";
+    const std::string filter = CsvField(run.filter);
     walk.Walk([&](HTREEITEM line) {
         if (!tree.CarriesData(line)) {
             return true;
@@ -169,7 +170,7 @@ std::string BuildCsv(const CTextTreeCtrl& tree, CTreeWalk& walk, const RunRecord
                "," + std::to_string(tree.Level(line)) + "," + std::to_string(tree.Data(line)) +
                "," + std::to_string(walk.BranchTotal(line)) + "," +
                std::to_string(node.errors.size()) + "," + CsvField(details) + "," +
-               (run.cancelled ? "true" : "false") + "\r\n";
+               (run.cancelled ? "true" : "false") + "," + filter + "\r\n";
         return true;
     });
     return out;
@@ -181,6 +182,7 @@ std::string BuildJson(const CTextTreeCtrl& tree, CTreeWalk& walk, const RunRecor
     out += ",\n \"object_class\": " + JsonString(run.className);
     out += ",\n \"kind\": " + JsonString(LoadString(res::IDS_KIND_FIRST + run.kind));
     out += ",\n \"mode\": " + JsonString(ModeName(run));
+    out += ",\n \"filter\": " + (run.filter.empty() ? "null" : JsonString(run.filter));
     out += ",\n \"date\": " + JsonString(run.date);
     out += ",\n \"cancelled\": " + std::string(run.cancelled ? "true" : "false");
     out += ",\n \"total\": " + std::to_string(first != 0 ? walk.BranchTotal(first) : 0);

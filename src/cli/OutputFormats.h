@@ -10,10 +10,12 @@
 namespace vantor {
 
 // A header row and one row per result line, in preorder. A row's error_details holds its error
-// lines, each followed by " -- " and its cause when there is one, separated by "; ".
+// lines, each followed by " -- " and its cause when there is one, separated by "; "; its filter
+// the user's filter, empty when there was none.
 std::string BuildCsv(const CTextTreeCtrl& tree, CTreeWalk& walk, const RunRecord& run);
 // The result tree as nested objects, with error lines (their cause in "detail"), whether the
-// run was cancelled, and the classes of an export that no rule counted ("not_counted").
+// run was cancelled, the user's filter (null when none), and the classes of an export that no rule
+// counted ("not_counted").
 std::string BuildJson(const CTextTreeCtrl& tree, CTreeWalk& walk, const RunRecord& run);
 
 }  // namespace vantor

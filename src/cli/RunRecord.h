@@ -30,6 +30,7 @@ struct RunRecord {
     std::string className;  // the directory class counted
     int kind = 0;
     bool byContainer = false;
+    std::string filter;  // the user's filter; empty when every object of the kind counted
     bool cancelled = false;
     std::string date;
     std::unordered_map<HTREEITEM, ShownNode> nodes;  // by result line

@@ -91,6 +91,7 @@ int Run(int argc, char** argv) {
     }
 
     DirectoryChoice& choice = directoryArguments.choice;
+    choice.filter = options.filter;
     if (auto clash = OutputClash(choice.ldifPath, options)) {
         return Fail(kExitUsageOrFileError, *clash);
     }
@@ -126,6 +127,7 @@ int Run(int argc, char** argv) {
     record.notCounted = opened.notCounted;
     record.kind = options.kind;
     record.byContainer = options.byContainer;
+    record.filter = options.filter;
     CCountTreeCtrl tree;
     CountRunOutcome outcome = CountRunOutcome::kRunCancelled;
     if (opened.cancelled) {

@@ -127,12 +127,12 @@ TEST_F(CountCommand, WritesCsvAndJsonNamingTheDirectoryClassAndMode) {
     const std::string source = Data("cli/acme.ldif");
     EXPECT_EQ(csv.out,
               "directory,object_class,mode,full_name,name,depth,count,branch_total,errors,"
-              "error_details,cancelled\r\n" +
-                  source + ",User,by container,[Root],[Root],0,0,6,0,,false\r\n" + source +
-                  ",User,by container,acme,acme,1,1,6,0,,false\r\n" + source +
-                  ",User,by container,Sales Dept.acme,Sales Dept,2,2,2,0,,false\r\n" + source +
-                  ",User,by container,Dev.acme,Dev,2,1,3,0,,false\r\n" + source +
-                  ",User,by container,QA.Dev.acme,QA,3,2,2,0,,false\r\n");
+              "error_details,cancelled,filter\r\n" +
+                  source + ",User,by container,[Root],[Root],0,0,6,0,,false,\r\n" + source +
+                  ",User,by container,acme,acme,1,1,6,0,,false,\r\n" + source +
+                  ",User,by container,Sales Dept.acme,Sales Dept,2,2,2,0,,false,\r\n" + source +
+                  ",User,by container,Dev.acme,Dev,2,1,3,0,,false,\r\n" + source +
+                  ",User,by container,QA.Dev.acme,QA,3,2,2,0,,false,\r\n");
 
     const Outcome json = Run({"--ldif", Data("cli/acme.ldif"), "--format=json"});
     EXPECT_EQ(json.exitCode, 0) << json.err;
@@ -142,6 +142,22 @@ TEST_F(CountCommand, WritesCsvAndJsonNamingTheDirectoryClassAndMode) {
     EXPECT_THAT(json.out, HasSubstr("\"total\": 6"));
     EXPECT_THAT(json.out, HasSubstr("{\"full_name\": \"QA.Dev.acme\", \"name\": \"QA\", "
                                     "\"depth\": 2, \"count\": 2, \"branch_total\": 2"));
+}
+
+TEST_F(CountCommand, CountsOnlyWhatTheFilterMatchesAndSaysWhichFilter) {
+    const std::string filter = "(|(sn=B)(sn=e))";
+    const Outcome json =
+        Run({"--ldif", Data("cli/acme.ldif"), "--format=json", "--filter", filter});
+    EXPECT_EQ(json.exitCode, 0) << json.err;
+    EXPECT_THAT(json.out, HasSubstr("\"filter\": \"(|(sn=B)(sn=e))\""));
+    EXPECT_THAT(json.out, HasSubstr("\"total\": 2"));
+    const Outcome csv =
+        Run({"--ldif", Data("cli/acme.ldif"), "--format", "csv", "--filter=" + filter});
+    EXPECT_THAT(csv.out, HasSubstr(",acme,acme,1,1,2,0,,false,(|(sn=B)(sn=e))\r\n"));
+
+    const Outcome malformed = Run({"--ldif", Data("cli/acme.ldif"), "--filter", "(cn~=ann)"});
+    EXPECT_EQ(malformed.exitCode, 4);
+    EXPECT_THAT(malformed.err, HasSubstr("option --filter: position "));
 }
 
 TEST_F(CountCommand, ListsDirectoryErrorsAndSaysSoInItsExitCode) {

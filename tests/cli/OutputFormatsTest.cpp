@@ -68,8 +68,8 @@ TEST(OutputFormats, CsvQuotesFieldsAndKeepsTheirBytes) {
     EXPECT_EQ(
         BuildCsv(tree, walk, run),
         "directory,object_class,mode,full_name,name,depth,count,branch_total,errors,"
-        "error_details,cancelled\r\n"
-        "d,User,by partition,\"a,\"\"b\"\"\nc\xfc\",\"a,\"\"b\"\"\nc\xfc\",0,4,4,0,,false\r\n");
+        "error_details,cancelled,filter\r\n"
+        "d,User,by partition,\"a,\"\"b\"\"\nc\xfc\",\"a,\"\"b\"\"\nc\xfc\",0,4,4,0,,false,\r\n");
 }
 
 }  // namespace

@@ -86,7 +86,7 @@ CounterRun RunCounter(const LdapLogin& login, const std::vector<std::string>& ar
     std::string line;
     std::getline(in, line);
     const std::vector<std::string> header = CsvFields(line);
-    EXPECT_EQ(header.size(), 11u) << line;
+    EXPECT_EQ(header.size(), 12u) << line;
     while (std::getline(in, line)) {
         const std::vector<std::string> fields = CsvFields(line);
         if (fields.size() != header.size()) {
@@ -94,7 +94,7 @@ CounterRun RunCounter(const LdapLogin& login, const std::vector<std::string>& ar
             continue;
         }
         // directory, object_class, mode, full_name, name, depth, count, branch_total, errors,
-        // error_details, cancelled
+        // error_details, cancelled, filter
         run.lines.push_back({fields[3], std::stoll(fields[6]), fields[9]});
     }
     return run;

@@ -237,7 +237,9 @@ int LdapDirectory::StoreFilter(DirContext context, DirBuffer* buffer, FilterCurs
             return Fail(ldapError::kUnsupportedFilter,
                         "only the filter \"Object Class\" = class name is supported");
         }
-        target->filter = *filter;
+        target->filter = settings_.objectFilter.empty()
+                             ? *filter
+                             : "(&" + *filter + settings_.objectFilter + ")";
         target->hasFilter = true;
         return 0;
     });

@@ -29,6 +29,8 @@ struct LdapSettings {
     std::string saslAuthcid;    // SASL authentication identity
     int startTls = 0;           // 0: none; 1: try StartTLS, go on without; 2: require it
     std::string profile = "auto";  // "auto", "edirectory", "generic" or "ad"
+    // The user's filter (RFC 4515 text, checked before), ANDed into every search for objects.
+    std::string objectFilter;
     std::chrono::seconds networkTimeout{30};
     std::chrono::seconds operationTimeout{30};
     int pageSize = 1000;  // objects asked for per batch; lowered when the server refuses it

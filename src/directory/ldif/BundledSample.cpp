@@ -29,8 +29,9 @@ std::string_view BundledSampleLdif() {
             static_cast<std::size_t>(vantor_sample_ldif_end - vantor_sample_ldif_begin)};
 }
 
-LdifLoadResult LoadBundledSample(const ClassProfile& profile, const LdifProgressCheck& keepGoing) {
-    return LoadLdifText(BundledSampleLdif(), kBundledSampleDescription, profile, keepGoing);
+LdifLoadResult LoadBundledSample(const ClassProfile& profile, const LdifProgressCheck& keepGoing,
+                                 const ObjectFilter* filter) {
+    return LoadLdifText(BundledSampleLdif(), kBundledSampleDescription, profile, keepGoing, filter);
 }
 
 }  // namespace vantor

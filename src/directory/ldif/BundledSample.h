@@ -15,6 +15,7 @@ std::string_view BundledSampleLdif();
 
 // The sample loaded as a directory whose description is kBundledSampleDescription.
 LdifLoadResult LoadBundledSample(const ClassProfile& profile = GenericProfile(),
-                                 const LdifProgressCheck& keepGoing = {});
+                                 const LdifProgressCheck& keepGoing = {},
+                                 const ObjectFilter* filter = nullptr);
 
 }  // namespace vantor

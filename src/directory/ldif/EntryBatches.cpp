@@ -3,13 +3,15 @@
 namespace vantor {
 
 void EntryBatch::Add(std::string_view dn, std::span<const std::string_view> classes,
-                     std::span<const std::string_view> referrals, unsigned long line) {
+                     std::span<const std::string_view> referrals, unsigned long line,
+                     bool matchesFilter) {
     Stored& entry = entries_.emplace_back();
     entry.dn = texts_.Store(dn);
     entry.firstValue = static_cast<std::uint32_t>(values_.size());
     entry.classCount = static_cast<std::uint32_t>(classes.size());
     entry.referralCount = static_cast<std::uint32_t>(referrals.size());
     entry.line = line;
+    entry.matchesFilter = matchesFilter;
     for (const std::string_view objectClass : classes) {
         values_.push_back(texts_.Store(objectClass));
     }
@@ -23,7 +25,7 @@ EntryBatch::Entry EntryBatch::At(std::size_t index) const {
     const std::span<const std::string_view> values(values_);
     return {stored.dn, values.subspan(stored.firstValue, stored.classCount),
             values.subspan(stored.firstValue + stored.classCount, stored.referralCount),
-            stored.line};
+            stored.line, stored.matchesFilter};
 }
 
 bool BatchQueue::Push(std::unique_ptr<EntryBatch> batch) {

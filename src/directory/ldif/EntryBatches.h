@@ -28,10 +28,11 @@ class EntryBatch {
         std::span<const std::string_view> classes;
         std::span<const std::string_view> referrals;
         unsigned long line = 0;
+        bool matchesFilter = true;
     };
 
     void Add(std::string_view dn, std::span<const std::string_view> classes,
-             std::span<const std::string_view> referrals, unsigned long line);
+             std::span<const std::string_view> referrals, unsigned long line, bool matchesFilter);
     std::size_t Size() const { return entries_.size(); }
     // Valid until the next Add.
     Entry At(std::size_t index) const;
@@ -49,6 +50,7 @@ class EntryBatch {
         std::uint32_t classCount = 0;
         std::uint32_t referralCount = 0;
         unsigned long line = 0;
+        bool matchesFilter = true;
     };
     std::vector<Stored> entries_;
     std::vector<std::string_view> values_;  // classes, then referrals, of each entry in turn

@@ -290,6 +290,7 @@ std::optional<LdifError> ExportTreeBuilder::AddContainer(const LdifEntry& entry,
     added.line = entry.line;
     added.kinds = flags.kinds;
     added.partitionRoot = flags.partitionRoot || referral != ExportTree::kNoReferral;
+    added.matchesFilter = entry.matchesFilter;
     added.referral = referral;
     RecentParent& slot = recent_[nextRecent_++ % recent_.size()];
     slot.text.assign(dn);
@@ -318,7 +319,7 @@ std::optional<LdifError> ExportTreeBuilder::AddSearchReference(const LdifEntry& 
         return std::nullopt;
     }
     nodes_[id].container = static_cast<std::uint32_t>(containers_.size());
-    containers_.push_back({id, entry.line, 0, true, referral});
+    containers_.push_back({id, entry.line, 0, true, true, referral});
     return std::nullopt;
 }
 
@@ -350,7 +351,7 @@ std::optional<LdifError> ExportTreeBuilder::Add(const LdifEntry& entry) {
         }
         counts = &nodes_[*parent].objects;
     }
-    for (std::size_t kind = 0; kind < counts->size(); ++kind) {
+    for (std::size_t kind = 0; kind < counts->size() && entry.matchesFilter; ++kind) {
         (*counts)[kind] += (flags.kinds >> kind) & 1U;
     }
     if (flags.kinds == 0) {
@@ -454,10 +455,12 @@ ExportTree ExportTreeBuilder::Finish() {
         container.referral = entry.referral;
         container.partitionRoot = entry.partitionRoot || container.parent == ExportTree::kRoot;
         Counts own{};
-        for (std::size_t kind = 0; kind < kPartitionKind; ++kind) {
-            own[kind] = (entry.kinds >> kind) & 1U;
+        if (entry.matchesFilter) {
+            for (std::size_t kind = 0; kind < kPartitionKind; ++kind) {
+                own[kind] = (entry.kinds >> kind) & 1U;
+            }
+            own[kPartitionKind] = container.partitionRoot ? 1 : 0;
         }
-        own[kPartitionKind] = container.partitionRoot ? 1 : 0;
         addCounts(container.parent, own);
         ++childCounts[container.parent];
     }

@@ -21,6 +21,8 @@
 //   ending after a dot (they would compose the same full names), are all listed in typed form
 //   instead ("ou=Sales", "l=Sales"). Full names so name one container each. Names are kept
 //   whole, also beyond 256 characters.
+// - An entry the user's filter turned down counts as no object of any kind; a container stays
+//   a container all the same.
 // - Every other entry is an object: it counts once for each kind it matches under the
 //   container of its parent DN, or the nearest container above that, or "[Root]". A container
 //   that matches "User", "NCP_Server" or "Group" counts as one under its parent container too.
@@ -149,6 +151,7 @@ class ExportTreeBuilder {
         unsigned long line = 0;
         std::uint8_t kinds = 0;  // bit k: the entry matches kind k
         bool partitionRoot = false;
+        bool matchesFilter = true;  // else it counts as no object
         std::uint32_t referral = ExportTree::kNoReferral;
     };
     // What the profile makes of one list of object classes, and how many entries with that

@@ -26,10 +26,10 @@ LdifLoadResult Refused(std::string_view source, const LdifError& error) {
 }
 
 LdifLoadResult Load(LdifInput& input, std::string_view source, const ClassProfile& profile,
-                    const LdifProgressCheck& keepGoing) {
+                    const LdifProgressCheck& keepGoing, const ObjectFilter* filter) {
     ExportTreeBuilder builder(profile);
     if (auto refused = ReadLdifEntries(
-            input, [&](const LdifEntry& entry) { return builder.Add(entry); }, keepGoing)) {
+            input, [&](const LdifEntry& entry) { return builder.Add(entry); }, keepGoing, filter)) {
         return Refused(source, *refused);
     }
     LdifLoadResult result;
@@ -103,20 +103,21 @@ std::string LdifSourceName(const std::string& path) {
 }
 
 LdifLoadResult LoadLdifFile(const std::string& path, const ClassProfile& profile,
-                            const LdifProgressCheck& keepGoing) {
+                            const LdifProgressCheck& keepGoing, const ObjectFilter* filter) {
     const std::string source = LdifSourceName(path);
     std::string error;
     const std::unique_ptr<LdifInput> input = OpenLdifInput(path, error);
     if (!input) {
         return Refused(source, {0, error});
     }
-    return Load(*input, source, profile, keepGoing);
+    return Load(*input, source, profile, keepGoing, filter);
 }
 
 LdifLoadResult LoadLdifText(std::string_view text, std::string_view sourceName,
-                            const ClassProfile& profile, const LdifProgressCheck& keepGoing) {
+                            const ClassProfile& profile, const LdifProgressCheck& keepGoing,
+                            const ObjectFilter* filter) {
     const std::unique_ptr<LdifInput> input = TextLdifInput(text);
-    return Load(*input, sourceName, profile, keepGoing);
+    return Load(*input, sourceName, profile, keepGoing, filter);
 }
 
 }  // namespace vantor

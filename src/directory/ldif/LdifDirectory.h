@@ -57,14 +57,16 @@ std::string LdifSourceName(const std::string& path);
 // A file that cannot be read, a malformed record, a change record, a DN that libldap refuses,
 // a container that occurs twice, a file without entries (see ReadLdifEntries for the rest) are
 // refused as a whole: nothing is loaded from part of a file. keepGoing sees the progress and may
-// cancel.
+// cancel. With a filter, only the entries it matches count as objects.
 LdifLoadResult LoadLdifFile(const std::string& path, const ClassProfile& profile = GenericProfile(),
-                            const LdifProgressCheck& keepGoing = {});
+                            const LdifProgressCheck& keepGoing = {},
+                            const ObjectFilter* filter = nullptr);
 
 // The same for LDIF text held in memory; sourceName stands for the file in the description
 // and in errors.
 LdifLoadResult LoadLdifText(std::string_view text, std::string_view sourceName,
                             const ClassProfile& profile = GenericProfile(),
-                            const LdifProgressCheck& keepGoing = {});
+                            const LdifProgressCheck& keepGoing = {},
+                            const ObjectFilter* filter = nullptr);
 
 }  // namespace vantor

@@ -69,6 +69,7 @@ struct ParsedRecord {
     unsigned long line = 0;
     std::vector<std::string_view> classes;
     std::vector<std::string_view> referrals;
+    std::vector<FilterAttribute> attributes;  // of an entry, when a filter needs them
 
     void Clear() {
         kind = RecordKind::kNothing;
@@ -77,6 +78,7 @@ struct ParsedRecord {
         line = 0;
         classes.clear();  // keeping their storage for the next record
         referrals.clear();
+        attributes.clear();
     }
 };
 
@@ -145,6 +147,9 @@ struct LineShape {
 // change in place; the record's own text stays for the messages.
 class RecordParser {
   public:
+    // keepAttributes: every attribute value of an entry is read, not only those the count needs.
+    explicit RecordParser(bool keepAttributes) : keepAttributes_(keepAttributes) {}
+
     std::optional<LdifError> Parse(const LdifRecord& record, bool topOfFile, ParsedRecord& out);
 
   private:
@@ -178,6 +183,7 @@ class RecordParser {
     // A record without a dn whose first line is at `first`: its dn is missing, or comes later.
     LdifError WithoutDn(const char* first, std::string_view firstType, char* next) const;
 
+    bool keepAttributes_ = false;
     LdifRecord record_;
     std::string work_;
 };
@@ -285,7 +291,7 @@ std::optional<LdifError> RecordParser::Parse(const LdifRecord& record, bool topO
                                 "values, and reading the URL would read another file");
         }
         const LineType type = shape.lineType;
-        if (out.kind == RecordKind::kEntry && type == LineType::kOther) {
+        if (out.kind == RecordKind::kEntry && type == LineType::kOther && !keepAttributes_) {
             continue;  // a value the count never needs
         }
         if (out.kind != RecordKind::kEntry && type == LineType::kOther) {
@@ -304,6 +310,9 @@ std::optional<LdifError> RecordParser::Parse(const LdifRecord& record, bool topO
         if (out.kind == RecordKind::kEntry) {
             if (auto refused = EntryLine(start, type, View(value), out)) {
                 return refused;
+            }
+            if (keepAttributes_ && type != LineType::kChangeType) {
+                out.attributes.push_back({typeName, View(value)});
             }
             continue;
         }
@@ -358,7 +367,8 @@ std::optional<LdifError> RecordParser::Parse(const LdifRecord& record, bool topO
 
 // Reads and parses the records of input into batches for queue, until the end of the input,
 // a refusal, or a stop of the queue. The last batch says why it ended.
-void ProduceBatches(LdifInput& input, BatchQueue& queue, std::atomic<std::uint64_t>& bytesRead) {
+void ProduceBatches(LdifInput& input, BatchQueue& queue, std::atomic<std::uint64_t>& bytesRead,
+                    const ObjectFilter* filter) {
     constexpr std::size_t kBatchEntries = 2048;
     constexpr std::size_t kBatchBytes = std::size_t{256} << 10;
     auto batch = std::make_unique<EntryBatch>();
@@ -367,7 +377,7 @@ void ProduceBatches(LdifInput& input, BatchQueue& queue, std::atomic<std::uint64
             bytesRead = read;
             return !queue.Stopped();
         });
-        RecordParser parser;
+        RecordParser parser(filter != nullptr);
         ParsedRecord parsed;
         bool topOfFile = true;
         while (const auto record = records.Next()) {
@@ -379,7 +389,9 @@ void ProduceBatches(LdifInput& input, BatchQueue& queue, std::atomic<std::uint64
             if (parsed.kind == RecordKind::kNothing) {
                 continue;
             }
-            batch->Add(parsed.dn, parsed.classes, parsed.referrals, parsed.line);
+            const bool matches = filter == nullptr || parsed.kind != RecordKind::kEntry ||
+                                 filter->Matches(parsed.attributes);
+            batch->Add(parsed.dn, parsed.classes, parsed.referrals, parsed.line, matches);
             if (batch->Size() >= kBatchEntries || batch->Bytes() >= kBatchBytes) {
                 if (!queue.Push(std::exchange(batch, std::make_unique<EntryBatch>()))) {
                     return;
@@ -399,7 +411,8 @@ void ProduceBatches(LdifInput& input, BatchQueue& queue, std::atomic<std::uint64
 }  // namespace
 
 std::optional<LdifError> ReadLdifEntries(LdifInput& input, const LdifEntrySink& sink,
-                                         const LdifProgressCheck& keepGoing) {
+                                         const LdifProgressCheck& keepGoing,
+                                         const ObjectFilter* filter) {
     // The file is read and parsed on a second thread while this one hands the entries to sink,
     // in file order, and reports progress.
     const LibldapMessages messages;
@@ -407,7 +420,7 @@ std::optional<LdifError> ReadLdifEntries(LdifInput& input, const LdifEntrySink& 
     progress.totalBytes = input.Size();
     BatchQueue queue;
     std::atomic<std::uint64_t> bytesRead{0};
-    std::thread reader([&] { ProduceBatches(input, queue, bytesRead); });
+    std::thread reader([&] { ProduceBatches(input, queue, bytesRead, filter); });
     // However this thread leaves (a sink may throw), the reader is stopped and waited for.
     const auto joinReader = [&](std::thread* thread) {
         queue.Stop();
@@ -428,7 +441,8 @@ std::optional<LdifError> ReadLdifEntries(LdifInput& input, const LdifEntrySink& 
         for (std::size_t i = 0; i < batch->Size() && !outcome; ++i) {
             const EntryBatch::Entry entry = batch->At(i);
             ++progress.entries;
-            outcome = sink({entry.dn, entry.classes, entry.referrals, entry.line});
+            outcome =
+                sink({entry.dn, entry.classes, entry.referrals, entry.line, entry.matchesFilter});
         }
         if (!outcome && batch->last) {
             outcome = batch->end;

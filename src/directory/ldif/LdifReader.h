@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "directory/filter/ObjectFilter.h"
 #include "directory/ldif/LdifInput.h"
 #include "directory/ldif/LdifRecords.h"
 
@@ -22,7 +23,8 @@ struct LdifEntry {
     // The URLs of a referral: its "ref" values (a referral object of an export, or a search
     // reference that ldapsearch wrote).
     std::span<const std::string_view> referrals;
-    unsigned long line;  // the line of the dn, or of the first "ref"
+    unsigned long line;         // the line of the dn, or of the first "ref"
+    bool matchesFilter = true;  // false when the user's filter turned the entry down
 };
 
 using LdifEntrySink = std::function<std::optional<LdifError>(const LdifEntry&)>;
@@ -48,7 +50,10 @@ using LdifProgressCheck = std::function<bool(const LdifProgress&)>;
 // "type: value"; an "include:" line and a ":<" URL value (an export never needs them, and
 // following them would read other files); a NUL byte (LDIF text cannot hold one); a record
 // over LdifRecordSplitter::kMaxRecordBytes.
+// With a filter, each entry's attributes are read and the filter evaluated on them (search
+// references have none and always match).
 std::optional<LdifError> ReadLdifEntries(LdifInput& input, const LdifEntrySink& sink,
-                                         const LdifProgressCheck& keepGoing = {});
+                                         const LdifProgressCheck& keepGoing = {},
+                                         const ObjectFilter* filter = nullptr);
 
 }  // namespace vantor

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "directory/filter/ObjectFilter.h"
 #include "directory/ldap/LdapDirectory.h"
 #include "directory/ldap/LdapFlags.h"
 #include "directory/ldif/BundledSample.h"
@@ -62,14 +63,26 @@ DirectoryArguments TakeDirectoryArguments(const std::vector<std::string>& argume
 OpenedDirectory OpenDirectory(const DirectoryChoice& choice) {
     OpenedDirectory opened;
     if (choice.ldap) {
-        opened.client = std::make_unique<LdapDirectory>(choice.ldapSettings);
+        LdapSettings settings = choice.ldapSettings;
+        settings.objectFilter = choice.filter;
+        opened.client = std::make_unique<LdapDirectory>(std::move(settings));
         return opened;
     }
     const ClassProfile* named = FindProfile(choice.ldapSettings.profile);
     const ClassProfile& profile = named != nullptr ? *named : GenericProfile();
-    LdifLoadResult loaded = choice.ldifPath
-                                ? LoadLdifFile(*choice.ldifPath, profile, choice.ldifProgress)
-                                : LoadBundledSample(profile, choice.ldifProgress);
+    std::optional<ObjectFilter> filter;
+    if (!choice.filter.empty()) {
+        auto parsed = ObjectFilter::Parse(choice.filter);
+        if (auto* error = std::get_if<std::string>(&parsed)) {
+            opened.error = "the filter " + choice.filter + ": " + *error;
+            return opened;
+        }
+        filter.emplace(std::move(std::get<ObjectFilter>(parsed)));
+    }
+    const ObjectFilter* applied = filter ? &*filter : nullptr;
+    LdifLoadResult loaded =
+        choice.ldifPath ? LoadLdifFile(*choice.ldifPath, profile, choice.ldifProgress, applied)
+                        : LoadBundledSample(profile, choice.ldifProgress, applied);
     opened.error = std::move(loaded.error);
     opened.cancelled = loaded.cancelled;
     if (loaded) {

@@ -20,6 +20,7 @@ struct DirectoryChoice {
     bool ldap = false;
     LdapSettings ldapSettings;  // a -y file's password is read into it
     bool askPassword = false;   // -W: the program asks for the password before opening
+    std::string filter;         // only objects this filter matches count; empty: all
     // While an export (or the sample) loads: how far it has come, at least every tenth of a
     // second; false cancels the load.
     LdifProgressCheck ldifProgress;

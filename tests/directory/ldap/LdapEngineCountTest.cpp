@@ -59,9 +59,9 @@ class LdapEngineCount : public testing::Test {
         return values;
     }
 
-    std::uint32_t UsersDirectlyUnder(const std::string& dn) {
-        return static_cast<std::uint32_t>(
-            Ldapsearch(dn, "one", "(objectClass=inetOrgPerson)").size());
+    std::uint32_t UsersDirectlyUnder(const std::string& dn,
+                                     const std::string& filter = "(objectClass=inetOrgPerson)") {
+        return static_cast<std::uint32_t>(Ldapsearch(dn, "one", filter).size());
     }
 
     // Every container's DN by the dotted full name the engine composes for it.
@@ -119,6 +119,25 @@ TEST_F(LdapEngineCount, ByContainerEachCountIsTheOneLevelSearchCount) {
         seen.insert(node.fullName);
     }
     EXPECT_EQ(seen.size(), containers_.size()) << "every container is a node, once";
+}
+
+TEST_F(LdapEngineCount, TheUsersFilterIsAndedIntoEachSearch) {
+    LdapSettings settings = SettingsFor(*server_, 7);
+    settings.objectFilter = "(|(uid=depot1*)(uid=branch2))";
+    LdapDirectory dir(settings);
+    std::uint32_t total = 0;
+    for (const NodeResult& node : RunEngine(dir, "User", false)) {
+        EXPECT_EQ(node.hasErrors, 0) << node.fullName << ": " << dir.FailureCause();
+        const auto it = containers_.find(node.fullName);
+        if (it != containers_.end()) {
+            EXPECT_EQ(static_cast<std::uint32_t>(node.count),
+                      UsersDirectlyUnder(it->second.Text(), "(&(objectClass=inetOrgPerson)" +
+                                                                settings.objectFilter + ")"))
+                << node.fullName;
+        }
+        total += static_cast<std::uint32_t>(node.count);
+    }
+    EXPECT_EQ(total, 6u);  // depot1, depot10 to depot13, branch2
 }
 
 TEST_F(LdapEngineCount, ByPartitionEachCountSumsItsPartitionsContainers) {

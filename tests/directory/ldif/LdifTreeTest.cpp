@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "directory/filter/ObjectFilter.h"
 #include "directory/ldif/LdifProbe.h"
 #include "support/EngineFixture.h"
 
@@ -283,6 +284,38 @@ TEST(LdifTree, EndlessListsOfClassesKeepTheirTallyBounded) {
     }
     EXPECT_EQ(entries, static_cast<std::uint64_t>(kLists));
     EXPECT_EQ(tally.front().className, "(entries with other lists of classes)");
+}
+
+// The filter sees every attribute as the file gives it: folded lines, base64 values, any case.
+TEST(LdifTree, AFilterCountsOnlyTheObjectsItMatchesAndKeepsEveryContainer) {
+    const std::string ldif =
+        "dn: o=acme\nobjectClass: organization\nobjectClass: partition\no: acme\n\n"
+        "dn: ou=Dev,o=acme\nobjectClass: organizationalUnit\nobjectClass: partition\n"
+        "ou: Dev\n\n"
+        "dn: cn=Ann,o=acme\nobjectClass: inetOrgPerson\nEmployeeType: Act\n ive\n"
+        "description:: w6lsdmU=\n\n"  // "élve"
+        "dn: cn=Bob,ou=Dev,o=acme\nobjectClass: inetOrgPerson\nemployeeType: inactive\n\n"
+        "dn: cn=Cid,ou=Dev,o=acme\nobjectClass: inetOrgPerson\n\n";
+    struct Case {
+        const char* filter;
+        const char* className;
+        NodeCounts counts;
+    };
+    const Case cases[] = {
+        {"(employeeType=active)", "User", {{"[Root]", 0}, {"acme", 1}, {"Dev.acme", 0}}},
+        {"(description=\xc3\x89LVE)", "User", {{"[Root]", 0}, {"acme", 1}, {"Dev.acme", 0}}},
+        {"(!(employeeType=inactive))", "User", {{"[Root]", 0}, {"acme", 1}, {"Dev.acme", 1}}},
+        {"(objectClass=inetOrgPerson)", "User", {{"[Root]", 0}, {"acme", 1}, {"Dev.acme", 2}}},
+        {"(ou=dev)", "Partition", {{"[Root]", 0}, {"acme", 1}, {"Dev.acme", 0}}},
+    };
+    for (const Case& c : cases) {
+        auto parsed = ObjectFilter::Parse(c.filter);
+        const auto& filter = std::get<ObjectFilter>(parsed);
+        LdifLoadResult loaded = LoadLdifText(ldif, "test.ldif", GenericProfile(), {}, &filter);
+        ASSERT_TRUE(loaded) << loaded.error;
+        EXPECT_EQ(CountRun(*loaded.directory, c.className, false), c.counts) << c.filter;
+        EXPECT_TRUE(Exists(*loaded.directory, "Dev.acme")) << c.filter;
+    }
 }
 
 TEST(LdifTree, TheRootDseAddsNothing) {
