@@ -36,12 +36,13 @@ TemporaryFolder::TemporaryFolder() {
     if (::mkdtemp(pattern.data()) == nullptr) {
         throw std::system_error(errno, std::generic_category(), "mkdtemp " + pattern);
     }
-    path_ = pattern;
+    path_.reset(new fs::path(pattern));
 }
 
-TemporaryFolder::~TemporaryFolder() {
+void TemporaryFolder::Remove::operator()(const fs::path* path) const {
     std::error_code ignored;
-    fs::remove_all(path_, ignored);
+    fs::remove_all(*path, ignored);
+    delete path;
 }
 
 FileSizeLimit::FileSizeLimit(rlim_t bytes) {

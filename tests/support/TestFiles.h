@@ -6,6 +6,7 @@
 #include <sys/resource.h>
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,13 +22,13 @@ std::vector<std::string> SplitCrLf(const std::string& text);
 class TemporaryFolder {
   public:
     TemporaryFolder();
-    ~TemporaryFolder();
-    TemporaryFolder(const TemporaryFolder&) = delete;
-    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
-    const std::filesystem::path& Path() const { return path_; }
+    const std::filesystem::path& Path() const { return *path_; }
 
   private:
-    std::filesystem::path path_;
+    struct Remove {
+        void operator()(const std::filesystem::path* path) const;
+    };
+    std::unique_ptr<const std::filesystem::path, Remove> path_;  // one owner: never copied
 };
 
 // Holds the process's file size limit at a few bytes while it lives, as a nearly full disk

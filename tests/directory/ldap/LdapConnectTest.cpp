@@ -26,22 +26,17 @@ std::string ConnectTree() {
            "userPassword: wonderland\n\n";
 }
 
-class LdapConnect : public testing::Test {
+SlapdOptions LdapConnectServer() {
+    SlapdOptions options;
+    options.ldif = ConnectTree();
+    options.ldapi = true;
+    return options;
+}
+
+class LdapConnect : public SlapdSuite<LdapConnectServer> {
   protected:
-    static void SetUpTestSuite() {
-        SlapdOptions options;
-        options.ldif = ConnectTree();
-        options.ldapi = true;
-        server_.Start(options);
-    }
-    static void TearDownTestSuite() { server_.Stop(); }
-
     void SetUp() override { REQUIRE_SLAPD(server_); }
-
-    static ServerHolder server_;
 };
-
-ServerHolder LdapConnect::server_;
 
 TEST_F(LdapConnect, AnonymousAndSimpleBindsOpenAContext) {
     LdapDirectory anonymous(SettingsFor(*server_));
@@ -148,10 +143,17 @@ class LdapServerLoss : public testing::Test {
         settings.operationTimeout = std::chrono::seconds(1);
         settings.networkTimeout = std::chrono::seconds(1);
         dir_ = std::make_unique<LdapDirectory>(settings);
-        context_ = dir_->OpenContext();
-        ASSERT_GE(context_, 0) << dir_->FailureCause();
-        ASSERT_EQ(ListAll(*dir_, context_, "[Root]").result, 0);
-        ASSERT_EQ(ListAll(*dir_, context_, "acme").result, 0);
+        context_ = ListedContext(*dir_);
+    }
+
+    // A context of dir in which [Root] and acme are listed, as a run has them before it
+    // searches QA.acme.
+    static DirContext ListedContext(LdapDirectory& dir) {
+        const DirContext context = dir.OpenContext();
+        EXPECT_GE(context, 0) << dir.FailureCause();
+        EXPECT_EQ(ListAll(dir, context, "[Root]").result, 0);
+        EXPECT_EQ(ListAll(dir, context, "acme").result, 0);
+        return context;
     }
 
     ServerHolder server_;
@@ -208,10 +210,8 @@ TEST_F(LdapServerLoss, ACancelEndsTheWaitForASilentServerAtOnce) {
         return std::chrono::steady_clock::now() - start > std::chrono::milliseconds(300);
     };
     LdapDirectory dir(settings);
-    const DirContext context = dir.OpenContext();
-    ASSERT_GE(context, 0) << dir.FailureCause();
-    ASSERT_EQ(ListAll(dir, context, "[Root]").result, 0);
-    ASSERT_EQ(ListAll(dir, context, "acme").result, 0);
+    const DirContext context = ListedContext(dir);
+    ASSERT_GE(context, 0);
     server_->Pause();
     const Search stalled = SearchAll(dir, context, "QA.acme", "User");
     const auto waited = std::chrono::steady_clock::now() - start;
@@ -239,10 +239,8 @@ TEST_F(LdapServerLoss, ASignalDuringAWaitCancelsItInsteadOfLosingTheConnection) 
     settings.operationTimeout = std::chrono::seconds(30);
     settings.hooks.cancelled = [] { return g_signalled != 0; };
     LdapDirectory dir(settings);
-    const DirContext context = dir.OpenContext();
-    ASSERT_GE(context, 0) << dir.FailureCause();
-    ASSERT_EQ(ListAll(dir, context, "[Root]").result, 0);
-    ASSERT_EQ(ListAll(dir, context, "acme").result, 0);
+    const DirContext context = ListedContext(dir);
+    ASSERT_GE(context, 0);
     server_->Pause();
     std::thread interrupter([waiting = pthread_self()] {
         std::this_thread::sleep_for(std::chrono::milliseconds(300));

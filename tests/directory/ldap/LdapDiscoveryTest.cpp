@@ -23,28 +23,27 @@ std::string Referral(const std::string& dn, const std::string& ou, const std::st
            "\nref: " + url + "\n\n";
 }
 
-class LdapDiscovery : public testing::Test {
-  protected:
-    static void SetUpTestSuite() {
-        SlapdOptions options;
-        options.ldif =
-            "dn: o=acme\nobjectClass: organization\no: acme\n\n" + UsersLdif("o=acme", "boss", 1) +
-            Referral("ou=Remote,o=acme", "Remote", "ldap://127.0.0.1:1/ou=Remote,o=acme") +
-            Referral("ou=Elsewhere,o=acme", "Elsewhere", "ldap://127.0.0.1:1/ou=People,dc=other") +
-            OuLdif("ou=Dev,o=acme", "Dev") + UsersLdif("ou=Dev,o=acme", "dev", 2);
-        // ou=Missing does not exist in either database.
-        options.subordinates = {
-            {"ou=Deep,ou=Missing,dc=example,dc=com", SlapdDatabase::Glue::kSeparate,
-             OuLdif("ou=Deep,ou=Missing,dc=example,dc=com", "Deep") +
-                 UsersLdif("ou=Deep,ou=Missing,dc=example,dc=com", "deep", 3)},
-            {"dc=example,dc=com", SlapdDatabase::Glue::kSeparate,
-             "dn: dc=example,dc=com\nobjectClass: domain\ndc: example\n\n" +
-                 UsersLdif("dc=example,dc=com", "ex", 5)},
-        };
-        server_.Start(options);
-    }
-    static void TearDownTestSuite() { server_.Stop(); }
+SlapdOptions LdapDiscoveryServer() {
+    SlapdOptions options;
+    options.ldif =
+        "dn: o=acme\nobjectClass: organization\no: acme\n\n" + UsersLdif("o=acme", "boss", 1) +
+        Referral("ou=Remote,o=acme", "Remote", "ldap://127.0.0.1:1/ou=Remote,o=acme") +
+        Referral("ou=Elsewhere,o=acme", "Elsewhere", "ldap://127.0.0.1:1/ou=People,dc=other") +
+        OuLdif("ou=Dev,o=acme", "Dev") + UsersLdif("ou=Dev,o=acme", "dev", 2);
+    // ou=Missing does not exist in either database.
+    options.subordinates = {
+        {"ou=Deep,ou=Missing,dc=example,dc=com", SlapdDatabase::Glue::kSeparate,
+         OuLdif("ou=Deep,ou=Missing,dc=example,dc=com", "Deep") +
+             UsersLdif("ou=Deep,ou=Missing,dc=example,dc=com", "deep", 3)},
+        {"dc=example,dc=com", SlapdDatabase::Glue::kSeparate,
+         "dn: dc=example,dc=com\nobjectClass: domain\ndc: example\n\n" +
+             UsersLdif("dc=example,dc=com", "ex", 5)},
+    };
+    return options;
+}
 
+class LdapDiscovery : public SlapdSuite<LdapDiscoveryServer> {
+  protected:
     void SetUp() override { REQUIRE_SLAPD(server_); }
 
     static std::map<std::string, NodeResult> ByName(const std::vector<NodeResult>& nodes) {
@@ -54,11 +53,7 @@ class LdapDiscovery : public testing::Test {
         }
         return byName;
     }
-
-    static ServerHolder server_;
 };
-
-ServerHolder LdapDiscovery::server_;
 
 TEST_F(LdapDiscovery, ByContainerEveryContextAndReferralIsOneLine) {
     LdapDirectory dir(SettingsFor(*server_));

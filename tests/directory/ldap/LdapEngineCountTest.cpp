@@ -15,20 +15,19 @@
 namespace vantor::test {
 namespace {
 
-class LdapEngineCount : public testing::Test {
-  protected:
-    static void SetUpTestSuite() {
-        SlapdOptions options;
-        options.ldifFiles = {"acme.ldif"};
-        options.subordinates = {{"ou=Branch,o=acme", SlapdDatabase::Glue::kGluedAdvertised,
-                                 OuLdif("ou=Branch,o=acme", "Branch") +
-                                     UsersLdif("ou=Branch,o=acme", "branch", 4) +
-                                     OuLdif("ou=Depot,ou=Branch,o=acme", "Depot") +
-                                     UsersLdif("ou=Depot,ou=Branch,o=acme", "depot", 13)}};
-        server_.Start(options);
-    }
-    static void TearDownTestSuite() { server_.Stop(); }
+SlapdOptions LdapEngineCountServer() {
+    SlapdOptions options;
+    options.ldifFiles = {"acme.ldif"};
+    options.subordinates = {{"ou=Branch,o=acme", SlapdDatabase::Glue::kGluedAdvertised,
+                             OuLdif("ou=Branch,o=acme", "Branch") +
+                                 UsersLdif("ou=Branch,o=acme", "branch", 4) +
+                                 OuLdif("ou=Depot,ou=Branch,o=acme", "Depot") +
+                                 UsersLdif("ou=Depot,ou=Branch,o=acme", "depot", 13)}};
+    return options;
+}
 
+class LdapEngineCount : public SlapdSuite<LdapEngineCountServer> {
+  protected:
     void SetUp() override {
         if (std::string(VANTOR_LDAPSEARCH_PROGRAM).empty()) {
             GTEST_SKIP() << "ldapsearch is not installed";
@@ -93,11 +92,8 @@ class LdapEngineCount : public testing::Test {
         return keys;
     }
 
-    static ServerHolder server_;
     std::map<std::string, Dn> containers_;
 };
-
-ServerHolder LdapEngineCount::server_;
 
 TEST_F(LdapEngineCount, ByContainerEachCountIsTheOneLevelSearchCount) {
     LdapDirectory dir(SettingsFor(*server_, 7));

@@ -65,25 +65,24 @@ std::string ListingTree() {
     return ldif;
 }
 
-class LdapListing : public testing::Test {
-  protected:
-    static void SetUpTestSuite() {
-        SlapdOptions options;
-        options.ldif = ListingTree();
-        options.subordinates = {
-            {"dc=example,dc=com", SlapdDatabase::Glue::kSeparate,
-             "dn: dc=example,dc=com\nobjectClass: domain\ndc: example\n\n" +
-                 OuLdif("ou=People,dc=example,dc=com", "People")},
-            {"ou=Branch,o=acme", SlapdDatabase::Glue::kGluedAdvertised,
-             OuLdif("ou=Branch,o=acme", "Branch") + OuLdif("ou=Sub,ou=Branch,o=acme", "Sub")},
-            {"ou=Separate,o=acme", SlapdDatabase::Glue::kSeparate,
-             OuLdif("ou=Separate,o=acme", "Separate") +
-                 OuLdif("ou=Inside,ou=Separate,o=acme", "Inside")},
-        };
-        server_.Start(options);
-    }
-    static void TearDownTestSuite() { server_.Stop(); }
+SlapdOptions LdapListingServer() {
+    SlapdOptions options;
+    options.ldif = ListingTree();
+    options.subordinates = {
+        {"dc=example,dc=com", SlapdDatabase::Glue::kSeparate,
+         "dn: dc=example,dc=com\nobjectClass: domain\ndc: example\n\n" +
+             OuLdif("ou=People,dc=example,dc=com", "People")},
+        {"ou=Branch,o=acme", SlapdDatabase::Glue::kGluedAdvertised,
+         OuLdif("ou=Branch,o=acme", "Branch") + OuLdif("ou=Sub,ou=Branch,o=acme", "Sub")},
+        {"ou=Separate,o=acme", SlapdDatabase::Glue::kSeparate,
+         OuLdif("ou=Separate,o=acme", "Separate") +
+             OuLdif("ou=Inside,ou=Separate,o=acme", "Inside")},
+    };
+    return options;
+}
 
+class LdapListing : public SlapdSuite<LdapListingServer> {
+  protected:
     void SetUp() override {
         REQUIRE_SLAPD(server_);
         dir_ = std::make_unique<LdapDirectory>(SettingsFor(*server_, kPageSize));
@@ -93,12 +92,9 @@ class LdapListing : public testing::Test {
 
     Listing List(const std::string& name) { return ListAll(*dir_, context_, name); }
 
-    static ServerHolder server_;
     std::unique_ptr<LdapDirectory> dir_;
     DirContext context_ = -1;
 };
-
-ServerHolder LdapListing::server_;
 
 TEST_F(LdapListing, RootHoldsTheTopNamingContextsNamedByTheirValues) {
     const Listing root = List("[Root]");
@@ -239,26 +235,19 @@ TEST_F(LdapListing, ReadingPastABatchOrWithAStaleHandleFails) {
 
 // slapd refuses a page size above size.pr with adminLimitExceeded; the back end asks again
 // with smaller pages and keeps the smaller size.
-class LdapPageSize : public testing::Test {
-  protected:
-    static void SetUpTestSuite() {
-        SlapdOptions options;
-        options.ldif = "dn: o=acme\nobjectClass: organization\no: acme\n\n" +
-                       OuLdif("ou=Staff,o=acme", "Staff") + UsersLdif("ou=Staff,o=acme", "s", 17);
-        for (int i = 1; i <= 9; ++i) {
-            options.ldif +=
-                OuLdif("ou=Unit" + std::to_string(i) + ",o=acme", "Unit" + std::to_string(i));
-        }
-        options.sizeLimit =
-            "size.soft=unlimited size.hard=unlimited size.pr=3 size.prtotal=unlimited";
-        server_.Start(options);
+SlapdOptions LdapPageSizeServer() {
+    SlapdOptions options;
+    options.ldif = "dn: o=acme\nobjectClass: organization\no: acme\n\n" +
+                   OuLdif("ou=Staff,o=acme", "Staff") + UsersLdif("ou=Staff,o=acme", "s", 17);
+    for (int i = 1; i <= 9; ++i) {
+        options.ldif +=
+            OuLdif("ou=Unit" + std::to_string(i) + ",o=acme", "Unit" + std::to_string(i));
     }
-    static void TearDownTestSuite() { server_.Stop(); }
+    options.sizeLimit = "size.soft=unlimited size.hard=unlimited size.pr=3 size.prtotal=unlimited";
+    return options;
+}
 
-    static ServerHolder server_;
-};
-
-ServerHolder LdapPageSize::server_;
+class LdapPageSize : public SlapdSuite<LdapPageSizeServer> {};
 
 TEST_F(LdapPageSize, ARefusedPageSizeIsLoweredUntilTheServerTakesIt) {
     REQUIRE_SLAPD(server_);

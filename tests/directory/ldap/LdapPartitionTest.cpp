@@ -21,22 +21,21 @@ std::string PartitionTree() {
     return ldif;
 }
 
-class LdapPartitions : public testing::Test {
-  protected:
-    static void SetUpTestSuite() {
-        SlapdOptions options;
-        options.ldif = PartitionTree();
-        options.subordinates = {
-            {"ou=Branch,o=acme", SlapdDatabase::Glue::kGluedAdvertised,
-             OuLdif("ou=Branch,o=acme", "Branch") + OuLdif("ou=Sub,ou=Branch,o=acme", "Sub")},
-            {"ou=Hidden,o=acme", SlapdDatabase::Glue::kGlued, OuLdif("ou=Hidden,o=acme", "Hidden")},
-            {"ou=Separate,o=acme", SlapdDatabase::Glue::kSeparate,
-             OuLdif("ou=Separate,o=acme", "Separate")},
-        };
-        server_.Start(options);
-    }
-    static void TearDownTestSuite() { server_.Stop(); }
+SlapdOptions LdapPartitionsServer() {
+    SlapdOptions options;
+    options.ldif = PartitionTree();
+    options.subordinates = {
+        {"ou=Branch,o=acme", SlapdDatabase::Glue::kGluedAdvertised,
+         OuLdif("ou=Branch,o=acme", "Branch") + OuLdif("ou=Sub,ou=Branch,o=acme", "Sub")},
+        {"ou=Hidden,o=acme", SlapdDatabase::Glue::kGlued, OuLdif("ou=Hidden,o=acme", "Hidden")},
+        {"ou=Separate,o=acme", SlapdDatabase::Glue::kSeparate,
+         OuLdif("ou=Separate,o=acme", "Separate")},
+    };
+    return options;
+}
 
+class LdapPartitions : public SlapdSuite<LdapPartitionsServer> {
+  protected:
     // Opens a context with these settings and lists every container the engine would meet.
     void Open(LdapSettings settings) {
         dir_ = std::make_unique<LdapDirectory>(std::move(settings));
@@ -58,12 +57,9 @@ class LdapPartitions : public testing::Test {
         return r == 0 ? std::string(root) : "error " + std::to_string(r);
     }
 
-    static ServerHolder server_;
     std::unique_ptr<LdapDirectory> dir_;
     DirContext context_ = -1;
 };
-
-ServerHolder LdapPartitions::server_;
 
 TEST_F(LdapPartitions, NearestRootAtOrAbove) {
     REQUIRE_SLAPD(server_);

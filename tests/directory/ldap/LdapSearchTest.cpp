@@ -33,17 +33,16 @@ std::string SearchTree() {
 }
 
 // Each test runs with whole-subtree reads (the default) and container by container.
-class LdapSearch : public testing::TestWithParam<bool> {
-  protected:
-    static void SetUpTestSuite() {
-        SlapdOptions options;
-        options.ldif = SearchTree();
-        // Listed (read) but not searchable: the search from it is refused, with disclosure.
-        options.access = "access to dn.base=\"ou=Forbidden,o=acme\" attrs=entry by * =rd";
-        server_.Start(options);
-    }
-    static void TearDownTestSuite() { server_.Stop(); }
+SlapdOptions LdapSearchServer() {
+    SlapdOptions options;
+    options.ldif = SearchTree();
+    // Listed (read) but not searchable: the search from it is refused, with disclosure.
+    options.access = "access to dn.base=\"ou=Forbidden,o=acme\" attrs=entry by * =rd";
+    return options;
+}
 
+class LdapSearch : public SlapdSuite<LdapSearchServer, testing::TestWithParam<bool>> {
+  protected:
     void SetUp() override {
         REQUIRE_SLAPD(server_);
         LdapSettings settings = SettingsFor(*server_);
@@ -60,12 +59,9 @@ class LdapSearch : public testing::TestWithParam<bool> {
         return SearchAll(*dir_, context_, base, className, maxBatches);
     }
 
-    static ServerHolder server_;
     std::unique_ptr<LdapDirectory> dir_;
     DirContext context_ = -1;
 };
-
-ServerHolder LdapSearch::server_;
 
 TEST_P(LdapSearch, UsersDirectlyUnderAContainerInPagesOrOneCount) {
     const Search qa = Count("QA.acme", "User");
@@ -177,22 +173,16 @@ TEST_P(LdapSearch, OnlyTheObjectClassFilterIsTaken) {
 INSTANTIATE_TEST_SUITE_P(WholeSubtreesOrNot, LdapSearch, testing::Bool());
 
 // A size limit that cuts a container short fails the search; the batches before it count.
-class LdapSizeLimit : public testing::Test {
-  protected:
-    static void SetUpTestSuite() {
-        SlapdOptions options;
-        options.ldif = "dn: o=acme\nobjectClass: organization\no: acme\n\n" +
-                       OuLdif("ou=Big,o=acme", "Big") + UsersLdif("ou=Big,o=acme", "b", 26) +
-                       OuLdif("ou=Small,o=acme", "Small") + UsersLdif("ou=Small,o=acme", "s", 15);
-        options.sizeLimit = "20";
-        server_.Start(options);
-    }
-    static void TearDownTestSuite() { server_.Stop(); }
+SlapdOptions LdapSizeLimitServer() {
+    SlapdOptions options;
+    options.ldif = "dn: o=acme\nobjectClass: organization\no: acme\n\n" +
+                   OuLdif("ou=Big,o=acme", "Big") + UsersLdif("ou=Big,o=acme", "b", 26) +
+                   OuLdif("ou=Small,o=acme", "Small") + UsersLdif("ou=Small,o=acme", "s", 15);
+    options.sizeLimit = "20";
+    return options;
+}
 
-    static ServerHolder server_;
-};
-
-ServerHolder LdapSizeLimit::server_;
+class LdapSizeLimit : public SlapdSuite<LdapSizeLimitServer> {};
 
 TEST_F(LdapSizeLimit, ALimitedContainerFailsAndAnotherCountsWhole) {
     REQUIRE_SLAPD(server_);

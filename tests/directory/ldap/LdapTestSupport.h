@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "directory/ldap/LdapDirectory.h"
 #include "directory/ldap/LdapSettings.h"
 #include "support/SlapdServer.h"
@@ -113,6 +115,17 @@ class ServerHolder {
   private:
     std::unique_ptr<SlapdServer> server_;
     std::string error_;
+};
+
+// The fixture of a test suite whose tests share one slapd, started with what Options gives
+// before the first test and stopped after the last.
+template <SlapdOptions (*Options)(), class Base = testing::Test>
+class SlapdSuite : public Base {
+  protected:
+    static void SetUpTestSuite() { server_.Start(Options()); }
+    static void TearDownTestSuite() { server_.Stop(); }
+
+    static inline ServerHolder server_;
 };
 
 }  // namespace vantor::test
