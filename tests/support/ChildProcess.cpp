@@ -97,6 +97,25 @@ bool WaitUntilListening(pid_t pid, const std::string& pidFile, int port, int lim
     return false;
 }
 
+pid_t StartListening(ClaimedPort& port, const std::function<pid_t(int, std::string&)>& spawn,
+                     const std::string& pidFile, int limitSeconds, std::string& error) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (!port.Claim()) {
+            error = "no free port on 127.0.0.1";
+            return -1;
+        }
+        const pid_t pid = spawn(port.Port(), error);
+        if (pid < 0) {
+            return -1;
+        }
+        if (WaitUntilListening(pid, pidFile, port.Port(), limitSeconds)) {
+            return pid;
+        }
+        port.Release();
+    }
+    return -1;
+}
+
 int RunProgram(const std::vector<std::string>& argv, const std::string& logFile, int limitSeconds) {
     const pid_t pid = SpawnProgram(argv, logFile, false);
     return pid < 0 ? -1 : WaitForExit(pid, limitSeconds);

@@ -4,8 +4,11 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <string>
 #include <vector>
+
+#include "support/LoopbackPort.h"
 
 namespace vantor::test {
 
@@ -27,6 +30,14 @@ void StopProgram(pid_t pid, int signal, int limitSeconds);
 // same port is not taken for it), at most limitSeconds. False when the child ended first or the
 // time ran out; the child is then killed and reaped.
 bool WaitUntilListening(pid_t pid, const std::string& pidFile, int port, int limitSeconds);
+
+// Starts a server on a port of 127.0.0.1 claimed for it and waits until it listens, as
+// WaitUntilListening. spawn(port, error) prepares and starts the server for that port: its pid,
+// or -1 with error set. A port may be taken by another program between claiming and binding it,
+// and the server then gives up: up to three ports are tried. The server's pid, or -1 with error
+// set when it could not be started, and empty when it did not come up (its log tells why).
+pid_t StartListening(ClaimedPort& port, const std::function<pid_t(int, std::string&)>& spawn,
+                     const std::string& pidFile, int limitSeconds, std::string& error);
 
 // Runs a program with its output appended to logFile; at most limitSeconds. The exit status, or
 // -1 when it could not start, was killed by a signal or ran too long (it is then killed).

@@ -134,29 +134,23 @@ std::unique_ptr<Ds389Server> Ds389Server::Start(const std::vector<std::string>& 
     std::unique_ptr<Ds389Server> server(new Ds389Server);
     server->folder_ = folder;
     server->login_ = {"", kRootDn, folder + "/root.pw"};
-    // The port may be taken between choosing and binding it: try a few.
-    for (int attempt = 0; attempt < 3 && server->pid_ < 0; ++attempt) {
-        if (!server->port_.Claim()) {
-            error = "no free port on 127.0.0.1";
-            return nullptr;
-        }
-        server->login_.uri = "ldap://127.0.0.1:" + std::to_string(server->port_.Port());
-        if (!server->MakeInstance(error)) {
-            return nullptr;
+    const std::string pidFile = folder + "/run/ns-slapd.pid";
+    const auto spawn = [&](int port, std::string& why) -> pid_t {
+        server->login_.uri = "ldap://127.0.0.1:" + std::to_string(port);
+        if (!server->MakeInstance(why)) {
+            return -1;
         }
         // -d 0 keeps ns-slapd in the foreground, a child of this process.
-        const std::string pidFile = folder + "/run/ns-slapd.pid";
         const pid_t pid =
             SpawnProgram({VANTOR_DS389_SERVER, "-D", folder + "/config", "-i", pidFile, "-d", "0"},
                          folder + "/ns-slapd.out", true);
-        if (pid > 0 && WaitUntilListening(pid, pidFile, server->port_.Port(), kStartSeconds)) {
-            server->pid_ = pid;
-        } else {
-            server->port_.Release();
-        }
-    }
+        why = pid < 0 ? "cannot start ns-slapd" : "";
+        return pid;
+    };
+    server->pid_ = StartListening(server->port_, spawn, pidFile, kStartSeconds, error);
     if (server->pid_ < 0) {
-        error = "ns-slapd did not start: " + ReadTextFile(folder + "/log/errors");
+        error = error.empty() ? "ns-slapd did not start: " + ReadTextFile(folder + "/log/errors")
+                              : error;
         return nullptr;
     }
     for (const std::string& file : ldifFiles) {

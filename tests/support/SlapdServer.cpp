@@ -183,13 +183,8 @@ std::unique_ptr<SlapdServer> SlapdServer::Start(const SlapdOptions& options, std
         }
     }
 
-    // The port may be taken between choosing and binding it: try a few.
-    for (int attempt = 0; attempt < 3 && server->pid_ < 0; ++attempt) {
-        if (!server->port_.Claim()) {
-            error = "no free port on 127.0.0.1";
-            return nullptr;
-        }
-        server->uri_ = "ldap://127.0.0.1:" + std::to_string(server->Port());
+    const auto spawn = [&](int port, std::string& why) {
+        server->uri_ = "ldap://127.0.0.1:" + std::to_string(port);
         std::string listeners = server->uri_ + "/";
         if (options.ldapi) {
             listeners += " " + server->LdapiUri();
@@ -197,21 +192,14 @@ std::unique_ptr<SlapdServer> SlapdServer::Start(const SlapdOptions& options, std
         const pid_t pid = SpawnProgram(
             {VANTOR_SLAPD_PROGRAM, "-d", "0", "-f", folder + "/slapd.conf", "-h", listeners},
             folder + "/slapd.log", true);
-        if (pid < 0) {
-            error = "cannot start slapd";
-            return nullptr;
-        }
-        // slapd writes its pid file only once it listens: the pid says that this slapd, not
-        // another one on the same port, answers. One that gives up has most likely met a
-        // taken port.
-        if (WaitUntilListening(pid, folder + "/slapd.pid", server->Port(), kStartSeconds)) {
-            server->pid_ = pid;
-        } else {
-            server->port_.Release();
-        }
-    }
+        why = pid < 0 ? "cannot start slapd" : "";
+        return pid;
+    };
+    server->pid_ =
+        StartListening(server->port_, spawn, folder + "/slapd.pid", kStartSeconds, error);
     if (server->pid_ < 0) {
-        error = "slapd did not start: " + ReadTextFile(folder + "/slapd.log");
+        error =
+            error.empty() ? "slapd did not start: " + ReadTextFile(folder + "/slapd.log") : error;
         return nullptr;
     }
     return server;
