@@ -3,12 +3,14 @@
 // users, computers and groups, in all five naming contexts, and every container that today's
 // walk reaches is a line.
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <map>
 
 #include "servers/ContainerCounts.h"
 #include "servers/ServerEnvironment.h"
+#include "support/ChildProcess.h"
 #include "support/SambaAdServer.h"
 #include "support/TestFiles.h"
 
@@ -66,6 +68,22 @@ TEST(SambaAdPartitions, EachNamingContextIsAPartition) {
         total += count;
     }
     EXPECT_EQ(total, 5);
+}
+
+// A refused bind says what the server's sub-code means, beside the raw diagnostic.
+TEST(SambaAdBind, AWrongPasswordIsSaidInWords) {
+    REQUIRE_SERVER(environment, SambaAdServer);
+    const TemporaryFolder work;
+    LdapLogin login = environment->server()->AdminLogin();
+    login.passwordFile = (work.Path() / "wrong.pw").string();
+    ASSERT_TRUE(WritePasswordFile(login.passwordFile, "not the password"));
+    const std::string log = (work.Path() / "count.err").string();
+    EXPECT_EQ(RunProgram({VANTOR_COUNT, "-H", login.uri, "-D", login.bindDn, "-y",
+                          login.passwordFile, "-q"},
+                         log, 60),
+              3);
+    EXPECT_THAT(ReadTextFile(log), testing::AllOf(testing::HasSubstr("data 52e"),
+                                                  testing::HasSubstr("(the password is wrong)")));
 }
 
 // The situations the counts above must hold in are really in the test directory.

@@ -122,9 +122,13 @@ std::string BindFailure(const LdapSettings& settings, const ConnectResult& resul
             const std::string who = !settings.saslAuthcid.empty() ? settings.saslAuthcid
                                     : !settings.bindDn.empty()    ? settings.bindDn
                                                                   : std::string("anonymous");
-            return DescribeLdapFailure(
+            std::string cause = DescribeLdapFailure(
                 "the LDAP server " + result.servers + " refused the credentials of " + who,
                 result.ldapCode, diagnostic);
+            if (const std::string reason = ActiveDirectoryBindReason(diagnostic); !reason.empty()) {
+                cause += " (" + reason + ")";
+            }
+            return cause;
         }
         default:
             return DescribeLdapFailure("bind to " + result.servers + " failed", result.ldapCode,

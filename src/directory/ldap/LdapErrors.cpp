@@ -2,6 +2,11 @@
 
 #include <ldap.h>
 
+#include <array>
+#include <utility>
+
+#include "directory/profile/ClassProfile.h"
+
 namespace vantor::ldapError {
 
 int FromLdap(int ldapCode) {
@@ -41,6 +46,33 @@ std::string DescribeLdapFailure(std::string_view what, int ldapCode, std::string
         text += diagnostic;
     }
     return text;
+}
+
+std::string ActiveDirectoryBindReason(std::string_view diagnostic) {
+    // "80090308: LdapErr: DSID-..., comment: AcceptSecurityContext error, data 52e, v4563"
+    static constexpr std::array<std::pair<std::string_view, std::string_view>, 9> kReasons = {{
+        {"525", "the user does not exist"},
+        {"52e", "the password is wrong"},
+        {"530", "the account may not log on at this time"},
+        {"531", "the account may not log on from this computer"},
+        {"532", "the password has expired"},
+        {"533", "the account is disabled"},
+        {"701", "the account has expired"},
+        {"773", "the password must be changed before logging on"},
+        {"775", "the account is locked out"},
+    }};
+    const std::size_t at = diagnostic.find("data ");
+    if (at == std::string_view::npos) {
+        return {};
+    }
+    const std::string_view code = diagnostic.substr(at + 5, 3);
+    for (const auto& [subCode, reason] : kReasons) {
+        if (EqualsIgnoreCase(code, subCode) &&
+            (diagnostic.size() == at + 8 || diagnostic[at + 8] == ',')) {
+            return std::string(reason);
+        }
+    }
+    return {};
 }
 
 }  // namespace vantor

@@ -47,4 +47,8 @@ namespace vantor {
 // server's diagnostic message when it sent one. Never contains a credential.
 std::string DescribeLdapFailure(std::string_view what, int ldapCode, std::string_view diagnostic);
 
+// What the "data XXX" sub-code in Active Directory's diagnostic for a refused bind means ("the
+// account is disabled"); empty for a diagnostic without a known one.
+std::string ActiveDirectoryBindReason(std::string_view diagnostic);
+
 }  // namespace vantor

@@ -48,6 +48,24 @@ TEST(LdapErrors, DescriptionCarriesLibraryTextAndDiagnostic) {
     EXPECT_EQ(text, "searching under o=acme: Size limit exceeded (LDAP 4): limit 500");
 }
 
+TEST(LdapErrors, ActiveDirectoryBindSubCodesInWords) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"80090308: LdapErr: DSID-0C09041C, comment: AcceptSecurityContext error, data 52e, v4563",
+         "the password is wrong"},
+        {"80090308: LdapErr: DSID-0C09041C, comment: AcceptSecurityContext error, data 533, v893",
+         "the account is disabled"},
+        {"AcceptSecurityContext error, data 775", "the account is locked out"},
+        {"AcceptSecurityContext error, data 52E, v1db1", "the password is wrong"},
+        {"AcceptSecurityContext error, data 5333, v1", ""},  // not a sub-code of three digits
+        {"AcceptSecurityContext error, data 999, v1", ""},
+        {"invalid credentials", ""},
+        {"", ""},
+    };
+    for (const auto& [diagnostic, reason] : cases) {
+        EXPECT_EQ(ActiveDirectoryBindReason(diagnostic), reason) << diagnostic;
+    }
+}
+
 TEST(ProfileChoice, FromWhatTheRootDseSays) {
     RootDse ad;
     ad.supportedCapabilities = {"1.2.840.113556.1.4.1670", "1.2.840.113556.1.4.800"};
