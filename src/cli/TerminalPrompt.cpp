@@ -7,10 +7,10 @@
 namespace vantor {
 
 std::optional<std::string> PromptOnTerminal(std::string_view prompt) {
-    const int tty = ::open("/dev/tty", O_RDWR | O_CLOEXEC);
-    if (tty < 0) {
-        return std::nullopt;
-    }
+    const int terminal = ::open("/dev/tty", O_RDWR | O_CLOEXEC);
+    // Without a controlling terminal the line comes from standard input (a pipe, say).
+    const int tty = terminal >= 0 ? terminal : STDIN_FILENO;
+    const int shown = terminal >= 0 ? terminal : STDERR_FILENO;
     termios saved{};
     const bool isTerminal = ::tcgetattr(tty, &saved) == 0;
     if (isTerminal) {
@@ -18,7 +18,7 @@ std::optional<std::string> PromptOnTerminal(std::string_view prompt) {
         quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
         ::tcsetattr(tty, TCSAFLUSH, &quiet);
     }
-    (void)!::write(tty, prompt.data(), prompt.size());
+    (void)!::write(shown, prompt.data(), prompt.size());
     std::string line;
     bool complete = false;
     char c = 0;
@@ -32,8 +32,10 @@ std::optional<std::string> PromptOnTerminal(std::string_view prompt) {
     if (isTerminal) {
         ::tcsetattr(tty, TCSAFLUSH, &saved);
     }
-    (void)!::write(tty, "\n", 1);
-    ::close(tty);
+    (void)!::write(shown, "\n", 1);
+    if (terminal >= 0) {
+        ::close(terminal);
+    }
     if (!complete && line.empty()) {
         return std::nullopt;
     }

@@ -217,8 +217,22 @@ TEST_F(CountCommand, PasswordProblemsAreUsageErrorsAndTheClearTextWarningComesFi
     EXPECT_EQ(unreadable.exitCode, 4);
     EXPECT_THAT(unreadable.err, HasSubstr("cannot read the password file " + none));
 
-    // Without a terminal -W cannot ask; the warning came before it tried.
-    const Outcome asked = Run({"-H", "ldap://directory.example.com/", "-D", "cn=a", "-W"});
+    // Without a terminal -W reads standard input: a piped password goes on to the server (none
+    // answers here), an empty input is no password. The warning came before it read.
+    int pipeEnds[2] = {-1, -1};
+    ASSERT_EQ(::pipe(pipeEnds), 0);
+    (void)!::write(pipeEnds[1], "secret\n", 7);
+    ::close(pipeEnds[1]);
+    const pid_t piped = Start({"-H", "ldap://127.0.0.1:1/", "-D", "cn=a", "-W"}, pipeEnds[0]);
+    ::close(pipeEnds[0]);
+    const Outcome read = Finish(piped);
+    EXPECT_EQ(read.exitCode, 3) << read.err;
+    EXPECT_THAT(read.err, HasSubstr("Could not create context"));
+
+    const int empty = ::open("/dev/null", O_RDONLY);
+    const pid_t unpiped = Start({"-H", "ldap://directory.example.com/", "-D", "cn=a", "-W"}, empty);
+    ::close(empty);
+    const Outcome asked = Finish(unpiped);
     EXPECT_EQ(asked.exitCode, 4);
     const std::size_t warning = asked.err.find("warning: The password will be sent unencrypted");
     const std::size_t refusal = asked.err.find("option -W: no password was entered");
