@@ -224,6 +224,9 @@ std::string FlagParser::Finish() {
     if (passwordSources_ > 1) {
         return "give the password only once: -w, -W or -y";
     }
+    if (settings_.bindDn.empty() && settings_.saslMechanism.empty()) {
+        settings_.bindDn = ConfiguredBindDn();  // as the OpenLDAP tools take it
+    }
     if (passwordSources_ == 1 && settings_.saslMechanism.empty() && settings_.bindDn.empty()) {
         return "a password needs a bind DN (-D)";
     }

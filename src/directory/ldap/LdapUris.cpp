@@ -4,6 +4,8 @@
 #include <ldap.h>
 #include <netinet/in.h>
 
+#include <cstdlib>
+#include <fstream>
 #include <memory>
 
 #include "directory/profile/ClassProfile.h"
@@ -77,6 +79,54 @@ std::string ConfiguredUriList() {
 
 std::string ConfiguredBase() {
     return GlobalTextOption(LDAP_OPT_DEFBASE);
+}
+
+namespace {
+
+// The value of a BINDDN line in one configuration file, or value unchanged.
+void ReadBindDn(const std::string& path, std::string& value) {
+    std::ifstream in(path);
+    std::string line;
+    while (std::getline(in, line)) {
+        const std::size_t start = line.find_first_not_of(" \t");
+        if (start == std::string::npos || line[start] == '#' ||
+            !EqualsIgnoreCase(std::string_view(line).substr(start, 6), "BINDDN") ||
+            line.find_first_of(" \t", start) != start + 6) {
+            continue;
+        }
+        const std::size_t first = line.find_first_not_of(" \t", start + 6);
+        const std::size_t last = line.find_last_not_of(" \t\r");
+        if (first != std::string::npos) {
+            value = line.substr(first, last - first + 1);
+        }
+    }
+}
+
+}  // namespace
+
+std::string ConfiguredBindDn() {
+    // libldap reads BINDDN from the user's files only, and offers no option to ask it for the
+    // value: the files are read here in its order, a later one overriding an earlier one.
+    if (std::getenv("LDAPNOINIT") != nullptr) {
+        return {};
+    }
+    std::string value;
+    const char* home = std::getenv("HOME");
+    std::vector<std::string> names = {"ldaprc"};
+    if (const char* named = std::getenv("LDAPRC"); named != nullptr && *named != '\0') {
+        names.emplace_back(named);
+    }
+    for (const std::string& name : names) {
+        if (home != nullptr) {
+            ReadBindDn(std::string(home) + "/" + name, value);
+            ReadBindDn(std::string(home) + "/." + name, value);
+        }
+        ReadBindDn(name, value);
+    }
+    if (const char* variable = std::getenv("LDAPBINDDN"); variable != nullptr) {
+        value = variable;
+    }
+    return value;
 }
 
 std::string DescribeServers(const std::vector<ServerAddress>& servers) {

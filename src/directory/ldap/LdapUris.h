@@ -1,6 +1,6 @@
 #pragma once
-// The server list of an LDAP URI setting, read with libldap's URL parser, and what libldap's
-// client configuration says when the settings leave the URI or the base empty.
+// The server list of an LDAP URI setting, read with libldap's URL parser, and what the client
+// configuration says when the settings leave the URI, the base or the bind DN empty.
 
 #include <optional>
 #include <string>
@@ -24,6 +24,10 @@ std::string ConfiguredUriList();
 
 // The base that libldap's client configuration names (BASE, LDAPBASE); may be empty.
 std::string ConfiguredBase();
+
+// The bind DN that the user's client configuration names (BINDDN in ldaprc, .ldaprc and the
+// files LDAPRC names, LDAPBINDDN); empty when none does or LDAPNOINIT is set.
+std::string ConfiguredBindDn();
 
 // "ldap://host:port" for each server, blank-separated; no path, no extensions, no credentials.
 std::string DescribeServers(const std::vector<ServerAddress>& servers);
