@@ -45,13 +45,22 @@ def paragraph(text):
 
 # --help ------------------------------------------------------------------------------------
 
+def help_entries(doc, program):
+    """(title, entries) per block of --help: the operands first, then each option group."""
+    operands = doc["program"][program].get("operands", [])
+    if operands:
+        yield "Arguments", [{"flags": [o["name"]], "help": o["help"]} for o in operands]
+    for group in for_program(doc["group"], program):
+        yield group["title"], group["option"]
+
+
 def help_text(doc, program):
     info = doc["program"][program]
     out = [f"Usage: {info['synopsis']}", ""]
     out += [info["help_intro"].strip(), ""]
-    for group in for_program(doc["group"], program):
-        out.append(group["title"] + ":")
-        for option in group["option"]:
+    for title, entries in help_entries(doc, program):
+        out.append(title + ":")
+        for option in entries:
             head = "  " + label(option)
             head = head.ljust(HELP_COLUMN) if len(head) < HELP_COLUMN - 1 else head + "  "
             lines = textwrap.wrap(paragraph(option["help"]), HELP_WIDTH - len(head))
@@ -106,6 +115,7 @@ def roff_paragraphs(text):
 
 def man_page(doc, program, version, date):
     info = doc["program"][program]
+    operands = info.get("operands", [])
     others = [p for p in doc["program"] if p != program]
     out = [
         f'.TH {program.upper()} 1 "{date}" "Quillon Vantor {version}" "User Commands"',
@@ -113,11 +123,13 @@ def man_page(doc, program, version, date):
         f"{roff(program)} \\- {roff(info['summary'])}",
         ".SH SYNOPSIS",
         f".B {roff(program)}",
-        "[\\fIOPTIONS\\fR]",
+        "[\\fIOPTIONS\\fR]" + "".join(f" [\\fI{roff(o['name'])}\\fR]" for o in operands),
         ".SH DESCRIPTION",
         roff_paragraphs(info["description"]),
         ".SH OPTIONS",
     ]
+    for operand in operands:
+        out += [".TP", f"\\fI{roff(operand['name'])}\\fR", roff(paragraph(operand["help"]))]
     for group in for_program(doc["group"], program):
         out.append(f'.SS "{roff(group["title"])}"')
         for option in group["option"]:
@@ -171,6 +183,9 @@ def completion(doc, program):
             else:
                 action = ""  # a free value: nothing to offer
             cases.setdefault(action, []).extend(option["flags"])
+    # A word that is no option names a file, for a program whose operands are files.
+    files = any(o.get("complete") == "file" for o in doc["program"][program].get("operands", []))
+    operand = '    [[ $cur != -* ]] && _filedir && return\n' if files else ""
     arms = "\n".join(f"        {'|'.join(names)})\n" + (f"            {action}\n" if action else "")
                      + "            return\n            ;;" for action, names in cases.items())
     return f"""# bash completion for {program}; made by scripts/gen-docs.py from doc/commands.toml.
@@ -181,7 +196,7 @@ def completion(doc, program):
 {arms}
     esac
     $split && return
-    COMPREPLY=($(compgen -W "{' '.join(flags)}" -- "$cur"))
+{operand}    COMPREPLY=($(compgen -W "{' '.join(flags)}" -- "$cur"))
     [[ ${{COMPREPLY-}} == *= ]] && compopt -o nospace
 }} &&
     complete -F {function} {program}

@@ -1,5 +1,5 @@
-// vantor: the window program. The directory options are those of vantor-count (see --help);
-// without any, the bundled sample directory is counted.
+// vantor: the window program. The directory options are those of vantor-count (see --help), or
+// an export named alone; without any, the bundled sample directory is counted.
 
 #include <QApplication>
 #include <QInputDialog>
@@ -9,6 +9,7 @@
 
 #include "app/CountApp.h"
 #include "app/LoadingSplash.h"
+#include "app/WindowArguments.h"
 #include "directory/ldif/BundledSample.h"
 #include "directory/source/DirectorySource.h"
 #include "doc/UsageTexts.h"
@@ -47,10 +48,7 @@ int Run(int argc, char** argv) {
     QCoreApplication::setApplicationName("vantor");
     QtUiServices ui;
 
-    DirectoryArguments chosen = TakeDirectoryArguments(arguments);
-    if (chosen.error.empty() && !chosen.rest.empty()) {
-        chosen.error = "unknown option " + chosen.rest.front();
-    }
+    DirectoryArguments chosen = TakeWindowArguments(arguments);
     if (!chosen.error.empty()) {
         std::cerr << "vantor: " << chosen.error << "\nTry 'vantor --help'.\n";
         return 4;
