@@ -22,11 +22,27 @@ enum class ControlKind {
     kPicture,   // a bitmap resource shown at its own size
 };
 
+// How a control follows the edges of a resizable dialog; by default it stays where it is. Its
+// own type, so that no other value of a template converts to it unnoticed.
+struct Anchors {
+    unsigned bits = 0;
+    constexpr Anchors() = default;
+    constexpr explicit Anchors(unsigned value) : bits(value) {}
+    constexpr Anchors operator|(Anchors other) const { return Anchors(bits | other.bits); }
+    constexpr bool Has(Anchors anchor) const { return (bits & anchor.bits) != 0; }
+};
+inline constexpr Anchors kFixed{};
+inline constexpr Anchors kFollowRight{1U};   // keeps its distance to the right edge
+inline constexpr Anchors kFollowBottom{2U};  // keeps its distance to the bottom edge
+inline constexpr Anchors kGrowWidth{4U};     // its right edge keeps its distance to the right edge
+inline constexpr Anchors kGrowHeight{8U};  // its bottom edge keeps its distance to the bottom edge
+
 struct ControlTemplate {
     int id;  // res::IDC_STATIC for controls without an id
     ControlKind kind;
     std::string caption;
     Rect rect;  // x, y, x + width, y + height in dialog units
+    Anchors anchors = kFixed;
     bool groupStart = false;
     int bitmapId = 0;  // pictures only
 };
@@ -41,6 +57,9 @@ struct DialogTemplate {
     std::string fontFace = "MS Sans Serif";
     int fontPoints = 8;
     std::vector<ControlTemplate> controls;  // in tab order
+    // The template's size is then the least the window can have; the controls follow their
+    // anchors.
+    bool resizable = false;
 };
 
 // The template of a dialog resource, or null for an unknown id.

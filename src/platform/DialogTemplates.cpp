@@ -8,6 +8,8 @@ namespace {
 using K = ControlKind;
 using namespace res;
 
+constexpr Anchors kRightBottom = kFollowRight | kFollowBottom;
+
 const DialogTemplate& MainWindow() {
     static const DialogTemplate t{
         IDD_MAIN,
@@ -19,28 +21,30 @@ const DialogTemplate& MainWindow() {
         "MS Sans Serif",
         8,
         {
-            {IDOK, K::kDefPushButton, "Quit", Xywh(234, 260, 50, 14)},
-            {IDCANCEL, K::kPushButton, "Cancel", Xywh(175, 260, 50, 14)},
-            {IDC_TREE, K::kTreeView, "", Xywh(7, 128, 277, 114)},
-            {IDC_COUNT, K::kPushButton, "Count", Xywh(234, 24, 50, 14)},
-            {IDC_STATIC, K::kStatic, "Total Count:", Xywh(13, 246, 54, 8)},
-            {IDC_STATIC, K::kStatic, "Total count of selected branch:", Xywh(145, 246, 102, 8)},
-            {IDC_BRANCH_TOTAL, K::kStatic, "", Xywh(255, 245, 18, 8)},
-            {IDC_TOTAL, K::kStatic, "", Xywh(83, 246, 29, 8)},
-            {IDC_PRINT, K::kPushButton, "Print...", Xywh(234, 60, 50, 14)},
-            {IDC_STATIC, K::kStaticCenter, "Count", Xywh(232, 117, 52, 8)},
+            {IDOK, K::kDefPushButton, "Quit", Xywh(234, 260, 50, 14), kRightBottom},
+            {IDCANCEL, K::kPushButton, "Cancel", Xywh(175, 260, 50, 14), kRightBottom},
+            {IDC_TREE, K::kTreeView, "", Xywh(7, 128, 277, 114), kGrowWidth | kGrowHeight},
+            {IDC_COUNT, K::kPushButton, "Count", Xywh(234, 24, 50, 14), kFollowRight},
+            {IDC_STATIC, K::kStatic, "Total Count:", Xywh(13, 246, 54, 8), kFollowBottom},
+            {IDC_STATIC, K::kStatic, "Total count of selected branch:", Xywh(145, 246, 102, 8),
+             kRightBottom},
+            {IDC_BRANCH_TOTAL, K::kStatic, "", Xywh(255, 245, 18, 8), kRightBottom},
+            {IDC_TOTAL, K::kStatic, "", Xywh(83, 246, 29, 8), kFollowBottom},
+            {IDC_PRINT, K::kPushButton, "Print...", Xywh(234, 60, 50, 14), kFollowRight},
+            {IDC_STATIC, K::kStaticCenter, "Count", Xywh(232, 117, 52, 8), kFollowRight},
             {IDC_STATIC, K::kStatic, "Partition/Container", Xywh(23, 118, 66, 8)},
             {IDC_CURRENT_LABEL, K::kStatic, "Current Container:", Xywh(7, 94, 116, 8)},
-            {IDC_CURRENT_CONTAINER, K::kStatic, "", Xywh(7, 106, 220, 8)},
-            {IDC_SAVE, K::kPushButton, "Save", Xywh(234, 42, 50, 14)},
+            {IDC_CURRENT_CONTAINER, K::kStatic, "", Xywh(7, 106, 220, 8), kGrowWidth},
+            {IDC_SAVE, K::kPushButton, "Save", Xywh(234, 42, 50, 14), kFollowRight},
             {IDC_BY_CONTAINER, K::kCheckBox, "Count by container", Xywh(7, 79, 219, 10)},
             {IDC_STATIC, K::kGroupBox, "Objects", Xywh(7, 9, 132, 62)},
-            {IDC_USERS, K::kRadioButton, "Users", Xywh(15, 21, 116, 10), true},
+            {IDC_USERS, K::kRadioButton, "Users", Xywh(15, 21, 116, 10), kFixed, true},
             {IDC_SERVERS, K::kRadioButton, "Servers", Xywh(15, 33, 103, 10)},
             {IDC_GROUPS, K::kRadioButton, "Groups", Xywh(15, 45, 102, 10)},
             {IDC_PARTITIONS, K::kRadioButton, "Partitions", Xywh(15, 57, 98, 10)},
-            {IDC_ABOUT, K::kPushButton, "About...", Xywh(234, 7, 50, 14), true},
-        }};
+            {IDC_ABOUT, K::kPushButton, "About...", Xywh(234, 7, 50, 14), kFollowRight, true},
+        },
+        true};
     return t;
 }
 
@@ -56,7 +60,7 @@ const DialogTemplate& Splash() {
         8,
         {
             {IDOK, K::kDefPushButton, "OK", Xywh(189, 168, 50, 14)},
-            {IDC_STATIC, K::kPicture, "", Xywh(1, 1, 0, 0), false, IDB_SPLASH},
+            {IDC_STATIC, K::kPicture, "", Xywh(1, 1, 0, 0), kFixed, false, IDB_SPLASH},
         }};
     return t;
 }
@@ -72,8 +76,8 @@ const DialogTemplate& About() {
         "MS Sans Serif",
         8,
         {
-            {IDOK, K::kDefPushButton, "OK", Xywh(195, 174, 50, 14), true},
-            {IDC_STATIC, K::kPicture, "", Xywh(7, 7, 0, 0), false, IDB_ABOUT},
+            {IDOK, K::kDefPushButton, "OK", Xywh(195, 174, 50, 14), kFixed, true},
+            {IDC_STATIC, K::kPicture, "", Xywh(7, 7, 0, 0), kFixed, false, IDB_ABOUT},
         }};
     return t;
 }
@@ -90,7 +94,7 @@ const DialogTemplate& Notice() {
         8,
         {
             {IDOK, K::kDefPushButton, "OK", Xywh(139, 172, 50, 14)},
-            {IDC_STATIC, K::kPicture, "", Xywh(6, 5, 0, 0), false, IDB_NOTICE},
+            {IDC_STATIC, K::kPicture, "", Xywh(6, 5, 0, 0), kFixed, false, IDB_NOTICE},
             {IDC_DONT_SHOW, K::kCheckBox, "Do not show this message again", Xywh(10, 173, 122, 10)},
             {IDCANCEL, K::kPushButton, "Cancel", Xywh(194, 172, 50, 14)},
         }};

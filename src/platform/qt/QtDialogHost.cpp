@@ -16,7 +16,8 @@ namespace vantor {
 
 namespace {
 
-// The width a control's template gave it, kept on the widget.
+// The width a control's template (and the anchors, in a resized window) gives it, kept on the
+// widget.
 constexpr const char* kTemplateWidth = "vantorTemplateWidth";
 
 Qt::WindowFlags FlagsFor(const DialogTemplate& dialogTemplate, bool topLevel) {
@@ -29,6 +30,10 @@ Qt::WindowFlags FlagsFor(const DialogTemplate& dialogTemplate, bool topLevel) {
     if (dialogTemplate.hasSystemMenu) {
         flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
     }
+    // A window that can be resized can also be maximised and put away like any other.
+    if (dialogTemplate.resizable && topLevel) {
+        flags |= Qt::WindowMinMaxButtonsHint;
+    }
     return flags;
 }
 
@@ -40,7 +45,13 @@ QtDialogHost::QtDialogHost(const DialogTemplate& dialogTemplate, CDialog& dialog
       units_(DialogFont(dialogTemplate)) {
     setFont(DialogFont(dialogTemplate));
     setWindowTitle(QString::fromStdString(dialogTemplate.caption));
-    setFixedSize(units_.ToPixels(dialogTemplate.width, dialogTemplate.height));
+    templateSize_ = units_.ToPixels(dialogTemplate.width, dialogTemplate.height);
+    if (dialogTemplate.resizable) {
+        setMinimumSize(templateSize_);
+        resize(templateSize_);
+    } else {
+        setFixedSize(templateSize_);
+    }
     BuildControls(dialogTemplate);
 }
 
@@ -67,6 +78,9 @@ void QtDialogHost::BuildControls(const DialogTemplate& dialogTemplate) {
         } else {
             widget->setGeometry(rect);
             widget->setProperty(kTemplateWidth, rect.width());
+            if (control.anchors.bits != kFixed.bits) {
+                anchored_.push_back({widget, rect, control.anchors});
+            }
         }
         // A group runs from a control marked as its start up to the next such control.
         if (control.groupStart) {
@@ -229,6 +243,24 @@ void QtDialogHost::FocusFirstControl() {
 
 void QtDialogHost::reject() {
     dialog_.OnCancel();
+}
+
+void QtDialogHost::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    const int dx = width() - templateSize_.width();
+    const int dy = height() - templateSize_.height();
+    for (const AnchoredControl& control : anchored_) {
+        QRect rect = control.templateRect;
+        const Anchors anchors = control.anchors;
+        rect.translate(anchors.Has(kFollowRight) ? dx : 0, anchors.Has(kFollowBottom) ? dy : 0);
+        rect.setWidth(rect.width() + (anchors.Has(kGrowWidth) ? dx : 0));
+        rect.setHeight(rect.height() + (anchors.Has(kGrowHeight) ? dy : 0));
+        control.widget->setGeometry(rect);
+        control.widget->setProperty(kTemplateWidth, rect.width());
+        if (auto* label = qobject_cast<QLabel*>(control.widget)) {
+            FitLabelWidth(*label);
+        }
+    }
 }
 
 void QtDialogHost::closeEvent(QCloseEvent* event) {

@@ -55,8 +55,16 @@ class QtDialogHost : public QDialog, public DialogHost {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    // Moves and stretches the anchored controls with the window's edges.
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
+    struct AnchoredControl {
+        QWidget* widget;
+        QRect templateRect;  // in pixels, at the template's size
+        Anchors anchors;
+    };
+
     void FitLabelWidth(QLabel& label) const;
     void BuildControls(const DialogTemplate& dialogTemplate);
     QAbstractButton* Button(int id) const;
@@ -65,6 +73,8 @@ class QtDialogHost : public QDialog, public DialogHost {
     DialogUnits units_;
     std::unordered_map<int, QWidget*> controls_;  // owned by Qt as children
     std::vector<QWidget*> tabOrder_;
+    QSize templateSize_;
+    std::vector<AnchoredControl> anchored_;
     bool ended_ = false;
 };
 

@@ -112,15 +112,64 @@ TEST_F(MainWindowHost, KeepsTheTemplatesProportions) {
     EXPECT_NEAR(quit.bottom() + 1, 274.0 * size.height() / 281, 2);
 }
 
-TEST_F(MainWindowHost, HasATitleBarButNoBoxesAndATaskBarEntry) {
+TEST_F(MainWindowHost, HasATitleBarMinMaxBoxesNoCloseBoxAndATaskBarEntry) {
     EXPECT_EQ(host->windowTitle(), "Quillon Vantor");
     const Qt::WindowFlags flags = host->windowFlags();
     EXPECT_EQ(host->windowType(), Qt::Window);
     EXPECT_TRUE(flags.testFlag(Qt::WindowTitleHint));
     EXPECT_FALSE(flags.testFlag(Qt::WindowCloseButtonHint));
-    EXPECT_FALSE(flags.testFlag(Qt::WindowMinimizeButtonHint));
-    EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint));
-    EXPECT_EQ(host->minimumSize(), host->maximumSize());
+    EXPECT_TRUE(flags.testFlag(Qt::WindowMinimizeButtonHint));
+    EXPECT_TRUE(flags.testFlag(Qt::WindowMaximizeButtonHint));
+}
+
+TEST_F(MainWindowHost, GrowsTheTreeAndKeepsTheButtonsAtTheRightAndBottomEdges) {
+    const QSize templateSize = host->size();
+    EXPECT_EQ(host->minimumSize(), templateSize);
+    struct Placed {
+        const char* what;
+        QWidget* widget;
+        QPoint moves;  // by (dx, dy) in units of the growth
+        QSize grows;
+    };
+    auto label = [this](const char* text) -> QWidget* {
+        for (QLabel* l : host->findChildren<QLabel*>()) {
+            if (l->text() == text) {
+                return l;
+            }
+        }
+        return nullptr;
+    };
+    const Placed placed[] = {
+        {"tree", host->Control(res::IDC_TREE), {0, 0}, {1, 1}},
+        {"Quit", host->Control(res::IDOK), {1, 1}, {0, 0}},
+        {"Cancel", host->Control(res::IDCANCEL), {1, 1}, {0, 0}},
+        {"About", host->Control(res::IDC_ABOUT), {1, 0}, {0, 0}},
+        {"Count heading", label("Count"), {1, 0}, {0, 0}},
+        {"branch total", host->Control(res::IDC_BRANCH_TOTAL), {1, 1}, {0, 0}},
+        {"total", host->Control(res::IDC_TOTAL), {0, 1}, {0, 0}},
+        {"current container", host->Control(res::IDC_CURRENT_CONTAINER), {0, 0}, {1, 0}},
+        {"Users", host->Control(res::IDC_USERS), {0, 0}, {0, 0}},
+        {"by container", host->Control(res::IDC_BY_CONTAINER), {0, 0}, {0, 0}},
+    };
+    std::vector<QRect> before;
+    for (const Placed& p : placed) {
+        ASSERT_NE(p.widget, nullptr) << p.what;
+        before.push_back(p.widget->geometry());
+    }
+    const int dx = 300;
+    const int dy = 170;
+    host->resize(templateSize + QSize(dx, dy));
+    for (std::size_t i = 0; i < std::size(placed); ++i) {
+        const Placed& p = placed[i];
+        const QRect expected(before[i].topLeft() + QPoint(p.moves.x() * dx, p.moves.y() * dy),
+                             before[i].size() + QSize(p.grows.width() * dx, p.grows.height() * dy));
+        EXPECT_EQ(p.widget->geometry(), expected) << p.what;
+    }
+    // Back at the template's size every control is where the template puts it.
+    host->resize(templateSize);
+    for (std::size_t i = 0; i < std::size(placed); ++i) {
+        EXPECT_EQ(placed[i].widget->geometry(), before[i]) << placed[i].what;
+    }
 }
 
 TEST(DialogFrames, CloseBoxOnlyWithASystemMenuAndNoCaptionWithoutOne) {
@@ -275,18 +324,19 @@ TEST_F(MainWindowHost, RadiosOfOneGroupAreExclusive) {
 TEST(RadioGroups, AGroupEndsWhereTheNextOneStarts) {
     QtUiServices ui;
     RecordingDialog dialog(res::IDD_NOTICE, ui);
-    const DialogTemplate twoGroups{500,
-                                   "Groups",
-                                   100,
-                                   100,
-                                   true,
-                                   false,
-                                   "MS Sans Serif",
-                                   8,
-                                   {{11, ControlKind::kRadioButton, "a", Xywh(0, 0, 40, 10), true},
-                                    {12, ControlKind::kRadioButton, "b", Xywh(0, 10, 40, 10)},
-                                    {21, ControlKind::kRadioButton, "c", Xywh(0, 20, 40, 10), true},
-                                    {22, ControlKind::kRadioButton, "d", Xywh(0, 30, 40, 10)}}};
+    const DialogTemplate twoGroups{
+        500,
+        "Groups",
+        100,
+        100,
+        true,
+        false,
+        "MS Sans Serif",
+        8,
+        {{11, ControlKind::kRadioButton, "a", Xywh(0, 0, 40, 10), kFixed, true},
+         {12, ControlKind::kRadioButton, "b", Xywh(0, 10, 40, 10)},
+         {21, ControlKind::kRadioButton, "c", Xywh(0, 20, 40, 10), kFixed, true},
+         {22, ControlKind::kRadioButton, "d", Xywh(0, 30, 40, 10)}}};
     QtDialogHost host(twoGroups, dialog);
     test::Click(host, 11);
     test::Click(host, 21);
