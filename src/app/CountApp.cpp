@@ -5,7 +5,7 @@
 namespace vantor {
 
 bool CCountApp::InitInstance() {
-    CCountDlg window(m_ui, m_directory, m_printers);
+    CCountDlg window(m_ui, m_directory, m_printers, &m_opener);
     m_pMainWnd = &window;
     window.DoModal();
     m_pMainWnd = nullptr;

@@ -5,6 +5,7 @@
 #include "engine/DirectoryClient.h"
 #include "platform/Dialog.h"
 #include "platform/PrintDevice.h"
+#include "window/DirectoryRequest.h"
 
 namespace vantor {
 
@@ -12,8 +13,10 @@ class CCountDlg;
 
 class CCountApp {
   public:
-    CCountApp(UiServices& ui, DirectoryClient& directory, PrintService& printers)
-        : m_ui(ui), m_directory(directory), m_printers(printers) {}
+    // The window counts directory until the user chooses another through opener.
+    CCountApp(UiServices& ui, DirectoryClient& directory, PrintService& printers,
+              DirectoryOpener& opener)
+        : m_ui(ui), m_directory(directory), m_printers(printers), m_opener(opener) {}
 
     // Runs the main window until Quit closes it. Always false: there is no message loop
     // after the window.
@@ -26,6 +29,7 @@ class CCountApp {
     UiServices& m_ui;
     DirectoryClient& m_directory;
     PrintService& m_printers;
+    DirectoryOpener& m_opener;
 };
 
 }  // namespace vantor

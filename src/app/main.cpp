@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <iostream>
 
+#include "app/ChoiceOpener.h"
 #include "app/CountApp.h"
 #include "app/LoadingSplash.h"
 #include "app/WindowArguments.h"
@@ -83,7 +84,9 @@ int Run(int argc, char** argv) {
         return 4;
     }
     QtPrintService printers;
-    CCountApp theApp(ui, *opened.client, printers);
+    chosen.choice.ldapSettings.password.clear();  // the window asks again for another server
+    ChoiceOpener opener(std::move(chosen.choice));
+    CCountApp theApp(ui, *opened.client, printers, opener);
     theApp.InitInstance();
     return 0;
 }

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/DialogTemplate.h"
 #include "platform/TreeControl.h"
@@ -21,8 +22,12 @@ class DialogHost {
     virtual ~DialogHost() = default;
     virtual bool HasControl(int id) const = 0;
     virtual void EnableControl(int id, bool enable) = 0;
+    // The text of a control; for a drop-down list, the chosen item (setting a text that is not
+    // an item leaves the choice as it is).
     virtual void SetControlText(int id, const std::string& text) = 0;
     virtual std::string ControlText(int id) const = 0;
+    // The items of a drop-down list, the first chosen.
+    virtual void SetListItems(int id, const std::vector<std::string>& items) = 0;
     // Check state of a check box or radio button: 1 checked, 0 clear.
     virtual void SetCheck(int id, int state) = 0;
     virtual int Check(int id) const = 0;
@@ -91,6 +96,8 @@ class UiServices {
     virtual std::optional<std::string> GetSaveFileName(const std::string& defaultName,
                                                        const std::string& defaultExtension,
                                                        const std::string& filter) = 0;
+    // The open-file dialog: the full path of an existing file, or none when cancelled.
+    virtual std::optional<std::string> GetOpenFileName(const std::string& filter) = 0;
     virtual void BeginWaitCursor() = 0;
     virtual void EndWaitCursor() = 0;
     // Dispatches the events that are waiting; 0 when the application is quitting, else 1.

@@ -18,8 +18,11 @@ enum class ControlKind {
     kStatic,        // static text, left-aligned
     kStaticCenter,  // static text, centred
     kGroupBox,
-    kTreeView,  // with buttons, lines and lines at root, bordered
-    kPicture,   // a bitmap resource shown at its own size
+    kTreeView,      // with buttons, lines and lines at root, bordered
+    kPicture,       // a bitmap resource shown at its own size
+    kEdit,          // a one-line text field
+    kPasswordEdit,  // a one-line text field that shows no text
+    kDropDownList,  // a list to choose one item from (SetListItems gives the items)
 };
 
 // How a control follows the edges of a resizable dialog; by default it stays where it is. Its

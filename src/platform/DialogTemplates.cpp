@@ -43,6 +43,7 @@ const DialogTemplate& MainWindow() {
             {IDC_GROUPS, K::kRadioButton, "Groups", Xywh(15, 45, 102, 10)},
             {IDC_PARTITIONS, K::kRadioButton, "Partitions", Xywh(15, 57, 98, 10)},
             {IDC_ABOUT, K::kPushButton, "About...", Xywh(234, 7, 50, 14), kFollowRight, true},
+            {IDC_DIRECTORY, K::kPushButton, "Directory...", Xywh(234, 78, 50, 14), kFollowRight},
         },
         true};
     return t;
@@ -101,10 +102,43 @@ const DialogTemplate& Notice() {
     return t;
 }
 
+const DialogTemplate& Directory() {
+    static const DialogTemplate t{
+        IDD_DIRECTORY,
+        "Directory",
+        271,
+        176,
+        true,
+        false,
+        "MS Sans Serif",
+        8,
+        {
+            {IDC_DIR_LDIF, K::kRadioButton, "LDIF export", Xywh(7, 7, 120, 10), kFixed, true},
+            {IDC_STATIC, K::kStatic, "File:", Xywh(19, 22, 40, 8)},
+            {IDC_DIR_FILE, K::kEdit, "", Xywh(64, 20, 146, 12)},
+            {IDC_DIR_BROWSE, K::kPushButton, "Browse...", Xywh(214, 19, 50, 14)},
+            {IDC_DIR_LDAP, K::kRadioButton, "LDAP server", Xywh(7, 40, 120, 10)},
+            {IDC_STATIC, K::kStatic, "URI:", Xywh(19, 55, 40, 8)},
+            {IDC_DIR_URI, K::kEdit, "", Xywh(64, 53, 200, 12)},
+            {IDC_STATIC, K::kStatic, "Base:", Xywh(19, 71, 40, 8)},
+            {IDC_DIR_BASE, K::kEdit, "", Xywh(64, 69, 200, 12)},
+            {IDC_STATIC, K::kStatic, "Bind name:", Xywh(19, 87, 44, 8)},
+            {IDC_DIR_BIND_NAME, K::kEdit, "", Xywh(64, 85, 200, 12)},
+            {IDC_STATIC, K::kStatic, "Password:", Xywh(19, 103, 44, 8)},
+            {IDC_DIR_PASSWORD, K::kPasswordEdit, "", Xywh(64, 101, 200, 12)},
+            {IDC_DIR_STARTTLS, K::kCheckBox, "Use StartTLS", Xywh(64, 117, 120, 10)},
+            {IDC_STATIC, K::kStatic, "Profile:", Xywh(7, 137, 50, 8)},
+            {IDC_DIR_PROFILE, K::kDropDownList, "", Xywh(64, 135, 100, 12)},
+            {IDOK, K::kDefPushButton, "OK", Xywh(160, 156, 50, 14)},
+            {IDCANCEL, K::kPushButton, "Cancel", Xywh(214, 156, 50, 14)},
+        }};
+    return t;
+}
+
 }  // namespace
 
 const DialogTemplate* FindDialogTemplate(int id) {
-    for (const DialogTemplate* t : {&MainWindow(), &Splash(), &About(), &Notice()}) {
+    for (const DialogTemplate* t : {&MainWindow(), &Splash(), &About(), &Notice(), &Directory()}) {
         if (t->id == id) {
             return t;
         }

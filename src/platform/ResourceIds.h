@@ -8,6 +8,7 @@ inline constexpr int IDD_ABOUT = 100;
 inline constexpr int IDD_MAIN = 102;
 inline constexpr int IDD_NOTICE = 144;
 inline constexpr int IDD_SPLASH = 146;
+inline constexpr int IDD_DIRECTORY = 147;
 
 // Standard command ids.
 inline constexpr int IDOK = 1;
@@ -28,8 +29,20 @@ inline constexpr int IDC_SERVERS = 1024;
 inline constexpr int IDC_GROUPS = 1025;
 inline constexpr int IDC_PARTITIONS = 1026;
 inline constexpr int IDC_ABOUT = 1027;
+inline constexpr int IDC_DIRECTORY = 1028;
 // The counting notice's check box.
 inline constexpr int IDC_DONT_SHOW = 1030;
+// The directory dialog's controls.
+inline constexpr int IDC_DIR_LDIF = 1040;
+inline constexpr int IDC_DIR_FILE = 1041;
+inline constexpr int IDC_DIR_BROWSE = 1042;
+inline constexpr int IDC_DIR_LDAP = 1043;
+inline constexpr int IDC_DIR_URI = 1044;
+inline constexpr int IDC_DIR_BASE = 1045;
+inline constexpr int IDC_DIR_BIND_NAME = 1046;
+inline constexpr int IDC_DIR_PASSWORD = 1047;
+inline constexpr int IDC_DIR_STARTTLS = 1048;
+inline constexpr int IDC_DIR_PROFILE = 1049;
 // Controls without an id of their own.
 inline constexpr int IDC_STATIC = -1;
 

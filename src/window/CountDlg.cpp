@@ -8,6 +8,7 @@
 #include "report/TextReport.h"
 #include "tree/VisibleText.h"
 #include "window/Dialogs.h"
+#include "window/DirectoryDlg.h"
 #include "window/WindowRunHost.h"
 
 namespace vantor {
@@ -21,8 +22,13 @@ constexpr int kKindRadios[] = {res::IDC_USERS, res::IDC_SERVERS, res::IDC_GROUPS
 constexpr int kTreeImageWidth = 12;
 }  // namespace
 
-CCountDlg::CCountDlg(UiServices& ui, DirectoryClient& directory, PrintService& printers)
-    : CDialog(res::IDD_MAIN, ui), CTreeWalk(m_tree), m_directory(directory), m_printers(printers) {
+CCountDlg::CCountDlg(UiServices& ui, DirectoryClient& directory, PrintService& printers,
+                     DirectoryOpener* opener)
+    : CDialog(res::IDD_MAIN, ui),
+      CTreeWalk(m_tree),
+      m_directory(&directory),
+      m_printers(printers),
+      m_opener(opener) {
     m_tree.onSelectionChanged = [this](HTREEITEM selected) { OnSelChangedTree(selected); };
 }
 
@@ -48,9 +54,8 @@ bool CCountDlg::OnInitDialog() {
     m_host->EnableControl(res::IDC_CURRENT_LABEL, false);
     m_host->AttachTree(res::IDC_TREE, m_tree, res::IDB_TREE_IMAGES, kTreeImageWidth);
     m_host->SetTreeIndent(res::IDC_TREE, m_host->TreeIndent(res::IDC_TREE) / 2);
-    // Until the first count the (greyed) container field says which directory will be counted.
-    m_host->SetControlText(res::IDC_CURRENT_CONTAINER,
-                           "Directory: " + VisibleText(m_directory.Description()));
+    m_host->EnableControl(res::IDC_DIRECTORY, m_opener != nullptr);
+    ShowDirectory();
     g_cancelRequested = 0;
     CSplashDlg splash(m_ui);
     splash.DoModal();
@@ -73,6 +78,9 @@ void CCountDlg::OnCommand(int id) {
             break;
         case res::IDC_ABOUT:
             OnAbout();
+            break;
+        case res::IDC_DIRECTORY:
+            OnDirectory();
             break;
         default:
             CDialog::OnCommand(id);
@@ -99,6 +107,7 @@ void CCountDlg::SetRunning(bool running) {
     m_host->EnableControl(res::IDCANCEL, running);
     m_host->EnableControl(res::IDC_PRINT, !running);
     m_host->EnableControl(res::IDC_ABOUT, !running);
+    m_host->EnableControl(res::IDC_DIRECTORY, !running && m_opener != nullptr);
     m_host->EnableControl(res::IDC_CURRENT_CONTAINER, running);
     m_host->EnableControl(res::IDC_CURRENT_LABEL, running);
     m_host->EnableControl(res::IDC_SAVE, !running && m_unsavedResults != 0);
@@ -123,6 +132,40 @@ void CCountDlg::OnAbout() {
     about.DoModal();
 }
 
+void CCountDlg::ShowDirectory() {
+    // Until a count shows where it is, the container field says what will be counted.
+    m_host->SetControlText(res::IDC_CURRENT_CONTAINER,
+                           "Directory: " + VisibleText(m_directory->Description()));
+}
+
+void CCountDlg::OnDirectory() {
+    if (m_opener == nullptr) {
+        return;
+    }
+    if (!m_directoryRequest) {
+        m_directoryRequest = m_opener->Initial();
+    }
+    CDirectoryDlg dialog(m_ui, *m_directoryRequest, m_opener->Profiles());
+    if (dialog.DoModal() != res::IDOK) {
+        return;
+    }
+    DirectoryRequest request = std::move(dialog.m_request);
+    std::string error;
+    m_ui.BeginWaitCursor();
+    std::unique_ptr<DirectoryClient> opened = m_opener->Open(request, error);
+    m_ui.EndWaitCursor();
+    request.password.clear();
+    // Shown again next time, also after a failure, so that a typing error is mended there.
+    m_directoryRequest = std::move(request);
+    if (!opened) {
+        m_ui.MessageBox("The directory could not be opened.\n\n" + error);
+        return;  // the directory counted stays the one before
+    }
+    m_chosenDirectory = std::move(opened);
+    m_directory = m_chosenDirectory.get();
+    ShowDirectory();
+}
+
 void CCountDlg::OnCount() {
     if (m_showNotice == 1) {
         CNoticeDlg notice(m_ui);
@@ -140,7 +183,7 @@ void CCountDlg::OnCount() {
     // change the counting mode; unless the user moved it since, it comes back.
     const int focusWhileRunning = m_host->FocusedControl();
     WindowRunHost host(*this, m_ui);
-    const CountRunOutcome outcome = RunCount(m_directory, m_tree, host, m_countByContainer != 0);
+    const CountRunOutcome outcome = RunCount(*m_directory, m_tree, host, m_countByContainer != 0);
     if (outcome == CountRunOutcome::kFinished || outcome == CountRunOutcome::kRunCancelled) {
         m_unsavedResults = 1;
     }

@@ -3,6 +3,8 @@
 // container being visited while a count runs.
 
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 
 #include "engine/DirectoryClient.h"
@@ -10,6 +12,7 @@
 #include "platform/PrintDevice.h"
 #include "tree/CTextTreeCtrl.h"
 #include "tree/TreeWalk.h"
+#include "window/DirectoryRequest.h"
 
 namespace vantor {
 
@@ -18,7 +21,10 @@ extern std::int32_t g_cancelRequested;
 
 class CCountDlg : public CDialog, public CTreeWalk {
   public:
-    CCountDlg(UiServices& ui, DirectoryClient& directory, PrintService& printers);
+    // Counts directory until the user chooses another through opener; without an opener the
+    // Directory... command stays disabled.
+    CCountDlg(UiServices& ui, DirectoryClient& directory, PrintService& printers,
+              DirectoryOpener* opener = nullptr);
     ~CCountDlg() override;
 
     bool OnInitDialog() override;
@@ -35,6 +41,9 @@ class CCountDlg : public CDialog, public CTreeWalk {
     std::string ReadObjectKind();
     void OnCountByContainer();
     void OnAbout();
+    // Lets the user choose another directory; a directory that cannot be opened is told, and
+    // the one chosen before stays.
+    void OnDirectory();
     void OnCount();
     void OnSave();
     void OnPrint();
@@ -54,8 +63,15 @@ class CCountDlg : public CDialog, public CTreeWalk {
     bool m_running = false;
 
   private:
-    DirectoryClient& m_directory;
+    // Names the directory that the next count counts in the (greyed) container field.
+    void ShowDirectory();
+
+    DirectoryClient* m_directory;
+    std::unique_ptr<DirectoryClient> m_chosenDirectory;  // once the user chose one
     PrintService& m_printers;
+    DirectoryOpener* m_opener;
+    // What the directory dialog shows next (never a password); the opener's until first used.
+    std::optional<DirectoryRequest> m_directoryRequest;
 };
 
 }  // namespace vantor

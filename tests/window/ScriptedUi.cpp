@@ -53,6 +53,20 @@ int ScriptedUi::RunModal(CDialog& dialog) {
             test::Click(*host, ok ? res::IDOK : res::IDCANCEL);
             break;
         }
+        case res::IDD_DIRECTORY: {
+            directoryShown.push_back(
+                {host->Check(res::IDC_DIR_LDAP) != 0, host->ControlText(res::IDC_DIR_FILE),
+                 host->ControlText(res::IDC_DIR_URI), host->ControlText(res::IDC_DIR_BASE),
+                 host->ControlText(res::IDC_DIR_BIND_NAME),
+                 host->ControlText(res::IDC_DIR_PASSWORD), host->ControlText(res::IDC_DIR_PROFILE),
+                 test::Enabled(*host, res::IDC_DIR_FILE), test::Enabled(*host, res::IDC_DIR_URI)});
+            if (onDirectoryDialog) {
+                onDirectoryDialog(*host);
+            } else {
+                test::Click(*host, res::IDCANCEL);
+            }
+            break;
+        }
         default:
             break;
     }
@@ -75,6 +89,10 @@ std::optional<std::string> ScriptedUi::GetSaveFileName(const std::string& defaul
                                                        const std::string& filter) {
     saveRequests.push_back({defaultName, defaultExtension, filter});
     return savePath;
+}
+
+std::optional<std::string> ScriptedUi::GetOpenFileName(const std::string& /*filter*/) {
+    return openPath;
 }
 
 int ScriptedUi::PumpMessages() {

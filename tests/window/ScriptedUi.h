@@ -24,6 +24,7 @@ class ScriptedUi : public QtUiServices {
     std::optional<std::string> GetSaveFileName(const std::string& defaultName,
                                                const std::string& defaultExtension,
                                                const std::string& filter) override;
+    std::optional<std::string> GetOpenFileName(const std::string& filter) override;
     // Counts the call and runs onPump before the events are dispatched, so that whatever
     // onPump queues (a click on Cancel) arrives through this very pump.
     int PumpMessages() override;
@@ -33,6 +34,10 @@ class ScriptedUi : public QtUiServices {
     std::optional<std::string> savePath;
     std::deque<bool> yesNoAnswers;
     std::function<void(int pumpNumber)> onPump;
+    std::optional<std::string> openPath;
+    // Fills in the directory dialog and clicks its buttons; without it the dialog is
+    // cancelled. What the dialog showed at its start is noted in directoryShown.
+    std::function<void(QtDialogHost& dialog)> onDirectoryDialog;
 
     // What the program showed.
     int splashShown = 0;
@@ -49,6 +54,13 @@ class ScriptedUi : public QtUiServices {
         std::string filter;
     };
     std::vector<SaveRequest> saveRequests;
+    struct ShownDirectory {
+        bool ldap = false;
+        std::string file, uri, base, bindName, password, profile;
+        bool fileEnabled = false;
+        bool uriEnabled = false;
+    };
+    std::vector<ShownDirectory> directoryShown;
     int pumps = 0;
 };
 

@@ -46,6 +46,19 @@ std::unique_ptr<PrintDevice> FakePrinters::ChoosePrinter() {
     return std::make_unique<LoggedPrintDevice>(*this);
 }
 
+std::unique_ptr<DirectoryClient> FakeOpener::Open(const DirectoryRequest& request,
+                                                  std::string& error) {
+    requests.push_back(request);
+    if (!failure.empty()) {
+        error = failure;
+        return nullptr;
+    }
+    auto opened = std::make_unique<MemoryDirectory>();
+    opened->AddObjects(MemoryDirectory::kRoot, "User", kUsers);
+    opened->SetDescription(request.ldap ? request.uri : request.ldifPath);
+    return opened;
+}
+
 void PrintTo(const Line& line, std::ostream* out) {
     *out << "{" << line.depth << ", \"" << line.text << "\", " << line.data << ", image "
          << line.image << "}";

@@ -38,6 +38,22 @@ class FakePrinters : public PrintService {
     std::vector<std::string> printedTexts;
 };
 
+// Opens a scripted directory of kUsers users at the root, described as the request's export
+// or URI, or fails with the cause in failure; notes every request.
+class FakeOpener : public DirectoryOpener {
+  public:
+    static constexpr std::int32_t kUsers = 7;
+
+    DirectoryRequest Initial() const override { return initial; }
+    std::vector<std::string> Profiles() const override { return {"auto", "generic"}; }
+    std::unique_ptr<DirectoryClient> Open(const DirectoryRequest& request,
+                                          std::string& error) override;
+
+    DirectoryRequest initial;
+    std::string failure;
+    std::vector<DirectoryRequest> requests;
+};
+
 // One tree line as a reader of the tree sees it.
 struct Line {
     int depth = 0;
@@ -94,7 +110,8 @@ class WindowTest : public testing::Test {
     InstrumentedDirectory client{dir};
     ScriptedUi ui;
     FakePrinters printers;
-    CCountDlg window{ui, client, printers};
+    FakeOpener opener;
+    CCountDlg window{ui, client, printers, &opener};
     std::unique_ptr<QtDialogHost> host;
 };
 

@@ -1,8 +1,10 @@
 #include "platform/qt/DialogControls.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
@@ -79,6 +81,15 @@ QWidget* CreateControl(const ControlTemplate& control, QWidget* parent) {
         }
         case ControlKind::kTreeView:
             return new QtTreeView(parent);
+        case ControlKind::kEdit:
+            return new QLineEdit(caption, parent);
+        case ControlKind::kPasswordEdit: {
+            auto* edit = new QLineEdit(parent);
+            edit->setEchoMode(QLineEdit::Password);
+            return edit;
+        }
+        case ControlKind::kDropDownList:
+            return new QComboBox(parent);
         case ControlKind::kPicture: {
             auto* picture = new QLabel(parent);
             picture->setPixmap(BitmapResource(control.bitmapId));

@@ -3,8 +3,10 @@
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QRadioButton>
 
 #include "platform/ResourceIds.h"
@@ -138,6 +140,21 @@ void QtDialogHost::SetControlText(int id, const std::string& text) {
         FitLabelWidth(*label);
     } else if (auto* box = qobject_cast<QGroupBox*>(widget)) {
         box->setTitle(value);
+    } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+        edit->setText(value);
+    } else if (auto* list = qobject_cast<QComboBox*>(widget)) {
+        if (const int index = list->findText(value); index >= 0) {
+            list->setCurrentIndex(index);
+        }
+    }
+}
+
+void QtDialogHost::SetListItems(int id, const std::vector<std::string>& items) {
+    if (auto* list = qobject_cast<QComboBox*>(Control(id))) {
+        list->clear();
+        for (const std::string& item : items) {
+            list->addItem(QString::fromStdString(item));
+        }
     }
 }
 
@@ -163,6 +180,12 @@ std::string QtDialogHost::ControlText(int id) const {
     }
     if (auto* box = qobject_cast<QGroupBox*>(widget)) {
         return box->title().toStdString();
+    }
+    if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+        return edit->text().toStdString();
+    }
+    if (auto* list = qobject_cast<QComboBox*>(widget)) {
+        return list->currentText().toStdString();
     }
     return {};
 }

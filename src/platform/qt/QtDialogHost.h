@@ -32,6 +32,7 @@ class QtDialogHost : public QDialog, public DialogHost {
     void EnableControl(int id, bool enable) override;
     void SetControlText(int id, const std::string& text) override;
     std::string ControlText(int id) const override;
+    void SetListItems(int id, const std::vector<std::string>& items) override;
     void SetCheck(int id, int state) override;
     int Check(int id) const override;
     void AttachTree(int id, TreeControl& tree, int bitmapId, int imageWidth) override;

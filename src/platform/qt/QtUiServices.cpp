@@ -117,6 +117,17 @@ std::optional<std::string> QtUiServices::GetSaveFileName(const std::string& defa
     return dialog.selectedFiles().constFirst().toStdString();
 }
 
+std::optional<std::string> QtUiServices::GetOpenFileName(const std::string& filter) {
+    QFileDialog dialog(ModalOwner());
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilter(ToQtNameFilters(filter));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return dialog.selectedFiles().constFirst().toStdString();
+}
+
 void QtUiServices::BeginWaitCursor() {
     QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
     ++waitCursors_;

@@ -30,6 +30,7 @@ class QtUiServices : public UiServices {
     std::optional<std::string> GetSaveFileName(const std::string& defaultName,
                                                const std::string& defaultExtension,
                                                const std::string& filter) override;
+    std::optional<std::string> GetOpenFileName(const std::string& filter) override;
     void BeginWaitCursor() override;
     void EndWaitCursor() override;
     int PumpMessages() override;
