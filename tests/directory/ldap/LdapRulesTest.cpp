@@ -160,7 +160,7 @@ TEST(SendsPasswordInClear, OnlyUnprotectedPasswordsToOtherHosts) {
 }
 
 TEST(PartitionMarkers, ClassOrVendorBits) {
-    const auto marks = [](Attributes attributes) {
+    const auto marks = [](const Attributes& attributes) {
         return MarksPartitionRoot(EDirectoryProfile(), attributes);
     };
     EXPECT_TRUE(marks({{"objectClass", {"organizationalUnit", "Partition"}}}));
