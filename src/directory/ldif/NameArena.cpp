@@ -6,6 +6,9 @@
 namespace vantor {
 
 std::string_view NameArena::Store(std::string_view text) {
+    if (text.empty()) {
+        return {};  // its data may be null, which memcpy must not see
+    }
     if (chunks_.empty() || size_ - used_ < text.size()) {
         size_ = std::max(chunkBytes_, text.size());
         chunks_.push_back(std::make_unique<char[]>(size_));
