@@ -1,6 +1,7 @@
 #include "cli/Options.h"
 
 #include "directory/filter/ObjectFilter.h"
+#include "directory/profile/ClassProfile.h"
 #include "engine/ObjectKinds.h"
 
 namespace vantor {
@@ -58,6 +59,12 @@ std::variant<CliOptions, std::string> ParseCommandLine(const std::vector<std::st
                 return "option --filter: " + *error;
             }
             options.filter = std::get<ObjectFilter>(parsed).Text();
+        } else if (flag == "--profile-show") {
+            auto v = value();
+            if (!v || FindProfile(*v) == nullptr) {
+                return needs("one of edirectory, generic, ad");
+            }
+            options.profileShow = *v;
         } else if (flag == "--format") {
             auto v = value();
             if (v && *v == "report") {

@@ -20,6 +20,7 @@ struct CliOptions {
     std::optional<std::string> outputPath;
     std::optional<std::string> pdfPath;
     bool quiet = false;
+    std::string profileShow;  // --profile-show NAME: a built-in profile's name
     bool help = false;
     bool version = false;
 };

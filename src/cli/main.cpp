@@ -12,6 +12,7 @@
 #include "cli/OutputFormats.h"
 #include "cli/TerminalPrompt.h"
 #include "directory/ldif/BundledSample.h"
+#include "directory/profile/ProfileText.h"
 #include "directory/source/DirectorySource.h"
 #include "directory/source/LoadingText.h"
 #include "doc/UsageTexts.h"
@@ -83,6 +84,10 @@ int Run(int argc, char** argv) {
     const CliOptions& options = std::get<CliOptions>(parsed);
     if (options.help) {
         std::cout << kVantorCountUsage;
+        return kExitComplete;
+    }
+    if (!options.profileShow.empty()) {
+        std::cout << ProfileText(*FindProfile(options.profileShow));
         return kExitComplete;
     }
     if (options.version) {

@@ -160,6 +160,31 @@ TEST_F(CountCommand, CountsOnlyWhatTheFilterMatchesAndSaysWhichFilter) {
     EXPECT_THAT(malformed.err, HasSubstr("option --filter: position "));
 }
 
+// A built-in profile shown, edited to count a class of its own, and read back.
+TEST_F(CountCommand, CountsWithAProfileFileMadeFromABuiltInOne) {
+    const Outcome shown = Run({"--profile-show", "generic"});
+    ASSERT_EQ(shown.exitCode, 0) << shown.err;
+    std::string text = shown.out;
+    const std::size_t users = text.find("users: inetOrgPerson\n");
+    ASSERT_NE(users, std::string::npos) << text;
+    text.insert(users + 20, " organizationalPerson");
+    text.erase(text.find("users-filter:"),
+               text.find('\n', text.find("users-filter:")) - text.find("users-filter:") + 1);
+    std::ofstream(dir / "my.profile") << text;
+    std::ofstream(dir / "people.ldif") << "dn: o=acme\nobjectClass: organization\n\n"
+                                          "dn: cn=a,o=acme\nobjectClass: organizationalPerson\n\n";
+    const std::string ldif = (dir / "people.ldif").string();
+    EXPECT_THAT(Run({"--ldif", ldif, "-q"}).out, HasSubstr("User objects -- Total: 0"));
+    const Outcome own = Run({"--ldif", ldif, "--profile", (dir / "my.profile").string()});
+    EXPECT_EQ(own.exitCode, 0) << own.err;
+    EXPECT_THAT(own.out, HasSubstr("User objects -- Total: 1"));
+
+    std::ofstream(dir / "bad.profile") << "name: x\ncontainers: organization\nuser: a\n";
+    const Outcome bad = Run({"--ldif", ldif, "--profile=" + (dir / "bad.profile").string()});
+    EXPECT_EQ(bad.exitCode, 4);
+    EXPECT_THAT(bad.err, HasSubstr("bad.profile:3: unknown key \"user\""));
+}
+
 TEST_F(CountCommand, ListsDirectoryErrorsAndSaysSoInItsExitCode) {
     // Three 100-character containers make a full name longer than a name may be.
     const std::string a(100, 'a'), b(100, 'b'), c(100, 'c');

@@ -80,7 +80,8 @@ std::unique_ptr<LdapSession> LdapSession::Open(const LdapSettings& settings, std
                                     diagnostic);
         return nullptr;
     }
-    const ClassProfile* profile = EqualsIgnoreCase(settings.profile, "auto")
+    const ClassProfile* profile = settings.customProfile ? &*settings.customProfile
+                                  : EqualsIgnoreCase(settings.profile, "auto")
                                       ? &ChooseProfile(dse)
                                       : FindProfile(settings.profile);
     if (profile == nullptr) {

@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 
+#include "directory/profile/ClassProfile.h"
+
 namespace vantor {
 
 // What the program lets the back end do besides talking to the server.
@@ -28,7 +30,8 @@ struct LdapSettings {
     std::string saslMechanism;  // empty: simple bind
     std::string saslAuthcid;    // SASL authentication identity
     int startTls = 0;           // 0: none; 1: try StartTLS, go on without; 2: require it
-    std::string profile = "auto";  // "auto", "edirectory", "generic" or "ad"
+    std::string profile = "auto";               // "auto", "edirectory", "generic" or "ad"
+    std::optional<ClassProfile> customProfile;  // a profile file's, used instead of profile
     // The user's filter (RFC 4515 text, checked before), ANDed into every search for objects.
     std::string objectFilter;
     std::chrono::seconds networkTimeout{30};

@@ -1,6 +1,8 @@
 #include "directory/source/DirectorySource.h"
 
+#include <cerrno>
 #include <cstring>
+#include <fstream>
 
 #include "directory/filter/ObjectFilter.h"
 #include "directory/ldap/LdapDirectory.h"
@@ -8,8 +10,36 @@
 #include "directory/ldif/BundledSample.h"
 #include "directory/ldif/LdifDirectory.h"
 #include "directory/profile/ClassProfile.h"
+#include "directory/profile/ProfileText.h"
 
 namespace vantor {
+
+namespace {
+
+bool IsBuiltInProfile(const std::string& name) {
+    return EqualsIgnoreCase(name, "auto") || FindProfile(name) != nullptr;
+}
+
+// The profile in the file at path, or why not, naming the file (and the line at fault).
+std::variant<ClassProfile, std::string> ReadProfileFile(const std::string& path) {
+    constexpr std::size_t kMaxBytes = std::size_t{1} << 20;  // a profile is a few lines
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return "\"" + path +
+               "\" is neither a profile (auto, edirectory, generic, ad) nor a file that can be "
+               "read: " +
+               std::strerror(errno);
+    }
+    std::string text(kMaxBytes + 1, '\0');
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    text.resize(static_cast<std::size_t>(in.gcount()));
+    if (text.size() > kMaxBytes) {
+        return path + ": longer than 1 MiB, not a profile";
+    }
+    return ParseProfileText(text, path);
+}
+
+}  // namespace
 
 DirectoryArguments TakeDirectoryArguments(const std::vector<std::string>& arguments) {
     DirectoryArguments out;
@@ -28,6 +58,17 @@ DirectoryArguments TakeDirectoryArguments(const std::vector<std::string>& argume
                 path = arguments[++i];
             }
             out.choice.ldifPath = path;
+        } else if ((argument == "--profile" && i + 1 < arguments.size() &&
+                    !IsBuiltInProfile(arguments[i + 1])) ||
+                   (argument.rfind("--profile=", 0) == 0 &&
+                    !IsBuiltInProfile(argument.substr(10)))) {
+            const std::string path = argument == "--profile" ? arguments[++i] : argument.substr(10);
+            auto read = ReadProfileFile(path);
+            if (auto* error = std::get_if<std::string>(&read)) {
+                out.error = "option --profile: " + *error;
+                return out;
+            }
+            out.choice.profileFile = std::move(std::get<ClassProfile>(read));
         } else {
             others.push_back(argument);
         }
@@ -65,11 +106,14 @@ OpenedDirectory OpenDirectory(const DirectoryChoice& choice) {
     if (choice.ldap) {
         LdapSettings settings = choice.ldapSettings;
         settings.objectFilter = choice.filter;
+        settings.customProfile = choice.profileFile;
         opened.client = std::make_unique<LdapDirectory>(std::move(settings));
         return opened;
     }
     const ClassProfile* named = FindProfile(choice.ldapSettings.profile);
-    const ClassProfile& profile = named != nullptr ? *named : GenericProfile();
+    const ClassProfile& profile = choice.profileFile ? *choice.profileFile
+                                  : named != nullptr ? *named
+                                                     : GenericProfile();
     std::optional<ObjectFilter> filter;
     if (!choice.filter.empty()) {
         auto parsed = ObjectFilter::Parse(choice.filter);

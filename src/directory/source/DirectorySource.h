@@ -2,7 +2,7 @@
 // Which directory a program counts, from its command line, and opening it: the bundled sample
 // by default, an LDIF export (--ldif FILE), or an LDAP server (--ldap, or any of the OpenLDAP
 // client flags -H, -b, -D, -w, -W, -y, -x, -Y, -U, -Z, -ZZ). --profile picks the class profile
-// for either.
+// for either: a built-in one by name, or a profile file (see directory/profile/ProfileText.h).
 
 #include <memory>
 #include <optional>
@@ -21,6 +21,7 @@ struct DirectoryChoice {
     LdapSettings ldapSettings;  // a -y file's password is read into it
     bool askPassword = false;   // -W: the program asks for the password before opening
     std::string filter;         // only objects this filter matches count; empty: all
+    std::optional<ClassProfile> profileFile;  // --profile FILE, instead of a built-in profile
     // While an export (or the sample) loads: how far it has come, at least every tenth of a
     // second; false cancels the load.
     LdifProgressCheck ldifProgress;

@@ -11,6 +11,7 @@
 
 #include "directory/dn/Dn.h"
 #include "directory/ldap/LdapTestSupport.h"
+#include "directory/profile/ProfileText.h"
 
 namespace vantor::test {
 namespace {
@@ -134,6 +135,24 @@ TEST_F(LdapEngineCount, TheUsersFilterIsAndedIntoEachSearch) {
         total += static_cast<std::uint32_t>(node.count);
     }
     EXPECT_EQ(total, 6u);  // depot1, depot10 to depot13, branch2
+}
+
+TEST_F(LdapEngineCount, AProfileFilesFilterIsWhatTheServerIsAskedWith) {
+    LdapSettings settings = SettingsFor(*server_, 7);
+    std::string text = ProfileText(GenericProfile());
+    const std::size_t line = text.find("users-filter: ");
+    text.replace(line, text.find('\n', line) - line,
+                 "users-filter: (&(objectClass=inetOrgPerson)(sn=depot))");
+    auto profile = ParseProfileText(text, "depot.profile");
+    ASSERT_TRUE(std::holds_alternative<ClassProfile>(profile)) << std::get<std::string>(profile);
+    settings.customProfile = std::get<ClassProfile>(profile);
+    LdapDirectory dir(settings);
+    std::int64_t total = 0;
+    for (const NodeResult& node : RunEngine(dir, "User", true)) {
+        EXPECT_EQ(node.hasErrors, 0) << node.fullName << ": " << dir.FailureCause();
+        total += node.count;
+    }
+    EXPECT_EQ(total, 13);
 }
 
 TEST_F(LdapEngineCount, ByPartitionEachCountSumsItsPartitionsContainers) {
