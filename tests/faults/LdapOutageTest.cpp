@@ -284,7 +284,9 @@ TEST(StoppedLdapServer, AHundredQueuedContainersEndWithinAFewTimeoutsEachListed)
 // after the 30-second timeout, and as a cancel, not as a lost server.
 TEST_P(LdapOutage, CtrlCEndsTheCounterAtOnceWhileTheServerIsStopped) {
     server_->Pause();
-    const std::string err = testing::TempDir() + "vantor-ctrl-c.err";
+    // One file per test process: the two instances may run side by side.
+    const std::string err =
+        testing::TempDir() + "vantor-ctrl-c-" + std::to_string(::getpid()) + ".err";
     const pid_t counter = ::fork();
     if (counter == 0) {
         const int log = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
