@@ -35,12 +35,10 @@ using test::CreateFailureCause;
 
 // ---- Save where it cannot be done ----
 
-class WindowSaveFault : public WindowTest {
+class WindowSaveFault : public SampleByContainerTest {
   protected:
     void SetUp() override {
-        WindowTest::SetUp();
-        SampleDirectory::Build(dir);
-        Press(res::IDC_BY_CONTAINER);
+        SampleByContainerTest::SetUp();
         Press(res::IDC_COUNT);
         window.m_tree.Select(FindLine("QA 2"));
     }

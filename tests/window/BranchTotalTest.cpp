@@ -5,14 +5,7 @@
 namespace vantor::test {
 namespace {
 
-class BranchTotals : public WindowTest {
-  protected:
-    void SetUp() override {
-        WindowTest::SetUp();
-        SampleDirectory::Build(dir);
-        Press(res::IDC_BY_CONTAINER);
-    }
-};
+using BranchTotals = SampleByContainerTest;
 
 TEST_F(BranchTotals, ClickingRootShowsTheGrandTotal) {
     Press(res::IDC_COUNT);

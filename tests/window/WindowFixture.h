@@ -115,4 +115,14 @@ class WindowTest : public testing::Test {
     std::unique_ptr<QtDialogHost> host;
 };
 
+// The window on the sample directory, set to count by container.
+class SampleByContainerTest : public WindowTest {
+  protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        SampleDirectory::Build(dir);
+        Press(res::IDC_BY_CONTAINER);
+    }
+};
+
 }  // namespace vantor::test
