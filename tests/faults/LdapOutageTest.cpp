@@ -112,13 +112,10 @@ bool AwaitUnreadRequest(int port) {
 class LdapOutage : public testing::TestWithParam<bool> {
   protected:
     void SetUp() override {
-        if (const std::string why = SlapdServer::Unavailable(); !why.empty()) {
-            GTEST_SKIP() << why;
-        }
         SlapdOptions options;
         options.ldif = AcmeLdif();
         server_.Start(options);
-        ASSERT_TRUE(server_.Ready()) << server_.Error();
+        REQUIRE_SLAPD(server_);
         LdapSettings settings = SettingsFor(*server_, 2);
         settings.operationTimeout = kTimeout;
         settings.networkTimeout = kTimeout;

@@ -132,13 +132,10 @@ TEST_F(LdapConnect, ContextsAreIndependentAndCloseOnce) {
 class LdapServerLoss : public testing::Test {
   protected:
     void SetUp() override {
-        if (const std::string why = SlapdServer::Unavailable(); !why.empty()) {
-            GTEST_SKIP() << why;
-        }
         SlapdOptions options;
         options.ldif = ConnectTree();
         server_.Start(options);
-        ASSERT_TRUE(server_.Ready()) << server_.Error();
+        REQUIRE_SLAPD(server_);
         LdapSettings settings = SettingsFor(*server_);
         settings.operationTimeout = std::chrono::seconds(1);
         settings.networkTimeout = std::chrono::seconds(1);
