@@ -1,6 +1,8 @@
 // Choosing the directory in the window: an export or a server, named before the next count and
 // counted by it; a directory that cannot be opened leaves the one before.
 
+#include <functional>
+
 #include "WindowFixture.h"
 
 namespace vantor::test {
@@ -8,14 +10,19 @@ namespace {
 
 using DirectoryCommand = WindowTest;
 
+// What the user does in the directory dialog: clicks choice, then OK.
+std::function<void(QtDialogHost&)> ClickThenOk(int choice) {
+    return [choice](QtDialogHost& dialog) {
+        Click(dialog, choice);
+        Click(dialog, res::IDOK);
+    };
+}
+
 TEST_F(DirectoryCommand, AnExportChosenWithBrowseIsNamedAndCountedByTheNextCount) {
     SampleDirectory::Build(dir);
     opener.initial.ldifPath = "/srv/old.ldif";
     ui.openPath = "/srv/new.ldif";
-    ui.onDirectoryDialog = [](QtDialogHost& dialog) {
-        Click(dialog, res::IDC_DIR_BROWSE);
-        Click(dialog, res::IDOK);
-    };
+    ui.onDirectoryDialog = ClickThenOk(res::IDC_DIR_BROWSE);
     Press(res::IDC_DIRECTORY);
     ASSERT_EQ(ui.directoryShown.size(), 1u);
     EXPECT_EQ(ui.directoryShown[0].file, "/srv/old.ldif");
@@ -78,10 +85,7 @@ TEST_F(DirectoryCommand, AFailureIsToldWithItsCauseAndTheDirectoryBeforeStays) {
     SampleDirectory::Build(dir);
     const std::string before = Text(res::IDC_CURRENT_CONTAINER);
     opener.failure = "Can't contact LDAP server (ldap://127.0.0.1:1)";
-    ui.onDirectoryDialog = [](QtDialogHost& dialog) {
-        Click(dialog, res::IDC_DIR_LDAP);
-        Click(dialog, res::IDOK);
-    };
+    ui.onDirectoryDialog = ClickThenOk(res::IDC_DIR_LDAP);
     Press(res::IDC_DIRECTORY);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(
