@@ -115,12 +115,12 @@ std::map<std::string, ContainerCount> LdapsearchContainers(const LdapLogin& logi
         // A naming context is a line whatever its class (AD's schema is a dMD).
         const Dn top = ParsedDn(context);
         contexts.insert(top.Key());
-        containers.insert({top.DottedName(top.Depth()), {context, 0}});
-        nameOfKey.insert({top.Key(), top.DottedName(top.Depth())});
+        containers.insert({top.ListedName(top.Depth()), {context, 0}});
+        nameOfKey.insert({top.Key(), top.ListedName(top.Depth())});
         for (const std::string& text : LdapsearchValues(
                  login, context, "sub", AnyOfClasses(profile.containerClasses), "dn", workFolder)) {
             const Dn dn = ParsedDn(text);
-            const std::string name = dn.DottedName(dn.Depth());
+            const std::string name = dn.ListedName(dn.Depth());
             containers.insert({name, {text, 0}});
             nameOfKey.insert({dn.Key(), name});
         }

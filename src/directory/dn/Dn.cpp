@@ -113,7 +113,6 @@ void AppendTyped(std::string& out, const LDAPAVA& ava, std::string& scratch) {
 bool Describe(LDAPRDN parsed, DnRdn& rdn, bool withText) {
     rdn.key.clear();
     rdn.text.clear();
-    rdn.value.clear();
     rdn.typed.clear();
     AppendRdnKey(rdn.key, parsed);
     if (withText) {
@@ -127,10 +126,8 @@ bool Describe(LDAPRDN parsed, DnRdn& rdn, bool withText) {
     std::string scratch;
     for (LDAPAVA** ava = parsed; *ava != nullptr; ++ava) {
         if (ava != parsed) {
-            rdn.value += '+';
             rdn.typed += '+';
         }
-        AppendValueText(rdn.value, **ava);
         AppendTyped(rdn.typed, **ava, scratch);
     }
     return true;
@@ -236,15 +233,19 @@ void Dn::Assemble() {
     }
 }
 
-std::string Dn::DottedName(std::size_t levels) const {
+std::string Dn::TypedName(std::size_t levels) const {
     std::string name;
     for (std::size_t i = 0; i < levels && i < rdns_.size(); ++i) {
         if (i > 0) {
             name += '.';
         }
-        name += rdns_[i].value;
+        name += rdns_[i].typed;
     }
     return name;
+}
+
+std::string Dn::ListedName(std::size_t levels) const {
+    return TypelessName(TypedName(levels));
 }
 
 Dn Dn::Ancestor(std::size_t levels) const {

@@ -21,9 +21,6 @@ struct DnRdn {
     // multi-valued RDN in any order. ',' '+' and '\' inside values are escaped, so the keys of
     // RDNs joined with ',' are the key of their DN.
     std::string key;
-    // The typeless value(s), unescaped: a multi-valued RDN's values joined with '+'; a value in
-    // #hex form as the string it encodes (else the hex form).
-    std::string value;
     // The RDN as a listed name shows it when it must be told from a sibling: "type=value" for
     // each AVA (the type as the DN spells it), joined with '+', escaped as ListedValue does
     // (dots in an OID type too).
@@ -58,11 +55,11 @@ class Dn {
     const std::string& Key() const { return key_; }
     std::size_t Depth() const { return rdns_.size(); }
     const DnRdn& Rdn(std::size_t level) const { return rdns_.at(level); }
-    // The value of the RDN `level` steps up (0: the entry's own); several values joined by '+'.
-    const std::string& Value(std::size_t level) const { return rdns_.at(level).value; }
-    // The values of the first `levels` RDNs joined by dots, own value first: the typeless name
-    // of those levels ("QA.Dev.acme" for ou=QA,ou=Dev,o=acme and levels 3).
-    std::string DottedName(std::size_t levels) const;
+    // The typed forms of the first `levels` RDNs joined by dots, own first
+    // ("ou=QA.ou=Dev.o=acme" for ou=QA,ou=Dev,o=acme and levels 3).
+    std::string TypedName(std::size_t levels) const;
+    // The typeless listed name of those levels: TypelessName(TypedName(levels)), "QA.Dev.acme".
+    std::string ListedName(std::size_t levels) const;
     // The DN `levels` RDNs higher up; Ancestor(Depth()) is the root.
     Dn Ancestor(std::size_t levels) const;
     // True when this DN lies strictly below ancestor.

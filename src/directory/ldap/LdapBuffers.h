@@ -15,7 +15,7 @@ namespace vantor {
 // One entry of a batch.
 struct BatchEntry {
     std::string dn;
-    std::string name;  // the name relative to the listed parent; empty: the DN's own RDN value
+    std::string name;         // the listed name, relative to the listed parent
     std::uint32_t flags = 0;  // kContainerFlag for the entries of a container listing
 };
 

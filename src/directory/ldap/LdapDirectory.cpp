@@ -340,15 +340,7 @@ int LdapDirectory::NWDSGetObjName(DirContext context, DirBuffer* reply, char* ob
             return Fail(ldapError::kBatchExhausted, "every entry of the batch has been read");
         }
         const BatchEntry& entry = own->batch[own->next++];
-        std::string name = entry.name;
-        if (name.empty()) {
-            const auto dn = Dn::Parse(entry.dn);
-            if (!dn || dn->Depth() == 0) {
-                return Fail(ldapError::kBadDn,
-                            "the server sent the malformed DN \"" + entry.dn + "\"");
-            }
-            name = dn->Value(0);
-        }
+        const std::string& name = entry.name;
         if (name.size() > kMaxNameChars) {
             return Fail(dirError::kNameTooLong,
                         "the name of " + entry.dn + " is longer than 256 characters");

@@ -29,7 +29,6 @@ inline constexpr int kUnknownIteration = dirError::kBackEndBase - 2;   // handle
 inline constexpr int kBadBuffer = dirError::kBackEndBase - 3;          // foreign or unprepared
 inline constexpr int kUnsupportedFilter = dirError::kBackEndBase - 4;  // only "Object Class" = x
 inline constexpr int kBatchExhausted = dirError::kBackEndBase - 5;     // read past a batch's end
-inline constexpr int kAmbiguousName = dirError::kBackEndBase - 7;      // two entries, one name
 inline constexpr int kBadArgument = dirError::kBackEndBase - 8;        // scope, key, name context
 inline constexpr int kBadDn = dirError::kBackEndBase - 9;  // server sent an unparsable DN
 

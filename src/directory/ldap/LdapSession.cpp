@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <set>
 
+#include "directory/dn/SiblingNames.h"
 #include "directory/ldap/LdapErrors.h"
 #include "directory/ldap/LdapFilter.h"
 #include "directory/ldap/LdapUris.h"
@@ -182,15 +183,9 @@ int LdapSession::FailLdap(const LdapOutcome& outcome, const std::string& what) {
 }
 
 int LdapSession::Resolve(std::string_view name, const Dn*& dn) {
-    const NameMap::Lookup lookup = names_.Find(name);
-    dn = lookup.dn;
+    dn = names_.Find(name);
     if (dn != nullptr) {
         return 0;
-    }
-    if (!lookup.dns.empty()) {
-        return Fail(ldapError::kAmbiguousName, "the name \"" + std::string(name) +
-                                                   "\" stands for two entries, " + lookup.dns[0] +
-                                                   " and " + lookup.dns[1]);
     }
     return Fail(dirError::kUnknownName,
                 "the name \"" + std::string(name) + "\" was not listed by " + link_.Servers());
@@ -201,18 +196,32 @@ const std::vector<std::string>* LdapSession::ReferralOf(const Dn& dn) const {
     return it != referrals_.end() ? &it->second : nullptr;
 }
 
-void LdapSession::Adopt(const Dn& child, std::size_t levels, std::string_view parentName,
+void LdapSession::Adopt(const std::vector<Sibling>& siblings, std::string_view parentName,
                         std::vector<BatchEntry>& out) {
-    std::string listed = child.DottedName(levels);
-    names_.Add(ComposeFullName(parentName, listed), child);
-    out.push_back({child.Text(), std::move(listed), kContainerFlag});
+    std::vector<std::string> typed;
+    std::vector<std::string> typeless;
+    typed.reserve(siblings.size());
+    typeless.reserve(siblings.size());
+    for (const Sibling& sibling : siblings) {
+        typed.push_back(sibling.dn->TypedName(sibling.levels));
+        typeless.push_back(TypelessName(typed.back()));
+    }
+    const std::vector<bool> clashes =
+        ClashingSiblings(std::vector<std::string_view>(typeless.begin(), typeless.end()));
+    for (std::size_t i = 0; i < siblings.size(); ++i) {
+        std::string& listed = clashes[i] ? typed[i] : typeless[i];
+        names_.Add(ComposeFullName(parentName, listed), *siblings[i].dn);
+        out.push_back({siblings[i].dn->Text(), std::move(listed), kContainerFlag});
+    }
 }
 
 std::vector<BatchEntry> LdapSession::TopEntries() {
-    std::vector<BatchEntry> entries;
+    std::vector<Sibling> siblings;
     for (const Dn& top : tops_) {
-        Adopt(top, top.Depth(), kRootName, entries);
+        siblings.push_back({&top, top.Depth()});
     }
+    std::vector<BatchEntry> entries;
+    Adopt(siblings, kRootName, entries);
     return entries;
 }
 
@@ -343,6 +352,7 @@ int LdapSession::ReadListing(std::string_view parentName, const Dn& parent,
         children = &fromServer;
     }
     std::set<std::string> seen;
+    std::vector<Sibling> siblings;
     for (const ListedChild& child : *children) {
         // A continuation reference may name a DN elsewhere: it still stands for a container here.
         const std::size_t levels = child.dn.IsUnder(parent) ? child.dn.Depth() - parent.Depth() : 1;
@@ -352,7 +362,7 @@ int LdapSession::ReadListing(std::string_view parentName, const Dn& parent,
             if (!child.referralUrls.empty() && !contexts_.Contains(child.dn)) {
                 referrals_.insert_or_assign(child.dn.Key(), child.referralUrls);
             }
-            Adopt(child.dn, levels, parentName, out);
+            siblings.push_back({&child.dn, levels});
         }
     }
     // Naming contexts not in the listing: a database not glued to this one, or one whose parent
@@ -365,9 +375,10 @@ int LdapSession::ReadListing(std::string_view parentName, const Dn& parent,
                         [&](const ListedChild& child) { return nearer(child.dn); });
         if (!underChild && std::none_of(below.begin(), below.end(), nearer) &&
             seen.insert(context.Key()).second) {
-            Adopt(context, context.Depth() - parent.Depth(), parentName, out);
+            siblings.push_back({&context, context.Depth() - parent.Depth()});
         }
     }
+    Adopt(siblings, parentName, out);
     return failure;
 }
 

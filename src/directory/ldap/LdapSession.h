@@ -7,7 +7,9 @@
 // client configuration) or else the naming contexts the server publishes that lie under no
 // other one; each is named by its RDN values joined with dots (dc=example,dc=com is
 // "example.com") and each starts a partition. A naming context whose parent entry does not
-// exist is listed under its nearest listed ancestor, named by the values in between.
+// exist is listed under its nearest listed ancestor, named by the values in between. Names
+// follow the listed-name rules the LDIF back end follows too (Dn.h, SiblingNames.h): dots and
+// the like in values escaped, siblings that would read alike in typed form.
 //
 // Searches are read batch by batch as the engine asks for them (PagedSearch). Container
 // listings are read whole at their first batch and handed out in batches from there: counting by
@@ -135,7 +137,14 @@ class LdapSession {
     std::vector<BatchEntry> TopEntries();
     // Puts the next batch of a listing into reply; frees it after the last.
     void HandOut(std::unique_ptr<Iteration> fresh, std::int32_t& handle, LdapBuffer& reply);
-    void Adopt(const Dn& child, std::size_t levels, std::string_view parentName,
+    // A child of one container, and how many RDNs its DN has below the container's.
+    struct Sibling {
+        const Dn* dn;
+        std::size_t levels;
+    };
+    // Names the children of one container as both back ends list them (typeless, or typed where
+    // siblings clash), records the names and puts them into out.
+    void Adopt(const std::vector<Sibling>& siblings, std::string_view parentName,
                std::vector<BatchEntry>& out);
 
     ServerLink link_;

@@ -1,29 +1,15 @@
 #include "directory/ldap/NameMap.h"
 
-#include "directory/profile/ClassProfile.h"
-
 namespace vantor {
 
 void NameMap::Add(const std::string& fullName, const Dn& dn) {
     byDnKey_.insert_or_assign(dn.Key(), fullName);
-    const auto [it, inserted] = byName_.try_emplace(fullName, Target{dn, {}});
-    if (!inserted && it->second.dn.Key() != dn.Key() && it->second.otherDn.empty()) {
-        it->second.otherDn = dn.Text();
-    }
+    byName_.insert_or_assign(fullName, dn);
 }
 
-NameMap::Lookup NameMap::Find(std::string_view fullName) const {
-    Lookup lookup;
+const Dn* NameMap::Find(std::string_view fullName) const {
     const auto it = byName_.find(std::string(fullName));
-    if (it == byName_.end()) {
-        return lookup;
-    }
-    if (!it->second.otherDn.empty()) {
-        lookup.dns = {it->second.dn.Text(), it->second.otherDn};
-        return lookup;
-    }
-    lookup.dn = &it->second.dn;
-    return lookup;
+    return it == byName_.end() ? nullptr : &it->second;
 }
 
 const std::string* NameMap::FullNameOf(const std::string& dnKey) const {

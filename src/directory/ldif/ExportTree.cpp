@@ -8,6 +8,7 @@
 #include <map>
 #include <set>
 
+#include "directory/dn/SiblingNames.h"
 #include "directory/ldif/Excerpt.h"
 #include "engine/FullName.h"
 
@@ -24,22 +25,6 @@ constexpr std::string_view kOtherClassLists = "(entries with other lists of clas
 std::uint32_t NodeHash(std::string_view key, std::uint32_t parent) {
     const std::size_t hash = std::hash<std::string_view>{}(key) ^ (parent * 0x9E3779B97F4A7C15ULL);
     return static_cast<std::uint32_t>(hash ^ (hash >> 32));
-}
-
-// The parts of a listed or full name between its unescaped dots.
-std::vector<std::string_view> Components(std::string_view name) {
-    std::vector<std::string_view> parts;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        if (name[i] == '\\') {
-            ++i;
-        } else if (name[i] == '.') {
-            parts.push_back(name.substr(start, i - start));
-            start = i + 1;
-        }
-    }
-    parts.push_back(name.substr(start));
-    return parts;
 }
 
 // Folds the components of a name into the hash of the name above it, last component first: a
@@ -489,35 +474,19 @@ ExportTree ExportTreeBuilder::Finish() {
         typeless[id] = typedArena.Store(TypelessName(typedNames[id]));
     }
     std::vector<bool> typedForm(count, false);
-    std::vector<std::pair<std::string_view, ExportTree::Id>> siblings;
-    const auto sameName = [&](std::string_view name) {
-        return std::equal_range(siblings.begin(), siblings.end(),
-                                std::pair(name, ExportTree::kRoot),
-                                [](const auto& a, const auto& b) { return a.first < b.first; });
-    };
+    std::vector<std::string_view> siblings;
     for (ExportTree::Id parent = 0; parent < count; ++parent) {
         const ExportTree::Container& container = tree.containers_[parent];
+        if (container.childCount < 2) {
+            continue;
+        }
         siblings.clear();
         for (std::uint32_t i = 0; i < container.childCount; ++i) {
-            const ExportTree::Id id = tree.children_[container.firstChild + i];
-            siblings.emplace_back(typeless[id], id);
+            siblings.push_back(typeless[tree.children_[container.firstChild + i]]);
         }
-        std::sort(siblings.begin(), siblings.end());
-        for (const auto& [name, id] : siblings) {
-            const auto same = sameName(name);
-            if (same.second - same.first > 1) {
-                typedForm[id] = true;
-            }
-            // A sibling named like this one's ending after a dot composes the same full names.
-            const std::vector<std::string_view> parts = Components(name);
-            for (std::size_t skip = 1; skip < parts.size(); ++skip) {
-                const auto endings = sameName(
-                    name.substr(static_cast<std::size_t>(parts[skip].data() - name.data())));
-                for (auto it = endings.first; it != endings.second; ++it) {
-                    typedForm[it->second] = true;
-                    typedForm[id] = true;
-                }
-            }
+        const std::vector<bool> clashes = ClashingSiblings(siblings);
+        for (std::uint32_t i = 0; i < container.childCount; ++i) {
+            typedForm[tree.children_[container.firstChild + i]] = clashes[i];
         }
     }
 

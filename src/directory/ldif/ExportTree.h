@@ -19,7 +19,8 @@
 //   an entry that is no container (ou=Desk,cn=Ann,ou=Sales,o=acme) is "Desk.Ann" under
 //   "Sales.acme". Siblings whose listed names are equal, or one of which is the other's
 //   ending after a dot (they would compose the same full names), are all listed in typed form
-//   instead ("ou=Sales", "l=Sales"). Full names so name one container each. Names are kept
+//   instead ("ou=Sales", "l=Sales"): the rule of SiblingNames.h, which the LDAP back end follows
+//   too. Full names so name one container each. Names are kept
 //   whole, also beyond 256 characters.
 // - An entry the user's filter turned down counts as no object of any kind; a container stays
 //   a container all the same.

@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "directory/dn/Dn.h"
+#include "directory/dn/SiblingNames.h"
 
 namespace vantor {
 namespace {
@@ -72,7 +75,7 @@ TEST(DnFirstRdn, GivesTheRestAfterTheSeparatorAndRefusesWhatLibldapRefuses) {
         EXPECT_EQ(ParseFirstRdn(c.dn, &rdn), c.rest) << c.dn;
     }
     ASSERT_TRUE(ParseFirstRdn("CN=Ann+uid=ann7,o=acme", &rdn));
-    EXPECT_EQ(rdn.value, "Ann+ann7");
+    EXPECT_EQ(rdn.typed, "CN=Ann+uid=ann7");
     EXPECT_EQ(rdn.key, KeyOf("uid=ann7+cn=ann"));
 }
 
@@ -88,6 +91,27 @@ TEST(DnListedName, EscapesWhatSeparatesAndTheTypelessFormDropsTheTypes) {
     EXPECT_EQ(TypelessName(typed), "a\\.b+x\\+y.q\\=r.Dev.\\\\\\00");
     EXPECT_EQ(TypelessName("o=[ROOT]"), "\\[ROOT]");
     EXPECT_EQ(TypelessName("o=[Root].o=acme"), "[Root].acme");
+}
+
+TEST(SiblingNames, SiblingsThatWouldComposeOneFullNameClash) {
+    struct Case {
+        std::vector<std::string_view> typeless;
+        std::vector<bool> clashes;
+    };
+    const std::vector<Case> cases = {
+        {{}, {}},
+        {{"Sales"}, {false}},
+        {{"Sales", "Dev", "Sales"}, {true, false, true}},
+        {{"Sales", "sales"}, {false, false}},               // the engine's names are byte strings
+        {{"Desk.Ann", "Ann", "Bob"}, {true, true, false}},  // Desk under Ann reads Desk.Ann too
+        {{"a.b.c", "c", "b.c", "x"}, {true, true, true, false}},
+        {{"a\\.b", "b", "a"}, {false, false, false}},  // an escaped dot separates nothing
+        {{"a\\\\.b", "b"}, {true, true}},              // an escaped backslash, then a dot
+        {{"x.\\[Root]", "\\[Root]"}, {true, true}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ClashingSiblings(c.typeless), c.clashes) << testing::PrintToString(c.typeless);
+    }
 }
 
 }  // namespace

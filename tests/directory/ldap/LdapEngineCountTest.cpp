@@ -64,7 +64,7 @@ class LdapEngineCount : public SlapdSuite<LdapEngineCountServer> {
         return static_cast<std::uint32_t>(Ldapsearch(dn, "one", filter).size());
     }
 
-    // Every container's DN by the dotted full name the engine composes for it.
+    // Every container's DN by the full name the engine composes for it.
     void ReadContainers() {
         containers_.clear();
         for (const std::string& text :
@@ -72,7 +72,7 @@ class LdapEngineCount : public SlapdSuite<LdapEngineCountServer> {
                         "(|(objectClass=organization)(objectClass=organizationalUnit))")) {
             const auto dn = Dn::Parse(text);
             ASSERT_TRUE(dn) << text;
-            containers_.insert_or_assign(dn->DottedName(dn->Depth()), *dn);
+            containers_.insert_or_assign(dn->ListedName(dn->Depth()), *dn);
         }
         ASSERT_GT(containers_.size(), 10u);
     }
