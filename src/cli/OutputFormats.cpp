@@ -142,7 +142,8 @@ void AppendJsonLine(std::string& out, const CTextTreeCtrl& tree, const CTreeWalk
         first = false;
         AppendJsonLine(out, tree, walk, run, child, indent + 3);
     }
-    out += first ? "]}" : "\n" + pad + " ]}";
+    out += first ? "]" : "\n" + pad + " ]";
+    out += ",\n" + pad + " " + JsonField("dn", node.dn) + "}";
 }
 
 }  // namespace
@@ -150,10 +151,12 @@ void AppendJsonLine(std::string& out, const CTextTreeCtrl& tree, const CTreeWalk
 std::string BuildCsv(const CTextTreeCtrl& tree, CTreeWalk& walk, const RunRecord& run) {
     std::string out =
         "directory,object_class,mode,full_name,name,depth,count,branch_total,errors,"
-        "error_details,cancelled,filter\r\n";
+        "error_details,cancelled,filter,dn,timestamp,profile,version\r\n";
     const std::string fixed =
         CsvField(run.directory) + "," + CsvField(run.className) + "," + ModeName(run) + ",";
     const std::string filter = CsvField(run.filter);
+    const std::string runFields =
+        CsvField(run.timestamp) + "," + CsvField(run.profile) + "," + CsvField(run.version);
     walk.Walk([&](HTREEITEM line) {
         if (!tree.CarriesData(line)) {
             return true;
@@ -170,7 +173,8 @@ std::string BuildCsv(const CTextTreeCtrl& tree, CTreeWalk& walk, const RunRecord
                "," + std::to_string(tree.Level(line)) + "," + std::to_string(tree.Data(line)) +
                "," + std::to_string(walk.BranchTotal(line)) + "," +
                std::to_string(node.errors.size()) + "," + CsvField(details) + "," +
-               (run.cancelled ? "true" : "false") + "," + filter + "\r\n";
+               (run.cancelled ? "true" : "false") + "," + filter + "," + CsvField(node.dn) + "," +
+               runFields + "\r\n";
         return true;
     });
     return out;
@@ -202,7 +206,10 @@ std::string BuildJson(const CTextTreeCtrl& tree, CTreeWalk& walk, const RunRecor
             AppendJsonLine(out, tree, walk, run, top, 2);
         }
     }
-    out += any ? "\n ]}\n" : "]}\n";
+    out += any ? "\n ]" : "]";
+    out += ",\n \"timestamp\": " + JsonString(run.timestamp);
+    out += ",\n " + JsonField("profile", run.profile);
+    out += ",\n \"version\": " + JsonString(run.version) + "}\n";
     return out;
 }
 

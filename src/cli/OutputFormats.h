@@ -11,11 +11,13 @@ namespace vantor {
 
 // A header row and one row per result line, in preorder. A row's error_details holds its error
 // lines, each followed by " -- " and its cause when there is one, separated by "; "; its filter
-// the user's filter, empty when there was none.
+// the user's filter, empty when there was none; then the line's DN, the run's ISO 8601 timestamp,
+// profile and program version.
 std::string BuildCsv(const CTextTreeCtrl& tree, CTreeWalk& walk, const RunRecord& run);
 // The result tree as nested objects, with error lines (their cause in "detail"), whether the
 // run was cancelled, the user's filter (null when none), and the classes of an export that no rule
-// counted ("not_counted").
+// counted ("not_counted"); each line's "dn" after its children, and after the lines the run's
+// "timestamp" (ISO 8601), "profile" and "version".
 std::string BuildJson(const CTextTreeCtrl& tree, CTreeWalk& walk, const RunRecord& run);
 
 }  // namespace vantor

@@ -22,6 +22,7 @@ struct ErrorRecord {
 
 struct ShownNode {
     std::string fullName;
+    std::string dn;  // of the line's entry, as the back end gives it; "" when it has none
     std::vector<ErrorRecord> errors;
 };
 
@@ -33,6 +34,9 @@ struct RunRecord {
     std::string filter;  // the user's filter; empty when every object of the kind counted
     bool cancelled = false;
     std::string date;
+    std::string timestamp;  // the same moment as date, ISO 8601 with the time zone's offset
+    std::string profile;    // the class profile's name
+    std::string version;    // the program's
     std::unordered_map<HTREEITEM, ShownNode> nodes;  // by result line
     std::vector<ClassTally> notCounted;  // classes of an export's entries no rule counted
 };

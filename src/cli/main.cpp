@@ -133,6 +133,8 @@ int Run(int argc, char** argv) {
     record.kind = options.kind;
     record.byContainer = options.byContainer;
     record.filter = options.filter;
+    record.profile = opened.profile;
+    record.version = std::string(kProgramVersion);
     CCountTreeCtrl tree;
     CountRunOutcome outcome = CountRunOutcome::kRunCancelled;
     if (opened.cancelled) {
@@ -155,7 +157,9 @@ int Run(int argc, char** argv) {
             return Fail(kExitCannotOpenDirectory, host.Failure());
         }
     }
-    record.date = FormatReportDate();
+    const RunTime now = CurrentRunTime();
+    record.date = now.reportDate;
+    record.timestamp = now.isoTimestamp;
 
     CTreeWalk walk(tree);
     if (auto error = WriteOutput(options, BuildOutput(options, tree, walk, record))) {

@@ -166,6 +166,11 @@ class DirectoryClient {
     // root at or above it; "[Root]" for the top partition) into a kNameBufferSize array.
     // 0 on success, negative on failure.
     virtual int FindPartitionRoot(DirContext context, const char* name, char* rootName) = 0;
+    // The DN of the entry that a full name handed out in this context stands for, into dn: ""
+    // for "[Root]" and for a back end whose entries have no DN. The engine never calls it; the
+    // outputs name lines by it, since a typeless full name can stand for more than one DN.
+    // 0 on success, negative for an unknown context or name.
+    virtual int ReadEntryDn(DirContext context, const char* name, std::string& dn) = 0;
 
     // What is being counted, for the user ("bundled sample directory", a file, a server).
     virtual std::string Description() const = 0;

@@ -22,11 +22,35 @@ std::string FormatReportDate(const std::tm& localTime) {
     return text;
 }
 
-std::string FormatReportDate() {
+namespace {
+
+std::tm LocalNow() {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
-    return FormatReportDate(local);
+    return local;
+}
+
+}  // namespace
+
+std::string FormatReportDate() {
+    return FormatReportDate(LocalNow());
+}
+
+std::string FormatIsoTimestamp(const std::tm& localTime) {
+    const long offset = localTime.tm_gmtoff / 60;  // minutes east of UTC
+    const long magnitude = offset < 0 ? -offset : offset;
+    char text[64];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d%c%02ld:%02ld",
+                  localTime.tm_year + 1900, localTime.tm_mon + 1, localTime.tm_mday,
+                  localTime.tm_hour, localTime.tm_min, localTime.tm_sec, offset < 0 ? '-' : '+',
+                  magnitude / 60, magnitude % 60);
+    return text;
+}
+
+RunTime CurrentRunTime() {
+    const std::tm local = LocalNow();
+    return {FormatReportDate(local), FormatIsoTimestamp(local)};
 }
 
 }  // namespace vantor

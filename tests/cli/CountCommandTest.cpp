@@ -18,6 +18,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -82,6 +83,13 @@ class CountCommand : public ::testing::Test {
     const fs::path dir = temporary.Path();
 };
 
+// The first match of pattern in text; empty when there is none.
+std::smatch Match(const std::string& text, const std::string& pattern) {
+    std::smatch match;
+    std::regex_search(text, match, std::regex(pattern));
+    return match;
+}
+
 // The item lines of a text report: everything after the kind line and its empty line.
 std::string ItemLines(const std::string& report) {
     const std::size_t kind = report.find(" objects -- Total: ");
@@ -120,19 +128,29 @@ TEST_F(CountCommand, CountsEachKind) {
     }
 }
 
-TEST_F(CountCommand, WritesCsvAndJsonNamingTheDirectoryClassAndMode) {
+// The run's timestamp, profile and version end every row; the line's DN comes before them.
+TEST_F(CountCommand, WritesCsvAndJsonNamingTheDirectoryClassModeAndEachLinesDn) {
     const Outcome csv =
         Run({"--ldif", Data("cli/acme.ldif"), "--by-container", "--format", "csv", "-q"});
     EXPECT_EQ(csv.exitCode, 0) << csv.err;
     const std::string source = Data("cli/acme.ldif");
-    EXPECT_EQ(csv.out,
-              "directory,object_class,mode,full_name,name,depth,count,branch_total,errors,"
-              "error_details,cancelled,filter\r\n" +
-                  source + ",User,by container,[Root],[Root],0,0,6,0,,false,\r\n" + source +
-                  ",User,by container,acme,acme,1,1,6,0,,false,\r\n" + source +
-                  ",User,by container,Sales Dept.acme,Sales Dept,2,2,2,0,,false,\r\n" + source +
-                  ",User,by container,Dev.acme,Dev,2,1,3,0,,false,\r\n" + source +
-                  ",User,by container,QA.Dev.acme,QA,3,2,2,0,,false,\r\n");
+    const std::smatch run = Match(csv.out,
+                                  ",(\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d[+-]\\d\\d:\\d\\d),"
+                                  "generic,(\\d+\\.\\d+\\.\\d+)\r\n");
+    ASSERT_FALSE(run.empty()) << csv.out;
+    const std::string end = "," + run.str(1) + ",generic," + run.str(2) + "\r\n";
+    EXPECT_EQ(
+        csv.out,
+        "directory,object_class,mode,full_name,name,depth,count,branch_total,errors,"
+        "error_details,cancelled,filter,dn,timestamp,profile,version\r\n" +
+            source + ",User,by container,[Root],[Root],0,0,6,0,,false,," + end + source +
+            ",User,by container,acme,acme,1,1,6,0,,false,,o=acme" + end + source +
+            ",User,by container,Sales Dept.acme,Sales Dept,2,2,2,0,,false,,"
+            "\"ou=Sales Dept,o=acme\"" +
+            end + source + ",User,by container,Dev.acme,Dev,2,1,3,0,,false,,\"ou=Dev,o=acme\"" +
+            end + source +
+            ",User,by container,QA.Dev.acme,QA,3,2,2,0,,false,,\"ou=QA,ou=Dev,o=acme\"" + end);
+    EXPECT_EQ(Run({"--version"}).out, "vantor-count " + run.str(2) + "\n");
 
     const Outcome json = Run({"--ldif", Data("cli/acme.ldif"), "--format=json"});
     EXPECT_EQ(json.exitCode, 0) << json.err;
@@ -142,6 +160,10 @@ TEST_F(CountCommand, WritesCsvAndJsonNamingTheDirectoryClassAndMode) {
     EXPECT_THAT(json.out, HasSubstr("\"total\": 6"));
     EXPECT_THAT(json.out, HasSubstr("{\"full_name\": \"QA.Dev.acme\", \"name\": \"QA\", "
                                     "\"depth\": 2, \"count\": 2, \"branch_total\": 2"));
+    EXPECT_THAT(json.out, HasSubstr("\"dn\": \"ou=QA,ou=Dev,o=acme\"}"));
+    EXPECT_THAT(json.out, HasSubstr(",\n \"timestamp\": \"" + run.str(1).substr(0, 4)));
+    EXPECT_THAT(json.out, HasSubstr(",\n \"profile\": \"generic\""));
+    EXPECT_THAT(json.out, EndsWith(",\n \"version\": \"" + run.str(2) + "\"}\n"));
 }
 
 TEST_F(CountCommand, CountsOnlyWhatTheFilterMatchesAndSaysWhichFilter) {
@@ -153,7 +175,7 @@ TEST_F(CountCommand, CountsOnlyWhatTheFilterMatchesAndSaysWhichFilter) {
     EXPECT_THAT(json.out, HasSubstr("\"total\": 2"));
     const Outcome csv =
         Run({"--ldif", Data("cli/acme.ldif"), "--format", "csv", "--filter=" + filter});
-    EXPECT_THAT(csv.out, HasSubstr(",acme,acme,1,1,2,0,,false,(|(sn=B)(sn=e))\r\n"));
+    EXPECT_THAT(csv.out, HasSubstr(",acme,acme,1,1,2,0,,false,(|(sn=B)(sn=e)),o=acme,"));
 
     const Outcome malformed = Run({"--ldif", Data("cli/acme.ldif"), "--filter", "(cn~=ann)"});
     EXPECT_EQ(malformed.exitCode, 4);

@@ -65,11 +65,11 @@ TEST(OutputFormats, CsvQuotesFieldsAndKeepsTheirBytes) {
     run.className = "User";
     run.nodes[line].fullName = "a,\"b\"\nc\xfc";
     CTreeWalk walk(tree);
-    EXPECT_EQ(
-        BuildCsv(tree, walk, run),
-        "directory,object_class,mode,full_name,name,depth,count,branch_total,errors,"
-        "error_details,cancelled,filter\r\n"
-        "d,User,by partition,\"a,\"\"b\"\"\nc\xfc\",\"a,\"\"b\"\"\nc\xfc\",0,4,4,0,,false,\r\n");
+    EXPECT_EQ(BuildCsv(tree, walk, run),
+              "directory,object_class,mode,full_name,name,depth,count,branch_total,errors,"
+              "error_details,cancelled,filter,dn,timestamp,profile,version\r\n"
+              "d,User,by "
+              "partition,\"a,\"\"b\"\"\nc\xfc\",\"a,\"\"b\"\"\nc\xfc\",0,4,4,0,,false,,,,,\r\n");
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <ostream>
 #include <regex>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "report/ReportDate.h"
 
@@ -45,6 +47,21 @@ INSTANTIATE_TEST_SUITE_P(Clock, ReportDate,
                                            Stamp{2000, 1, 1, 13, 0, "January 01, 2000 1:00 PM"},
                                            Stamp{2026, 12, 31, 23, 59,
                                                  "December 31, 2026 11:59 PM"}));
+
+// Offsets east and west of UTC, and one that is not whole hours.
+TEST(IsoTimestamp, CarriesTheLocalOffsetWithAColon) {
+    const std::vector<std::pair<long, std::string>> offsets = {
+        {3600, "1997-03-05T14:07:09+01:00"},
+        {0, "1997-03-05T14:07:09+00:00"},
+        {-(3 * 3600 + 30 * 60), "1997-03-05T14:07:09-03:30"},
+        {5 * 3600 + 45 * 60, "1997-03-05T14:07:09+05:45"}};
+    for (const auto& [gmtoff, expected] : offsets) {
+        std::tm t = LocalTime({1997, 3, 5, 14, 7, ""});
+        t.tm_sec = 9;
+        t.tm_gmtoff = gmtoff;
+        EXPECT_EQ(FormatIsoTimestamp(t), expected);
+    }
+}
 
 TEST(ReportDateNow, IsTheStampOfTheCurrentLocalTime) {
     auto stampAt = [](std::time_t when) {

@@ -379,6 +379,19 @@ int LdapDirectory::FindPartitionRoot(DirContext context, const char* name, char*
     });
 }
 
+int LdapDirectory::ReadEntryDn(DirContext context, const char* name, std::string& dn) {
+    return Guarded([&] {
+        LdapSession* session = SessionOf(context);
+        if (session == nullptr) {
+            return ldapError::kUnknownContext;
+        }
+        if (name == nullptr) {
+            return Fail(ldapError::kBadArgument, "ReadEntryDn needs a name");
+        }
+        return Noted(*session, session->EntryDn(name, dn));
+    });
+}
+
 std::string LdapDirectory::Description() const {
     const std::string uris = settings_.uri.empty() ? ConfiguredUriList() : settings_.uri;
     const auto servers = ParseServerList(uris);

@@ -72,6 +72,7 @@ class LdapDirectory final : public DirectoryClient {
     int NWDSGetObjName(DirContext context, DirBuffer* reply, char* objectName,
                        std::uint32_t* attributeCount, ObjectInfo* info) override;
     int FindPartitionRoot(DirContext context, const char* name, char* rootName) override;
+    int ReadEntryDn(DirContext context, const char* name, std::string& dn) override;
 
     // "ldap://host:port" of the server(s), with the base when one is set; no credentials.
     std::string Description() const override;

@@ -589,6 +589,19 @@ int LdapSession::EndIteration(std::int32_t handle) {
     return 0;
 }
 
+int LdapSession::EntryDn(std::string_view name, std::string& dn) {
+    if (IsRootName(name)) {
+        dn.clear();
+        return 0;
+    }
+    const Dn* found = nullptr;
+    if (const int r = Resolve(name, found); r != 0) {
+        return r;
+    }
+    dn = found->Text();
+    return 0;
+}
+
 int LdapSession::FindPartitionRoot(std::string_view name, std::string& rootName) {
     if (IsRootName(name)) {
         rootName = kRootName;

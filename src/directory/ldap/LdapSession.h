@@ -79,6 +79,8 @@ class LdapSession {
     int EndIteration(std::int32_t handle);
     // The full name of the nearest partition root at or above the named entry.
     int FindPartitionRoot(std::string_view name, std::string& rootName);
+    // The DN a handed-out name stands for; "" for "[Root]".
+    int EntryDn(std::string_view name, std::string& dn);
 
   private:
     // ReadSubtree's answer when the server would not give a subtree whole.

@@ -272,6 +272,7 @@ std::optional<LdifError> ExportTreeBuilder::AddContainer(const LdifEntry& entry,
     }
     ContainerEntry& added = containers_.emplace_back();
     added.node = id;
+    added.dn = dnText_.Store(dn);
     added.line = entry.line;
     added.kinds = flags.kinds;
     added.partitionRoot = flags.partitionRoot || referral != ExportTree::kNoReferral;
@@ -304,7 +305,7 @@ std::optional<LdifError> ExportTreeBuilder::AddSearchReference(const LdifEntry& 
         return std::nullopt;
     }
     nodes_[id].container = static_cast<std::uint32_t>(containers_.size());
-    containers_.push_back({id, entry.line, 0, true, true, referral});
+    containers_.push_back({id, {}, entry.line, 0, true, true, referral});
     return std::nullopt;
 }
 
@@ -430,6 +431,8 @@ ExportTree ExportTreeBuilder::Finish() {
 
     // The containers, and each one's own kinds under its parent.
     tree.containers_.resize(count);
+    tree.dns_.resize(count);
+    tree.dnText_ = std::move(dnText_);
     tree.containers_[ExportTree::kRoot].partitionRoot = true;
     std::vector<std::uint32_t> childCounts(count, 0);
     for (ExportTree::Id id = 1; id < count; ++id) {
@@ -437,6 +440,7 @@ ExportTree ExportTreeBuilder::Finish() {
         ExportTree::Container& container = tree.containers_[id];
         container.parent = parents[id];
         container.line = entry.line;
+        tree.dns_[id] = entry.dn;
         container.referral = entry.referral;
         container.partitionRoot = entry.partitionRoot || container.parent == ExportTree::kRoot;
         Counts own{};

@@ -88,6 +88,9 @@ class ExportTree {
     // The container of a full name ("[Root]" in any case is kRoot).
     std::optional<Id> Find(std::string_view fullName) const;
     std::string FullName(Id id) const;
+    // The DN of the container's entry as the export spells it; "" for "[Root]" and for a
+    // search reference whose URL names no DN.
+    std::string_view EntryDn(Id id) const { return dns_[id]; }
     Id PartitionRootOf(Id id) const;
     const std::vector<ClassTally>& Uncounted() const { return uncounted_; }
 
@@ -102,6 +105,8 @@ class ExportTree {
     bool Named(Id id, std::string_view fullName) const;
 
     NameArena names_;
+    NameArena dnText_;
+    std::vector<std::string_view> dns_;  // by container id, in dnText_
     std::vector<Container> containers_;
     std::vector<Id> children_;
     std::vector<std::string> referrals_;
@@ -149,6 +154,7 @@ class ExportTreeBuilder {
     };
     struct ContainerEntry {
         std::uint32_t node = 0;
+        std::string_view dn;  // in dnText_
         unsigned long line = 0;
         std::uint8_t kinds = 0;  // bit k: the entry matches kind k
         bool partitionRoot = false;
@@ -182,6 +188,7 @@ class ExportTreeBuilder {
 
     const ClassProfile& profile_;
     NameArena keys_;
+    NameArena dnText_;
     std::deque<Node> nodes_;
     std::vector<Slot> table_;  // nodes by the hash of their parent and key, open addressing
     std::vector<ContainerEntry> containers_;

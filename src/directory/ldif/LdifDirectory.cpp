@@ -78,6 +78,10 @@ std::string LdifDirectory::FullNameOf(EntryId container) const {
     return tree_.FullName(container);
 }
 
+std::string LdifDirectory::DnOf(EntryId container) const {
+    return std::string(tree_.EntryDn(container));
+}
+
 std::optional<std::pair<int, std::string>> LdifDirectory::SearchRefusal(EntryId container) const {
     const ExportTree::Container& at = tree_.At(container);
     if (at.referral == ExportTree::kNoReferral) {

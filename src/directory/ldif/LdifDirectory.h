@@ -33,6 +33,7 @@ class LdifDirectory : public StoredDirectory {
     std::uint32_t ObjectCount(EntryId container, std::uint32_t classId) const override;
     EntryId PartitionRootOf(EntryId container) const override;
     std::string FullNameOf(EntryId container) const override;
+    std::string DnOf(EntryId container) const override;
     std::optional<std::pair<int, std::string>> SearchRefusal(EntryId container) const override;
     std::optional<std::string> NameRefusal(std::string_view containerName,
                                            const Listed& entry) const override;

@@ -100,6 +100,9 @@ class InstrumentedDirectory : public DirectoryClient {
     int NWDSGetObjName(DirContext context, DirBuffer* reply, char* objectName,
                        std::uint32_t* attributeCount, ObjectInfo* info) override;
     int FindPartitionRoot(DirContext context, const char* name, char* rootName) override;
+    int ReadEntryDn(DirContext context, const char* name, std::string& dn) override {
+        return inner_.ReadEntryDn(context, name, dn);
+    }
     std::string Description() const override { return inner_.Description(); }
     std::string FailureCause() const override;
 

@@ -107,6 +107,7 @@ OpenedDirectory OpenDirectory(const DirectoryChoice& choice) {
         LdapSettings settings = choice.ldapSettings;
         settings.objectFilter = choice.filter;
         settings.customProfile = choice.profileFile;
+        opened.profile = choice.profileFile ? choice.profileFile->name : settings.profile;
         opened.client = std::make_unique<LdapDirectory>(std::move(settings));
         return opened;
     }
@@ -114,6 +115,7 @@ OpenedDirectory OpenDirectory(const DirectoryChoice& choice) {
     const ClassProfile& profile = choice.profileFile ? *choice.profileFile
                                   : named != nullptr ? *named
                                                      : GenericProfile();
+    opened.profile = profile.name;
     std::optional<ObjectFilter> filter;
     if (!choice.filter.empty()) {
         auto parsed = ObjectFilter::Parse(choice.filter);

@@ -41,6 +41,9 @@ struct OpenedDirectory {
     std::unique_ptr<DirectoryClient> client;  // null when it could not be opened
     std::string error;                        // then why, naming the file or setting at fault
     bool cancelled = false;  // the load was cancelled (see DirectoryChoice::ldifProgress)
+    // The profile's name: a profile file's own, a built-in one's, or "auto" for an LDAP server
+    // whose profile is settled when it is reached.
+    std::string profile;
     // The classes of an export's entries that no rule of the profile counted.
     std::vector<ClassTally> notCounted;
 };

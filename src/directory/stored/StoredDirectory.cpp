@@ -337,6 +337,18 @@ int StoredDirectory::NWDSGetObjName(DirContext, DirBuffer* reply, char* objectNa
     return 0;
 }
 
+int StoredDirectory::ReadEntryDn(DirContext context, const char* name, std::string& dn) {
+    if (!KnownContext(context)) {
+        return NotOpen(context);
+    }
+    const auto container = Resolve(name);
+    if (!container) {
+        return dirError::kObjectNotFound;
+    }
+    dn = DnOf(*container);
+    return 0;
+}
+
 int StoredDirectory::FindPartitionRoot(DirContext, const char* name, char* rootName) {
     const auto container = Resolve(name);
     if (!container) {

@@ -65,6 +65,7 @@ class StoredDirectory : public DirectoryClient {
     int NWDSGetObjName(DirContext context, DirBuffer* reply, char* objectName,
                        std::uint32_t* attributeCount, ObjectInfo* info) override;
     int FindPartitionRoot(DirContext context, const char* name, char* rootName) override;
+    int ReadEntryDn(DirContext context, const char* name, std::string& dn) override;
     std::string FailureCause() const override { return failureCause_; }
 
   protected:
@@ -88,6 +89,8 @@ class StoredDirectory : public DirectoryClient {
     // The nearest partition root at or above the container.
     virtual EntryId PartitionRootOf(EntryId container) const = 0;
     virtual std::string FullNameOf(EntryId container) const = 0;
+    // The DN of the container's entry; "" for a store without DNs (the scripted directory).
+    virtual std::string DnOf(EntryId /*container*/) const { return {}; }
     // Why a search under the container fails (a code and its cause), or nullopt.
     virtual std::optional<std::pair<int, std::string>> SearchRefusal(EntryId container) const;
     // Why a listed entry cannot be handed out under the container whose full name is given

@@ -96,6 +96,7 @@ class LdapEngineCount : public SlapdSuite<LdapEngineCountServer> {
     std::map<std::string, Dn> containers_;
 };
 
+// Each node's count, and the DN the back end names it by (what the outputs carry).
 TEST_F(LdapEngineCount, ByContainerEachCountIsTheOneLevelSearchCount) {
     LdapDirectory dir(SettingsFor(*server_, 7));
     const std::vector<NodeResult> nodes = RunEngine(dir, "User", false);
@@ -107,10 +108,13 @@ TEST_F(LdapEngineCount, ByContainerEachCountIsTheOneLevelSearchCount) {
         EXPECT_EQ(node.hasErrors, 0) << node.fullName << ": " << dir.FailureCause();
         EXPECT_EQ(node.result, 0) << node.fullName;
         if (node.fullName == "[Root]") {
+            EXPECT_EQ(node.dn, "");
             continue;
         }
         const auto it = containers_.find(node.fullName);
         ASSERT_NE(it, containers_.end()) << "no container is named " << node.fullName;
+        const auto dn = Dn::Parse(node.dn);
+        EXPECT_TRUE(dn && dn->Key() == it->second.Key()) << node.fullName << ": " << node.dn;
         EXPECT_EQ(static_cast<std::uint32_t>(node.count), UsersDirectlyUnder(it->second.Text()))
             << node.fullName;
         seen.insert(node.fullName);

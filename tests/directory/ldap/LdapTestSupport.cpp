@@ -165,7 +165,8 @@ std::vector<NodeResult> RunEngine(DirectoryClient& dir, const char* className, b
     while (CCountNode* node = AsNode(queue->cursor)) {
         queue->cursor = ListNext(node);
         const int result = node->Process();
-        NodeResult shown{node->fullName, node->count, node->hasErrors, result, {}};
+        NodeResult shown{node->fullName, node->count, node->hasErrors, result, {}, {}};
+        dir.ReadEntryDn(context, node->fullName, shown.dn);
         node->FirstError();
         while (const CountError* error = node->NextError()) {
             shown.errors.push_back(

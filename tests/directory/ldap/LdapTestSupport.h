@@ -80,6 +80,7 @@ struct NodeResult {
     std::int32_t hasErrors = 0;
     int result = 0;
     std::vector<NodeError> errors;
+    std::string dn;  // as ReadEntryDn gives it
 };
 
 // The Count command's loop over a context of its own: the root node, then every queued node
