@@ -7,7 +7,7 @@ packages=(
   cmake g++ ninja-build pkg-config
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev
-  libldap-dev libsasl2-dev libicu-dev slapd ldap-utils
+  libldap-dev libsasl2-dev libicu-dev nlohmann-json3-dev slapd ldap-utils
   389-ds-base samba-ad-dc samba-ad-provision
   xvfb xauth fonts-liberation2 poppler-utils
   clang clang-format clang-tidy libclang-rt-14-dev

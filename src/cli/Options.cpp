@@ -73,8 +73,10 @@ std::variant<CliOptions, std::string> ParseCommandLine(const std::vector<std::st
                 options.format = OutputFormat::kCsv;
             } else if (v && *v == "json") {
                 options.format = OutputFormat::kJson;
+            } else if (v && *v == "prometheus") {
+                options.format = OutputFormat::kPrometheus;
             } else {
-                return needs("one of report, csv, json");
+                return needs("one of report, csv, json, prometheus");
             }
         } else if (flag == "-o" || flag == "--output") {
             auto v = value();
@@ -82,6 +84,14 @@ std::variant<CliOptions, std::string> ParseCommandLine(const std::vector<std::st
                 return needs("a file name");
             }
             options.outputPath = *v;
+        } else if (flag == "--compare") {
+            auto v = value();
+            if (!v || v->empty()) {
+                return needs("the JSON output of an earlier run");
+            }
+            options.comparePath = *v;
+        } else if (flag == "--changed-only") {
+            options.changedOnly = true;
         } else if (flag == "--pdf") {
             auto v = value();
             if (!v || v->empty()) {
@@ -91,6 +101,14 @@ std::variant<CliOptions, std::string> ParseCommandLine(const std::vector<std::st
         } else {
             return "unknown option " + arguments[i];
         }
+    }
+    if (options.changedOnly && !options.comparePath) {
+        return std::string("option --changed-only needs --compare");
+    }
+    // The text report keeps the window's layout and the monitoring format holds figures only.
+    if (options.comparePath && options.format != OutputFormat::kCsv &&
+        options.format != OutputFormat::kJson) {
+        return std::string("option --compare needs --format csv or json");
     }
     return options;
 }

@@ -8,7 +8,7 @@
 
 namespace vantor {
 
-enum class OutputFormat { kReport, kCsv, kJson };
+enum class OutputFormat { kReport, kCsv, kJson, kPrometheus };
 
 // What to count and how to write it; the directory options are taken out before (see
 // directory/source/DirectorySource.h).
@@ -19,6 +19,8 @@ struct CliOptions {
     OutputFormat format = OutputFormat::kReport;
     std::optional<std::string> outputPath;
     std::optional<std::string> pdfPath;
+    std::optional<std::string> comparePath;  // --compare EARLIER.json
+    bool changedOnly = false;
     bool quiet = false;
     std::string profileShow;  // --profile-show NAME: a built-in profile's name
     bool help = false;

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string_view>
 
+#include "engine/ObjectKinds.h"
 #include "platform/ResourceIds.h"
 #include "platform/StringTable.h"
 #include "run/CountRun.h"
@@ -12,10 +13,6 @@
 namespace vantor {
 
 namespace {
-
-std::string ModeName(const RunRecord& run) {
-    return run.byContainer ? "by container" : "by partition";
-}
 
 // The container's name of a result line: its text without the count and the blank before it.
 std::string LineName(const std::string& text) {
@@ -40,22 +37,31 @@ std::string CsvField(const std::string& value) {
     return quoted + "\"";
 }
 
-// A JSON string of value: valid UTF-8 whatever the bytes, each byte that is not part of valid
-// UTF-8 written as U+FFFD.
-std::string JsonString(std::string_view value) {
-    std::string out = "\"";
-    std::size_t at = 0;
-    while (at < value.size()) {
-        const auto c = static_cast<unsigned char>(value[at]);
+// The value with each byte that is not part of valid UTF-8 written as U+FFFD.
+std::string ValidUtf8(std::string_view value) {
+    std::string out;
+    out.reserve(value.size());
+    for (std::size_t at = 0; at < value.size();) {
         const std::size_t length = Utf8SequenceLength(value.substr(at));
         if (length == 0) {
             out += "\xEF\xBF\xBD";
             ++at;
-            continue;
+        } else {
+            out.append(value.substr(at, length));
+            at += length;
         }
+    }
+    return out;
+}
+
+// A JSON string of value: valid UTF-8 whatever the bytes (see ValidUtf8).
+std::string JsonString(std::string_view value) {
+    std::string out = "\"";
+    for (const char byte : ValidUtf8(value)) {
+        const auto c = static_cast<unsigned char>(byte);
         if (c == '"' || c == '\\') {
             out += '\\';
-            out += static_cast<char>(c);
+            out += byte;
         } else if (c == '\n') {
             out += "\\n";
         } else if (c == '\r') {
@@ -67,11 +73,32 @@ std::string JsonString(std::string_view value) {
             std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
             out += escaped;
         } else {
-            out.append(value.substr(at, length));
+            out += byte;
         }
-        at += length;
     }
     return out + "\"";
+}
+
+// A label value of the exposition format: UTF-8 (see ValidUtf8) with backslash, double quote
+// and line feed escaped.
+std::string PrometheusLabel(std::string_view name, std::string_view value) {
+    std::string out = std::string(name) + "=\"";
+    for (const char c : ValidUtf8(value)) {
+        if (c == '\\' || c == '"') {
+            out += '\\';
+            out += c;
+        } else if (c == '\n') {
+            out += "\\n";
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
+// "# HELP" and "# TYPE" lines of a gauge.
+std::string GaugeHeader(const std::string& metric, const std::string& help) {
+    return "# HELP " + metric + " " + help + "\n# TYPE " + metric + " gauge\n";
 }
 
 bool IsValidUtf8(std::string_view value) {
@@ -108,6 +135,42 @@ const ShownNode& NodeOf(const RunRecord& run, HTREEITEM line) {
     return it != run.nodes.end() ? it->second : none;
 }
 
+// A line's comparison with the earlier run; null without --compare.
+const ComparedLine* ComparedOf(const RunRecord& run, HTREEITEM line) {
+    if (!run.comparison) {
+        return nullptr;
+    }
+    const auto it = run.comparison->lines.find(line);
+    return it != run.comparison->lines.end() ? &it->second : nullptr;
+}
+
+// Whether --changed-only keeps a line: in CSV a line that is not the same, in JSON also the
+// lines above one (so that the nesting stays).
+bool Kept(const RunRecord& run, HTREEITEM line, bool withBranches) {
+    if (!run.comparison || !run.comparison->changedOnly) {
+        return true;
+    }
+    if (withBranches) {
+        return run.comparison->changedBranches.count(line) != 0;
+    }
+    const ComparedLine* compared = ComparedOf(run, line);
+    return compared == nullptr || compared->change != LineChange::kSame;
+}
+
+// The earlier count ("" when new), the difference and the change word, as CSV fields or JSON
+// members.
+std::string CsvComparison(const ComparedLine& compared, std::int64_t count) {
+    return "," +
+           (compared.change == LineChange::kNew ? "" : std::to_string(compared.earlierCount)) +
+           "," + std::to_string(count - compared.earlierCount) + "," + ChangeWord(compared.change);
+}
+
+std::string JsonComparison(std::optional<std::int64_t> earlier, std::int64_t difference,
+                           const char* change) {
+    return ", \"earlier_count\": " + (earlier ? std::to_string(*earlier) : "null") +
+           ", \"difference\": " + std::to_string(difference) + ", \"change\": \"" + change + "\"";
+}
+
 void AppendJsonLine(std::string& out, const CTextTreeCtrl& tree, const CTreeWalk& walk,
                     const RunRecord& run, HTREEITEM line, int indent) {
     const std::string pad(static_cast<std::size_t>(indent), ' ');
@@ -135,15 +198,23 @@ void AppendJsonLine(std::string& out, const CTextTreeCtrl& tree, const CTreeWalk
     bool first = true;
     for (HTREEITEM child = tree.Next(line, TVGN_CHILD); child != 0;
          child = tree.Next(child, TVGN_NEXT)) {
-        if (!tree.CarriesData(child)) {
-            continue;  // the error header and its lines are in "errors"
+        // The error header (its lines are in "errors"), or a line --changed-only leaves out.
+        if (!tree.CarriesData(child) || !Kept(run, child, true)) {
+            continue;
         }
         out += first ? "\n" : ",\n";
         first = false;
         AppendJsonLine(out, tree, walk, run, child, indent + 3);
     }
     out += first ? "]" : "\n" + pad + " ]";
-    out += ",\n" + pad + " " + JsonField("dn", node.dn) + "}";
+    out += ",\n" + pad + " " + JsonField("dn", node.dn);
+    if (const ComparedLine* compared = ComparedOf(run, line)) {
+        const bool isNew = compared->change == LineChange::kNew;
+        out +=
+            JsonComparison(isNew ? std::nullopt : std::optional(compared->earlierCount),
+                           tree.Data(line) - compared->earlierCount, ChangeWord(compared->change));
+    }
+    out += "}";
 }
 
 }  // namespace
@@ -151,14 +222,15 @@ void AppendJsonLine(std::string& out, const CTextTreeCtrl& tree, const CTreeWalk
 std::string BuildCsv(const CTextTreeCtrl& tree, CTreeWalk& walk, const RunRecord& run) {
     std::string out =
         "directory,object_class,mode,full_name,name,depth,count,branch_total,errors,"
-        "error_details,cancelled,filter,dn,timestamp,profile,version\r\n";
-    const std::string fixed =
-        CsvField(run.directory) + "," + CsvField(run.className) + "," + ModeName(run) + ",";
+        "error_details,cancelled,filter,dn,timestamp,profile,version";
+    out += run.comparison ? ",earlier_count,difference,change\r\n" : "\r\n";
+    const std::string fixed = CsvField(run.directory) + "," + CsvField(run.className) + "," +
+                              ModeName(run.byContainer) + ",";
     const std::string filter = CsvField(run.filter);
     const std::string runFields =
         CsvField(run.timestamp) + "," + CsvField(run.profile) + "," + CsvField(run.version);
     walk.Walk([&](HTREEITEM line) {
-        if (!tree.CarriesData(line)) {
+        if (!tree.CarriesData(line) || !Kept(run, line, false)) {
             return true;
         }
         const ShownNode& node = NodeOf(run, line);
@@ -174,9 +246,69 @@ std::string BuildCsv(const CTextTreeCtrl& tree, CTreeWalk& walk, const RunRecord
                "," + std::to_string(walk.BranchTotal(line)) + "," +
                std::to_string(node.errors.size()) + "," + CsvField(details) + "," +
                (run.cancelled ? "true" : "false") + "," + filter + "," + CsvField(node.dn) + "," +
-               runFields + "\r\n";
+               runFields;
+        if (const ComparedLine* compared = ComparedOf(run, line)) {
+            out += CsvComparison(*compared, tree.Data(line));
+        }
+        out += "\r\n";
         return true;
     });
+    // The earlier lines that are gone: no count of this run, their earlier count as it was.
+    const std::vector<EarlierLine> none;
+    for (const EarlierLine& gone : run.comparison ? run.comparison->gone : none) {
+        out += fixed + CsvField(gone.fullName) + "," + CsvField(gone.name) + "," +
+               std::to_string(gone.depth) + ",,,,," + (run.cancelled ? "true" : "false") + "," +
+               filter + "," + CsvField(gone.dn) + "," + runFields + "," +
+               std::to_string(gone.count) + "," + std::to_string(-gone.count) + "," + kGoneWord +
+               "\r\n";
+    }
+    return out;
+}
+
+std::string BuildPrometheus(const CTextTreeCtrl& tree, CTreeWalk& walk, const RunRecord& run) {
+    // Every sample names the directory and kind, so that the files of several runs (one kind or
+    // one directory each) can sit side by side in the text-file folder without clashing.
+    const std::string runLabels =
+        PrometheusLabel("directory", run.directory) + "," +
+        PrometheusLabel("kind", kKindWords.at(static_cast<std::size_t>(run.kind)));
+    const std::string lineHelp = " of the kind counted for a result line: its " +
+                                 std::string(run.byContainer ? "container" : "partition");
+    std::string counts = GaugeHeader("vantor_count_line_objects", "Objects" + lineHelp + ".");
+    std::string branches = GaugeHeader("vantor_count_line_branch_objects",
+                                       "Objects" + lineHelp + " and the lines below it.");
+    std::size_t errors = 0;
+    walk.Walk([&](HTREEITEM line) {
+        if (!tree.CarriesData(line)) {
+            return true;
+        }
+        const ShownNode& node = NodeOf(run, line);
+        errors += node.errors.size();
+        const std::string labels = "{" + runLabels + "," + PrometheusLabel("dn", node.dn) + "," +
+                                   PrometheusLabel("full_name", node.fullName) + "} ";
+        counts += "vantor_count_line_objects" + labels + std::to_string(tree.Data(line)) + "\n";
+        branches += "vantor_count_line_branch_objects" + labels +
+                    std::to_string(walk.BranchTotal(line)) + "\n";
+        return true;
+    });
+    const HTREEITEM first = tree.Next(0, TVGN_ROOT);
+    const std::string sample = "{" + runLabels + "} ";
+    std::string out = counts + branches;
+    out += GaugeHeader("vantor_count_objects", "Objects of the kind in the whole count.");
+    out += "vantor_count_objects" + sample +
+           std::to_string(first != 0 ? walk.BranchTotal(first) : 0) + "\n";
+    out += GaugeHeader("vantor_count_errors",
+                       "Directory calls that failed during the count (see its error lines).");
+    out += "vantor_count_errors" + sample + std::to_string(errors) + "\n";
+    out += GaugeHeader("vantor_count_cancelled",
+                       "1 when the count was cancelled and its figures are partial, else 0.");
+    out += "vantor_count_cancelled" + sample + (run.cancelled ? "1" : "0") + "\n";
+    out += GaugeHeader("vantor_count_info",
+                       "Always 1; the labels say how the count was made and by which version "
+                       "(node_exporter's node_textfile_mtime_seconds says when).");
+    out += "vantor_count_info{" + runLabels + "," +
+           PrometheusLabel("mode", ModeName(run.byContainer)) + "," +
+           PrometheusLabel("profile", run.profile) + "," + PrometheusLabel("filter", run.filter) +
+           "," + PrometheusLabel("version", run.version) + "} 1\n";
     return out;
 }
 
@@ -185,7 +317,7 @@ std::string BuildJson(const CTextTreeCtrl& tree, CTreeWalk& walk, const RunRecor
     std::string out = "{" + JsonField("directory", run.directory);
     out += ",\n \"object_class\": " + JsonString(run.className);
     out += ",\n \"kind\": " + JsonString(LoadString(res::IDS_KIND_FIRST + run.kind));
-    out += ",\n \"mode\": " + JsonString(ModeName(run));
+    out += ",\n \"mode\": " + JsonString(ModeName(run.byContainer));
     out += ",\n \"filter\": " + (run.filter.empty() ? "null" : JsonString(run.filter));
     out += ",\n \"date\": " + JsonString(run.date);
     out += ",\n \"cancelled\": " + std::string(run.cancelled ? "true" : "false");
@@ -200,7 +332,7 @@ std::string BuildJson(const CTextTreeCtrl& tree, CTreeWalk& walk, const RunRecor
     out += ",\n \"lines\": [";
     bool any = false;
     for (HTREEITEM top = first; top != 0; top = tree.Next(top, TVGN_NEXT)) {
-        if (tree.CarriesData(top)) {
+        if (tree.CarriesData(top) && Kept(run, top, true)) {
             out += any ? ",\n" : "\n";
             any = true;
             AppendJsonLine(out, tree, walk, run, top, 2);
@@ -209,7 +341,24 @@ std::string BuildJson(const CTextTreeCtrl& tree, CTreeWalk& walk, const RunRecor
     out += any ? "\n ]" : "]";
     out += ",\n \"timestamp\": " + JsonString(run.timestamp);
     out += ",\n " + JsonField("profile", run.profile);
-    out += ",\n \"version\": " + JsonString(run.version) + "}\n";
+    out += ",\n \"version\": " + JsonString(run.version);
+    if (run.comparison) {
+        const EarlierRun& earlier = run.comparison->earlier;
+        out += ",\n \"compared_with\": {" + JsonField("file", earlier.path) + ", \"timestamp\": " +
+               (earlier.timestamp.empty() ? "null" : JsonString(earlier.timestamp)) +
+               ", \"total\": " + std::to_string(earlier.total) +
+               ", \"changed_only\": " + (run.comparison->changedOnly ? "true" : "false") + "}";
+        out += ",\n \"gone\": [";
+        for (std::size_t i = 0; i < run.comparison->gone.size(); ++i) {
+            const EarlierLine& gone = run.comparison->gone[i];
+            out += i == 0 ? "\n  {" : ",\n  {";
+            out += JsonField("full_name", gone.fullName) + ", " + JsonField("name", gone.name) +
+                   ", \"depth\": " + std::to_string(gone.depth) + ", " + JsonField("dn", gone.dn) +
+                   JsonComparison(gone.count, -gone.count, kGoneWord) + "}";
+        }
+        out += run.comparison->gone.empty() ? "]" : "\n ]";
+    }
+    out += "}\n";
     return out;
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// The command-line counter's CSV and JSON outputs, read from the result tree.
+// The command-line counter's CSV, JSON and Prometheus outputs, read from the result tree.
 
 #include <string>
 
@@ -19,5 +19,10 @@ std::string BuildCsv(const CTextTreeCtrl& tree, CTreeWalk& walk, const RunRecord
 // counted ("not_counted"); each line's "dn" after its children, and after the lines the run's
 // "timestamp" (ISO 8601), "profile" and "version".
 std::string BuildJson(const CTextTreeCtrl& tree, CTreeWalk& walk, const RunRecord& run);
+// node_exporter's text-file format: per result line a gauge of its count and one of its branch
+// total, labelled with the line's DN and full name; then the whole count, the failed calls,
+// whether the run was cancelled, and an info gauge naming mode, profile, filter and version.
+// Every sample carries the directory and the kind.
+std::string BuildPrometheus(const CTextTreeCtrl& tree, CTreeWalk& walk, const RunRecord& run);
 
 }  // namespace vantor

@@ -3,10 +3,12 @@
 // shown node and its failed calls in detail, for the CSV and JSON outputs.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
+#include "cli/Comparison.h"
 #include "directory/ldif/ExportTree.h"
 #include "platform/TreeControl.h"
 
@@ -38,7 +40,12 @@ struct RunRecord {
     std::string profile;    // the class profile's name
     std::string version;    // the program's
     std::unordered_map<HTREEITEM, ShownNode> nodes;  // by result line
-    std::vector<ClassTally> notCounted;  // classes of an export's entries no rule counted
+    std::vector<ClassTally> notCounted;    // classes of an export's entries no rule counted
+    std::optional<Comparison> comparison;  // --compare
 };
+
+inline std::string ModeName(bool byContainer) {
+    return byContainer ? "by container" : "by partition";
+}
 
 }  // namespace vantor

@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "cli/CliHost.h"
+#include "cli/Comparison.h"
 #include "cli/LoadProgress.h"
 #include "cli/Options.h"
 #include "cli/OutputClash.h"
@@ -49,6 +50,8 @@ std::string BuildOutput(const CliOptions& options, const CCountTreeCtrl& tree, C
             return BuildCsv(tree, walk, record);
         case OutputFormat::kJson:
             return BuildJson(tree, walk, record);
+        case OutputFormat::kPrometheus:
+            return BuildPrometheus(tree, walk, record);
         case OutputFormat::kReport:
             break;
     }
@@ -93,6 +96,21 @@ int Run(int argc, char** argv) {
     if (options.version) {
         std::cout << "vantor-count " << kProgramVersion << '\n';
         return kExitComplete;
+    }
+
+    // Before the count, so that a long count is not wasted on a file that cannot be compared.
+    std::optional<EarlierRun> earlier;
+    if (options.comparePath) {
+        auto read = ReadEarlierRun(*options.comparePath);
+        if (auto* error = std::get_if<std::string>(&read)) {
+            return Fail(kExitUsageOrFileError, *error);
+        }
+        earlier = std::move(std::get<EarlierRun>(read));
+        if (auto refusal = CompareRefusal(
+                *earlier, std::string(kKindClassNames.at(static_cast<std::size_t>(options.kind))),
+                ModeName(options.byContainer))) {
+            return Fail(kExitUsageOrFileError, *refusal);
+        }
     }
 
     DirectoryChoice& choice = directoryArguments.choice;
@@ -162,6 +180,10 @@ int Run(int argc, char** argv) {
     record.timestamp = now.isoTimestamp;
 
     CTreeWalk walk(tree);
+    if (earlier) {
+        record.comparison = CompareRuns(std::move(*earlier), tree, walk, record);
+        record.comparison->changedOnly = options.changedOnly;
+    }
     if (auto error = WriteOutput(options, BuildOutput(options, tree, walk, record))) {
         return Fail(kExitUsageOrFileError, *error);
     }

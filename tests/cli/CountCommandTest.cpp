@@ -32,6 +32,7 @@ namespace fs = std::filesystem;
 using test::ReadWhole;
 using ::testing::EndsWith;
 using ::testing::HasSubstr;
+using ::testing::Not;
 
 struct Outcome {
     int exitCode = -1;
@@ -129,7 +130,7 @@ TEST_F(CountCommand, CountsEachKind) {
 }
 
 // The run's timestamp, profile and version end every row; the line's DN comes before them.
-TEST_F(CountCommand, WritesCsvAndJsonNamingTheDirectoryClassModeAndEachLinesDn) {
+TEST_F(CountCommand, WritesCsvJsonAndPrometheusNamingTheDirectoryClassModeAndEachLinesDn) {
     const Outcome csv =
         Run({"--ldif", Data("cli/acme.ldif"), "--by-container", "--format", "csv", "-q"});
     EXPECT_EQ(csv.exitCode, 0) << csv.err;
@@ -164,6 +165,14 @@ TEST_F(CountCommand, WritesCsvAndJsonNamingTheDirectoryClassModeAndEachLinesDn) 
     EXPECT_THAT(json.out, HasSubstr(",\n \"timestamp\": \"" + run.str(1).substr(0, 4)));
     EXPECT_THAT(json.out, HasSubstr(",\n \"profile\": \"generic\""));
     EXPECT_THAT(json.out, EndsWith(",\n \"version\": \"" + run.str(2) + "\"}\n"));
+
+    const Outcome prometheus = Run({"--ldif", Data("cli/acme.ldif"), "--format=prometheus", "-o",
+                                    (dir / "users.prom").string()});
+    EXPECT_EQ(prometheus.exitCode, 0) << prometheus.err;
+    EXPECT_THAT(
+        ReadWhole(dir / "users.prom"),
+        HasSubstr("vantor_count_line_objects{directory=\"" + source +
+                  "\",kind=\"users\",dn=\"ou=QA,ou=Dev,o=acme\",full_name=\"QA.Dev.acme\"} 2\n"));
 }
 
 TEST_F(CountCommand, CountsOnlyWhatTheFilterMatchesAndSaysWhichFilter) {
@@ -205,6 +214,109 @@ TEST_F(CountCommand, CountsWithAProfileFileMadeFromABuiltInOne) {
     const Outcome bad = Run({"--ldif", ldif, "--profile=" + (dir / "bad.profile").string()});
     EXPECT_EQ(bad.exitCode, 4);
     EXPECT_THAT(bad.err, HasSubstr("bad.profile:3: unknown key \"user\""));
+}
+
+// An export of o=acme with these containers (type=value RDNs) and users in each.
+std::string AcmeLdif(const std::vector<std::pair<std::string, int>>& containers) {
+    std::string text = "dn: o=acme\nobjectClass: organization\n\n";
+    for (const auto& [rdn, users] : containers) {
+        const std::string dn = rdn + ",o=acme";
+        text += "dn: " + dn +
+                "\nobjectClass: " + (rdn[0] == 'l' ? "locality" : "organizationalUnit") + "\n\n";
+        for (int u = 0; u < users; ++u) {
+            text += "dn: cn=u" + std::to_string(u) + "," + dn + "\nobjectClass: inetOrgPerson\n\n";
+        }
+    }
+    return text;
+}
+
+// The comparison columns of each CSV row: full name, then earlier count, difference, change.
+std::vector<std::string> ComparedRows(const std::string& csv) {
+    std::vector<std::string> rows;
+    const std::regex row(R"(by container,([^,]*),.*,(-?\d*),(-?\d+),(\w+)\r\n)");
+    for (auto it = std::sregex_iterator(csv.begin(), csv.end(), row); it != std::sregex_iterator();
+         ++it) {
+        rows.push_back((*it)[1].str() + " " + (*it)[2].str() + " " + (*it)[3].str() + " " +
+                       (*it)[4].str());
+    }
+    return rows;
+}
+
+// Lines are matched by DN (l=Old is not ou=Old though both are "Old.acme"), by full name where
+// the earlier file has no DN; --changed-only leaves the same lines out; the exit status stays.
+TEST_F(CountCommand, ComparesWithAnEarlierRunByDnAndMarksNewAndGoneLines) {
+    std::ofstream(dir / "then.ldif") << AcmeLdif({{"ou=Sales", 2}, {"ou=Dev", 1}, {"ou=Old", 1}});
+    std::ofstream(dir / "now.ldif") << AcmeLdif({{"ou=Sales", 3}, {"ou=Dev", 1}, {"l=Old", 1}});
+    const std::string then = (dir / "then.json").string();
+    ASSERT_EQ(Run({"--ldif", (dir / "then.ldif").string(), "--by-container", "--format", "json",
+                   "-o", then})
+                  .exitCode,
+              0);
+    std::string withoutDns = ReadWhole(then);
+    withoutDns = std::regex_replace(withoutDns, std::regex(R"(,\s*"dn": "[^"]*")"), "");
+    std::ofstream(dir / "old-style.json") << withoutDns;
+
+    struct Case {
+        std::string earlier;
+        std::vector<std::string> extra;
+        std::vector<std::string> rows;
+    };
+    const std::vector<Case> cases = {
+        {then,
+         {},
+         {"[Root] 0 0 same", "acme 0 0 same", "Sales.acme 2 1 changed", "Dev.acme 1 0 same",
+          "Old.acme  1 new", "Old.acme 1 -1 gone"}},
+        {then,
+         {"--changed-only"},
+         {"Sales.acme 2 1 changed", "Old.acme  1 new", "Old.acme 1 -1 gone"}},
+        {(dir / "old-style.json").string(), {"--changed-only"}, {"Sales.acme 2 1 changed"}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> arguments = {
+            "--ldif", (dir / "now.ldif").string(), "--by-container", "--format", "csv", "--compare",
+            c.earlier};
+        arguments.insert(arguments.end(), c.extra.begin(), c.extra.end());
+        const Outcome outcome = Run(arguments);
+        EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+        EXPECT_THAT(outcome.out, HasSubstr(",version,earlier_count,difference,change\r\n"));
+        EXPECT_EQ(ComparedRows(outcome.out), c.rows) << c.earlier << "\n" << outcome.out;
+    }
+
+    const Outcome json = Run({"--ldif", (dir / "now.ldif").string(), "--by-container",
+                              "--format=json", "--compare", then, "--changed-only"});
+    EXPECT_THAT(
+        json.out,
+        HasSubstr(
+            R"("dn": "ou=Sales,o=acme", "earlier_count": 2, "difference": 1, "change": "changed"})"));
+    EXPECT_THAT(
+        json.out,
+        HasSubstr(
+            R"("dn": "ou=Old,o=acme", "earlier_count": 1, "difference": -1, "change": "gone"})"));
+    EXPECT_THAT(json.out, Not(HasSubstr("Dev.acme")));
+    EXPECT_THAT(json.out, HasSubstr(R"("total": 4, "changed_only": true})"));
+    std::ofstream(dir / "changed.json") << json.out;
+
+    // Files that cannot be compared end the program before the count, with exit status 4.
+    std::ofstream(dir / "broken.json") << "{\"lines\": [\n  {\"full_name\": \"a\",\n ]}";
+    std::ofstream(dir / "other.json") << "{\"rows\": []}";
+    const std::vector<std::pair<std::vector<std::string>, std::string>> refused = {
+        {{"--compare", (dir / "missing.json").string()}, "cannot read "},
+        {{"--compare", (dir / "broken.json").string()}, "broken.json:3: not valid JSON"},
+        {{"--compare", (dir / "other.json").string()}, "not the JSON output of vantor-count"},
+        {{"--compare", (dir / "changed.json").string()}, "holds only the changed lines"},
+        {{"--compare", then, "--kind", "groups"}, "counted User objects, this run counts Group"},
+        {{"--compare", then, "--format", "report"}, "option --compare needs --format csv or json"},
+        {{"--changed-only"}, "option --changed-only needs --compare"},
+    };
+    for (const auto& [extra, message] : refused) {
+        std::vector<std::string> arguments = {"--ldif", (dir / "now.ldif").string(),
+                                              "--by-container", "--format", "csv"};
+        arguments.insert(arguments.end(), extra.begin(), extra.end());
+        const Outcome outcome = Run(arguments);
+        EXPECT_EQ(outcome.exitCode, 4) << message;
+        EXPECT_THAT(outcome.err, HasSubstr(message));
+        EXPECT_EQ(outcome.out, "") << message;
+    }
 }
 
 TEST_F(CountCommand, ListsDirectoryErrorsAndSaysSoInItsExitCode) {
@@ -441,8 +553,12 @@ TEST_F(CountCommand, ReadsAnExportFromStandardInput) {
     const Outcome named = Run({"--ldif", Data("cli/acme.ldif"), "--format", "json", "-q"});
     EXPECT_EQ(piped.exitCode, 0) << piped.err;
     EXPECT_THAT(piped.out, HasSubstr("{\"directory\": \"standard input\""));
-    EXPECT_EQ(piped.out.substr(piped.out.find("\"lines\"")),
-              named.out.substr(named.out.find("\"lines\"")));
+    // The lines, up to the run's timestamp (the two runs may fall in different seconds).
+    const auto lines = [](const std::string& json) {
+        const std::size_t start = json.find("\"lines\"");
+        return json.substr(start, json.find("\"timestamp\"") - start);
+    };
+    EXPECT_EQ(lines(piped.out), lines(named.out));
 }
 
 TEST_F(CountCommand, InterruptWhileAPipeIsSilentCancelsTheLoadAtOnce) {

@@ -39,7 +39,7 @@ TEST(CommandLine, RefusesWhatItDoesNotKnowAndNamesIt) {
     EXPECT_EQ(std::get<std::string>(Parse({"--kind", "printers"})),
               "option --kind needs one of users, servers, groups, partitions");
     EXPECT_EQ(std::get<std::string>(Parse({"--format"})),
-              "option --format needs one of report, csv, json");
+              "option --format needs one of report, csv, json, prometheus");
     EXPECT_EQ(std::get<std::string>(Parse({"-o"})), "option -o needs a file name");
     EXPECT_EQ(std::get<std::string>(Parse({"--colour"})), "unknown option --colour");
 }

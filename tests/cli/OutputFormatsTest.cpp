@@ -9,6 +9,8 @@
 #include <QJsonObject>
 #include <QJsonParseError>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "support/ResultLines.h"
 
@@ -70,6 +72,57 @@ TEST(OutputFormats, CsvQuotesFieldsAndKeepsTheirBytes) {
               "error_details,cancelled,filter,dn,timestamp,profile,version\r\n"
               "d,User,by "
               "partition,\"a,\"\"b\"\"\nc\xfc\",\"a,\"\"b\"\"\nc\xfc\",0,4,4,0,,false,,,,,\r\n");
+}
+
+// Label values hold any bytes of a name: escaped as the exposition format requires, valid
+// UTF-8 always, so that node_exporter never drops the file.
+TEST(OutputFormats, PrometheusEscapesLabelValuesAndGivesTheTotalsOfTheirOwn) {
+    CTextTreeCtrl tree;
+    const HTREEITEM root = test::AddResultLine(tree, 0, "[Root]", 1);
+    const std::vector<std::pair<std::string, std::string>> names = {
+        {"a\\b", "a\\\\b"},
+        {"say \"hi\"", "say \\\"hi\\\""},
+        {"two\nlines", "two\\nlines"},
+        {"Z\xfcrich", "Z\uFFFDrich"},
+    };
+    RunRecord run;
+    run.directory = "ldap://h (base o=x)";
+    run.kind = 2;
+    run.version = "9.8.7";
+    run.nodes[root].fullName = "[Root]";
+    for (const auto& [name, escaped] : names) {
+        const HTREEITEM line = test::AddResultLine(tree, root, name, 2);
+        run.nodes[line].fullName = name;
+        run.nodes[line].dn = "ou=" + name;
+    }
+    run.nodes[root].errors.push_back({-601, 3, "", "-601:NWDSSearch:", ""});
+    CTreeWalk walk(tree);
+    const std::string out = BuildPrometheus(tree, walk, run);
+
+    const std::string labels = R"x(directory="ldap://h (base o=x)",kind="groups")x";
+    for (const auto& [name, escaped] : names) {
+        EXPECT_NE(out.find("vantor_count_line_objects{" + labels + ",dn=\"ou=" + escaped +
+                           "\",full_name=\"" + escaped + "\"} 2\n"),
+                  std::string::npos)
+            << out;
+    }
+    EXPECT_NE(out.find("\nvantor_count_line_branch_objects{" + labels +
+                       R"(,dn="",full_name="[Root]"} 9)" + "\n"),
+              std::string::npos);
+    EXPECT_NE(
+        out.find("# TYPE vantor_count_objects gauge\nvantor_count_objects{" + labels + "} 9\n"),
+        std::string::npos);
+    EXPECT_NE(out.find("\nvantor_count_errors{" + labels + "} 1\n"), std::string::npos);
+    EXPECT_NE(out.find("\nvantor_count_info{" + labels +
+                       R"(,mode="by partition",profile="",filter="",version="9.8.7"} 1)"),
+              std::string::npos);
+    // Each family once: a HELP and a TYPE line before its samples.
+    for (const char* family :
+         {"line_objects", "line_branch_objects", "objects", "errors", "cancelled", "info"}) {
+        const std::string help = std::string("# HELP vantor_count_") + family + " ";
+        EXPECT_EQ(out.find(help), out.rfind(help)) << family;
+        EXPECT_NE(out.find(help), std::string::npos) << family;
+    }
 }
 
 }  // namespace
