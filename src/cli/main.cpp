@@ -12,6 +12,7 @@
 #include "cli/OutputClash.h"
 #include "cli/OutputFormats.h"
 #include "cli/TerminalPrompt.h"
+#include "directory/ldap/LdapDirectory.h"
 #include "directory/ldif/BundledSample.h"
 #include "directory/profile/ProfileText.h"
 #include "directory/source/DirectorySource.h"
@@ -151,7 +152,6 @@ int Run(int argc, char** argv) {
     record.kind = options.kind;
     record.byContainer = options.byContainer;
     record.filter = options.filter;
-    record.profile = opened.profile;
     record.version = std::string(kProgramVersion);
     CCountTreeCtrl tree;
     CountRunOutcome outcome = CountRunOutcome::kRunCancelled;
@@ -175,6 +175,8 @@ int Run(int argc, char** argv) {
             return Fail(kExitCannotOpenDirectory, host.Failure());
         }
     }
+    // After the run: over LDAP the profile "auto" has settled on one by now.
+    record.profile = opened.ldap != nullptr ? opened.ldap->ProfileName() : opened.profile;
     const RunTime now = CurrentRunTime();
     record.date = now.reportDate;
     record.timestamp = now.isoTimestamp;

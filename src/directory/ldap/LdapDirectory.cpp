@@ -38,7 +38,9 @@ int LdapScope(int scope) {
 
 }  // namespace
 
-LdapDirectory::LdapDirectory(LdapSettings settings) : settings_(std::move(settings)) {
+LdapDirectory::LdapDirectory(LdapSettings settings)
+    : settings_(std::move(settings)),
+      profileName_(settings_.customProfile ? settings_.customProfile->name : settings_.profile) {
     IgnoreSigpipeUnlessHandled();
 }
 
@@ -116,6 +118,7 @@ int LdapDirectory::OpenContext() {
             return Fail(dirError::kCreateContextFailed, std::move(cause));
         }
         const DirContext context = nextContext_++;
+        profileName_ = session->Profile().name;
         contexts_[context].session = std::move(session);
         return context;
     });

@@ -77,6 +77,9 @@ class LdapDirectory final : public DirectoryClient {
     // "ldap://host:port" of the server(s), with the base when one is set; no credentials.
     std::string Description() const override;
     std::string FailureCause() const override;
+    // The name of the class profile of the last context opened ("auto" settles on one there),
+    // or the one asked for before any was opened.
+    const std::string& ProfileName() const { return profileName_; }
 
   private:
     struct Context {
@@ -101,6 +104,7 @@ class LdapDirectory final : public DirectoryClient {
     std::unordered_map<const DirBuffer*, std::unique_ptr<LdapBuffer>> buffers_;
     std::unordered_map<const FilterCursor*, std::unique_ptr<LdapFilterCursor>> cursors_;
     std::string failureCause_;
+    std::string profileName_;
 };
 
 }  // namespace vantor

@@ -107,8 +107,10 @@ OpenedDirectory OpenDirectory(const DirectoryChoice& choice) {
         LdapSettings settings = choice.ldapSettings;
         settings.objectFilter = choice.filter;
         settings.customProfile = choice.profileFile;
-        opened.profile = choice.profileFile ? choice.profileFile->name : settings.profile;
-        opened.client = std::make_unique<LdapDirectory>(std::move(settings));
+        auto client = std::make_unique<LdapDirectory>(std::move(settings));
+        opened.ldap = client.get();
+        opened.profile = client->ProfileName();
+        opened.client = std::move(client);
         return opened;
     }
     const ClassProfile* named = FindProfile(choice.ldapSettings.profile);

@@ -96,10 +96,12 @@ class LdapEngineCount : public SlapdSuite<LdapEngineCountServer> {
     std::map<std::string, Dn> containers_;
 };
 
-// Each node's count, and the DN the back end names it by (what the outputs carry).
+// Each node's count, and the DN and profile the back end names (what the outputs carry).
 TEST_F(LdapEngineCount, ByContainerEachCountIsTheOneLevelSearchCount) {
     LdapDirectory dir(SettingsFor(*server_, 7));
+    EXPECT_EQ(dir.ProfileName(), "auto");
     const std::vector<NodeResult> nodes = RunEngine(dir, "User", false);
+    EXPECT_EQ(dir.ProfileName(), "generic");
     ASSERT_FALSE(nodes.empty());
     EXPECT_EQ(nodes.front().fullName, "[Root]");
     EXPECT_EQ(nodes.front().count, 0);
