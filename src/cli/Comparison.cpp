@@ -112,9 +112,8 @@ std::variant<EarlierRun, std::string> ReadEarlierRun(const std::string& path) {
         run.mode = Text(top, "mode", true);
         run.timestamp = Text(top, "timestamp", false);
         run.total = Number(top, "total");
-        const auto compared = top.find("compared_with");
-        if (compared != top.end() && compared->is_object() &&
-            compared->value("changed_only", false)) {
+        const auto changedOnly = top.find("changed_only");
+        if (changedOnly != top.end() && changedOnly->is_boolean() && changedOnly->get<bool>()) {
             return "option --compare: " + path +
                    " holds only the changed lines of a comparison, not a whole run";
         }

@@ -346,8 +346,10 @@ std::string BuildJson(const CTextTreeCtrl& tree, CTreeWalk& walk, const RunRecor
         const EarlierRun& earlier = run.comparison->earlier;
         out += ",\n \"compared_with\": {" + JsonField("file", earlier.path) + ", \"timestamp\": " +
                (earlier.timestamp.empty() ? "null" : JsonString(earlier.timestamp)) +
-               ", \"total\": " + std::to_string(earlier.total) +
-               ", \"changed_only\": " + (run.comparison->changedOnly ? "true" : "false") + "}";
+               ", \"total\": " + std::to_string(earlier.total) + "}";
+        // This output's own: with --changed-only it holds only part of the run.
+        out +=
+            ",\n \"changed_only\": " + std::string(run.comparison->changedOnly ? "true" : "false");
         out += ",\n \"gone\": [";
         for (std::size_t i = 0; i < run.comparison->gone.size(); ++i) {
             const EarlierLine& gone = run.comparison->gone[i];
