@@ -232,7 +232,10 @@ int CCountDlg::IsCancelled() {
 }
 
 int CCountDlg::PumpMessages() {
-    return m_ui.PumpMessages();
+    if (m_pumpPacer.Due()) {
+        m_pumpResult = m_ui.PumpMessages();
+    }
+    return m_pumpResult;
 }
 
 int CCountDlg::ShowProgress(const char* text) {

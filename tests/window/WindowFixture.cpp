@@ -82,6 +82,8 @@ void SampleDirectory::Build(MemoryDirectory& dir) {
 
 void WindowTest::SetUp() {
     g_cancelRequested = 0;
+    // Every pump dispatches, so that what a test queues from onPump arrives through it.
+    window.m_pumpPacer.SetInterval(std::chrono::milliseconds(0));
     host = test::ShowDialog(ui, window);
     ASSERT_NE(host, nullptr);
     ASSERT_FALSE(host->Ended());
