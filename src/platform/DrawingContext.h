@@ -14,6 +14,8 @@ inline constexpr unsigned DT_RIGHT = 0x2;
 inline constexpr unsigned DT_VCENTER = 0x4;
 inline constexpr unsigned DT_SINGLELINE = 0x20;
 inline constexpr unsigned DT_CALCRECT = 0x400;
+// A single line wider than its rectangle ends in "…" where it is cut (not when measuring).
+inline constexpr unsigned DT_END_ELLIPSIS = 0x8000;
 
 // System colour indexes.
 inline constexpr int COLOR_WINDOW = 5;

@@ -11,6 +11,14 @@ std::string TreeControl::ItemDetail(HTREEITEM) const {
     return {};
 }
 
+std::string TreeControl::ItemName(HTREEITEM item) const {
+    return ControlText(item);
+}
+
+std::string TreeControl::ItemCountText(HTREEITEM) const {
+    return {};
+}
+
 TreeControl::Item* TreeControl::Find(HTREEITEM item) {
     return item == 0 || item > items_.size() ? nullptr : &items_[item - 1];
 }

@@ -115,6 +115,11 @@ class TreeControl {
     // What a person is told about a line beyond what it shows (a failure's cause, say), as the
     // view's tooltip; "" when there is nothing more. A plain tree control has nothing.
     virtual std::string ItemDetail(HTREEITEM item) const;
+    // What a person reads on a line, for typing a name's first letters and for assistive
+    // technology: its name, and its count ("" for a line without one). A plain tree control:
+    // its own item text, no count.
+    virtual std::string ItemName(HTREEITEM item) const;
+    virtual std::string ItemCountText(HTREEITEM item) const;
 
     // Told after each change of contents, expand state or placeholder text, and after each
     // change of selection (with the new selection, 0 for none).

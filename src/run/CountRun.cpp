@@ -85,16 +85,21 @@ void InsertResultLine(CTextTreeCtrl& tree, CCountNode& node, int image) {
     node.treeItem = tree.InsertItem(&record);
 }
 
-// Puts the error header line, expanded, and one line per recorded error under the node's line.
+// Puts the error header line, expanded, and one line per recorded error under the node's line,
+// which is expanded too.
 void InsertErrorLines(CTextTreeCtrl& tree, CCountNode& node) {
     const std::string header = std::string(node.displayName) + ":ERRORS";
-    const HTREEITEM headerLine = tree.InsertItem(header.c_str(), node.treeItem, TVI_LAST);
+    const HTREEITEM headerLine =
+        tree.InsertItem(header.c_str(), node.treeItem, TVI_LAST, kErrorImage);
     node.FirstError();
     while (const CountError* error = node.NextError()) {
-        const HTREEITEM line = tree.InsertItem(ErrorLineText(*error).c_str(), headerLine, TVI_LAST);
+        const HTREEITEM line =
+            tree.InsertItem(ErrorLineText(*error).c_str(), headerLine, TVI_LAST, kErrorImage);
         tree.SetItemDetail(line, error->cause);
     }
     tree.Expand(headerLine, TVE_EXPAND);
+    // A container's failures are seen at once, also where it has no lines of its own below.
+    tree.Expand(node.treeItem, TVE_EXPAND);
 }
 
 // Opens the run's context and configures it for typeless names from the tree root.
@@ -168,7 +173,7 @@ CountRunOutcome RunCount(DirectoryClient& client, CTextTreeCtrl& tree, CountRunH
         }
 
         if (host.IsCancelRequested()) {
-            tree.InsertItem(kCancelledLine, TVI_ROOT, TVI_LAST);
+            tree.InsertItem(kCancelledLine, TVI_ROOT, TVI_LAST, kCancelledImage);
             host.ClearCancelRequest();
             outcome = CountRunOutcome::kRunCancelled;
         }

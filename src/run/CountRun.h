@@ -45,6 +45,10 @@ enum class CountRunOutcome {
 inline constexpr const char* kCouldNotLoadTables = "Could not load Unicode tables";
 inline constexpr const char* kCouldNotCreateContext = "Could not create context";
 inline constexpr const char* kCancelledLine = "CANCELLED";
+// Images of the tree's image list: a partition's result line (0), a container's (1), the
+// error header and error lines, and the "CANCELLED" line.
+inline constexpr int kErrorImage = 2;
+inline constexpr int kCancelledImage = 3;
 
 // Empties the tree and counts the directory into it. byContainer picks one node per container
 // (image 1) instead of one per partition (image 0).

@@ -1,5 +1,6 @@
 #include "tree/CTextTreeCtrl.h"
 
+#include "tree/LineText.h"
 #include "tree/VisibleText.h"
 
 namespace vantor {
@@ -33,18 +34,40 @@ HTREEITEM CTextTreeCtrl::InsertItem(TVINSERTSTRUCT* record) {
     return item;
 }
 
-HTREEITEM CTextTreeCtrl::InsertItem(const char* text, HTREEITEM parent, HTREEITEM insertAfter) {
+HTREEITEM CTextTreeCtrl::InsertItem(const char* text, HTREEITEM parent, HTREEITEM insertAfter,
+                                    int image) {
     std::string copy = text != nullptr ? text : "";
     TVINSERTSTRUCT record;
     record.hParent = parent;
     record.hInsertAfter = insertAfter;
-    record.item.mask = TVIF_TEXT;
+    record.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
     record.item.pszText = "";
+    record.item.iImage = image;
+    record.item.iSelectedImage = image;
     const HTREEITEM item = Insert(record);
     if (item != 0) {
         Store(item, std::move(copy));
     }
     return item;
+}
+
+std::string CTextTreeCtrl::ItemName(HTREEITEM item) const {
+    return VisibleText(GetItemText(item));
+}
+
+std::string CCountTreeCtrl::ItemName(HTREEITEM item) const {
+    if (!CarriesData(item)) {
+        return CTextTreeCtrl::ItemName(item);
+    }
+    std::string name = SplitResultLine(GetItemText(item)).name;
+    if (!name.empty() && name.back() == ' ') {
+        name.pop_back();
+    }
+    return VisibleText(name);
+}
+
+std::string CCountTreeCtrl::ItemCountText(HTREEITEM item) const {
+    return CarriesData(item) ? VisibleText(SplitResultLine(GetItemText(item)).count) : "";
 }
 
 std::string CTextTreeCtrl::GetItemText(HTREEITEM item) const {

@@ -19,14 +19,16 @@ class CTextTreeCtrl : public TreeControl {
     // Record form: keeps the record's text, hands the control an empty text instead (the
     // caller's record keeps pointing at "" afterwards) and inserts. 0 when refused.
     HTREEITEM InsertItem(TVINSERTSTRUCT* record);
-    // Text form: a text-only line (no data, image 0) under parent. 0 when refused.
-    HTREEITEM InsertItem(const char* text, HTREEITEM parent, HTREEITEM insertAfter);
+    // Text form: a text-only line (no data) with image under parent. 0 when refused.
+    HTREEITEM InsertItem(const char* text, HTREEITEM parent, HTREEITEM insertAfter, int image = 0);
     // The text stored for item, or "" when none was (the null handle included).
     std::string GetItemText(HTREEITEM item) const;
     // Keeps a detail for a line (an error line's cause); shown with control characters
     // escaped. A line inserted later under the same handle starts without one.
     void SetItemDetail(HTREEITEM item, std::string detail);
     std::string ItemDetail(HTREEITEM item) const override;
+    // The stored text, shown as drawn; no count.
+    std::string ItemName(HTREEITEM item) const override;
 
     // Draws the stored texts of the shown lines over the view's own painting.
     void OnPaint(TreeViewPort& view, DrawingContext& dc) override;
@@ -55,8 +57,12 @@ class CCountTreeCtrl : public CTextTreeCtrl {
   public:
     ~CCountTreeCtrl() override;
 
+    // A name too long for the room before its count ends in "…".
     int DrawItem(HTREEITEM item, DrawingContext& dc, Rect& rect, unsigned state,
                  bool hasFocus) override;
+    // A result line's name without the blank before its count, and the count's digits.
+    std::string ItemName(HTREEITEM item) const override;
+    std::string ItemCountText(HTREEITEM item) const override;
 
     struct Split {
         std::string name;

@@ -9,6 +9,7 @@ namespace vantor {
 
 namespace {
 constexpr unsigned kNameFormat = DT_SINGLELINE | DT_VCENTER;
+constexpr unsigned kElidedNameFormat = kNameFormat | DT_END_ELLIPSIS;
 constexpr unsigned kCountFormat = DT_SINGLELINE | DT_RIGHT;
 constexpr unsigned kMeasureFormat = DT_CALCRECT | DT_SINGLELINE | DT_VCENTER;
 constexpr int kTextInset = 2;
@@ -90,16 +91,34 @@ CCountTreeCtrl::Split CCountTreeCtrl::SplitNameAndCount(const std::string& text,
     return {std::move(parts.name), std::move(parts.count)};
 }
 
+namespace {
+
+// The name's room: from the line's text to where its count begins.
+Rect NameRoom(DrawingContext& dc, const Rect& rect, const std::string& count) {
+    Rect room = rect;
+    if (!count.empty()) {
+        Rect measured;
+        dc.DrawText(count, measured, kMeasureFormat);
+        room.right -= measured.right - measured.left;
+    }
+    return room;
+}
+
+}  // namespace
+
 int CCountTreeCtrl::DrawItem(HTREEITEM item, DrawingContext& dc, Rect& rect, unsigned state,
                              bool hasFocus) {
     const std::string text = VisibleText(GetItemText(item));
     const Split split = SplitNameAndCount(text, CarriesData(item));
+    // Lines without a count keep their whole text, to be scrolled to.
+    const unsigned nameFormat = split.count.empty() ? kNameFormat : kElidedNameFormat;
     if ((state & TVIS_SELECTED) != 0) {
         dc.FillSolidRect(rect, dc.SysColor(COLOR_HIGHLIGHT));
         const Color oldText = dc.SetTextColor(dc.SysColor(COLOR_HIGHLIGHTTEXT));
         const Color oldBack = dc.SetBkColor(dc.SysColor(COLOR_HIGHLIGHT));
         rect.left += kTextInset;
-        dc.DrawText(split.name, rect, kNameFormat);
+        Rect nameRoom = NameRoom(dc, rect, split.count);
+        dc.DrawText(split.name, nameRoom, nameFormat);
         if (!split.count.empty()) {
             dc.DrawText(split.count, rect, kCountFormat);
         }
@@ -112,7 +131,8 @@ int CCountTreeCtrl::DrawItem(HTREEITEM item, DrawingContext& dc, Rect& rect, uns
     } else {
         dc.FillSolidRect(rect, dc.SysColor(COLOR_WINDOW));
         rect.left += kTextInset;
-        dc.DrawText(split.name, rect, kNameFormat);
+        Rect nameRoom = NameRoom(dc, rect, split.count);
+        dc.DrawText(split.name, nameRoom, nameFormat);
         if (!split.count.empty()) {
             const Color oldText = dc.SetTextColor(kCountBlue);
             dc.DrawText(split.count, rect, kCountFormat);

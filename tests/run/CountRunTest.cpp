@@ -123,8 +123,12 @@ Line Result(int depth, const std::string& text, std::intptr_t count, int image) 
     return {depth, text, count, true, image};
 }
 
-Line Text(int depth, const std::string& text) {
-    return {depth, text, 0, false, 0};
+Line ErrorText(int depth, const std::string& text) {
+    return {depth, text, 0, false, kErrorImage};
+}
+
+Line CancelledText() {
+    return {0, kCancelledLine, 0, false, kCancelledImage};
 }
 
 std::vector<Line> LinesOf(const CTextTreeCtrl& tree) {
@@ -301,18 +305,20 @@ TEST_F(CountRun, FailedCallsBecomeAnExpandedErrorHeaderFirstUnderTheLine) {
     const std::vector<Line> expected = {
         Result(0, "[Root] 3", 3, 1),
         Result(1, "acme 0", 0, 1),
-        Text(2, "acme:ERRORS"),
-        Text(3, "-601:NWDSSearch:acme"),
+        ErrorText(2, "acme:ERRORS"),
+        ErrorText(3, "-601:NWDSSearch:acme"),
         Result(2, "Dev 5", 5, 1),
         Result(3, "QA 0", 0, 1),
-        Text(4, "QA:ERRORS"),
-        Text(5, "-601:NWDSSearch:QA.Dev.acme"),
-        Text(5, "-626:NWDSListContainers:QA.Dev.acme"),
+        ErrorText(4, "QA:ERRORS"),
+        ErrorText(5, "-601:NWDSSearch:QA.Dev.acme"),
+        ErrorText(5, "-626:NWDSListContainers:QA.Dev.acme"),
         Result(2, "Sales 10", 10, 1),
     };
     EXPECT_EQ(LinesOf(tree), expected);
     const HTREEITEM acme = tree.Next(tree.Next(0, TVGN_ROOT), TVGN_CHILD);
     EXPECT_TRUE(tree.IsExpanded(tree.Next(acme, TVGN_CHILD)));
+    // QA, whose only child is its error header, is expanded too: every line is shown.
+    EXPECT_EQ(tree.VisibleRows(), expected.size());
     EXPECT_EQ(host.totals.back(), 3 + 5 + 10);
     EXPECT_TRUE(host.failures.empty());
     ExpectEverythingReleased();
@@ -325,8 +331,8 @@ TEST_F(CountRun, ErrorWithoutANameEndsWithTheSecondColon) {
     Run(false);
     const std::vector<Line> expected = {
         Result(0, "[Root] 3", 3, 0),
-        Text(1, "[Root]:ERRORS"),
-        Text(2, "-649:NWDSAllocBuf:"),
+        ErrorText(1, "[Root]:ERRORS"),
+        ErrorText(2, "-649:NWDSAllocBuf:"),
     };
     EXPECT_EQ(LinesOf(tree), expected);
     ExpectEverythingReleased();
@@ -338,8 +344,8 @@ TEST_F(CountRun, AFailedPartitionRootQueryIsAnErrorLineOfTheNodeThatCountsTheChi
     // Sales is no partition root anyway: its 10 users stay in [Root]'s 17, now with a word.
     const std::vector<Line> expected = {
         Result(0, "[Root] 17", 17, 0),
-        Text(1, "[Root]:ERRORS"),
-        Text(2, "-626:NWDSGetPartitionRoot:Sales.acme"),
+        ErrorText(1, "[Root]:ERRORS"),
+        ErrorText(2, "-626:NWDSGetPartitionRoot:Sales.acme"),
         Result(1, "Dev 7", 7, 0),
     };
     EXPECT_EQ(LinesOf(tree), expected);
@@ -349,7 +355,7 @@ TEST_F(CountRun, AFailedPartitionRootQueryIsAnErrorLineOfTheNodeThatCountsTheChi
 TEST_F(CountRun, CancelWhileTheRootIsCountedLeavesOnlyCancelled) {
     host.cancelAtCheck = 1;
     EXPECT_EQ(Run(true), CountRunOutcome::kRunCancelled);
-    EXPECT_EQ(LinesOf(tree), std::vector<Line>{Text(0, "CANCELLED")});
+    EXPECT_EQ(LinesOf(tree), std::vector<Line>{CancelledText()});
     EXPECT_TRUE(host.totals.empty());  // the total field keeps what it showed before
     EXPECT_TRUE(host.shown.empty());
     EXPECT_FALSE(host.cancelRequested);
@@ -363,7 +369,7 @@ TEST_F(CountRun, CancelBetweenNodesKeepsTheShownLinesAndEndsWithCancelled) {
     const std::vector<Line> expected = {
         Result(0, "[Root] 3", 3, 1),
         Result(1, "acme 4", 4, 1),
-        Text(0, "CANCELLED"),
+        CancelledText(),
     };
     EXPECT_EQ(LinesOf(tree), expected);
     EXPECT_EQ(host.totals, (std::vector<std::int32_t>{3, 7}));
@@ -401,7 +407,7 @@ TEST_F(CountRun, NodeCancelledWhileCountedGetsNoLineAndAddsNothing) {
 TEST_F(CountRun, CancelRequestedBeforeTheRunStillOpensAndClosesTheContext) {
     host.cancelRequested = true;
     EXPECT_EQ(Run(false), CountRunOutcome::kRunCancelled);
-    EXPECT_EQ(LinesOf(tree), std::vector<Line>{Text(0, "CANCELLED")});
+    EXPECT_EQ(LinesOf(tree), std::vector<Line>{CancelledText()});
     EXPECT_TRUE(Called(client, DirOp::OpenContext));
     EXPECT_FALSE(Called(client, DirOp::Search));
     EXPECT_FALSE(host.cancelRequested);

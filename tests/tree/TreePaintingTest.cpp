@@ -22,6 +22,7 @@ using test::kSysHighlightText;
 using test::kSysWindow;
 
 constexpr unsigned kName = DT_SINGLELINE | DT_VCENTER;
+constexpr unsigned kElidedName = kName | DT_END_ELLIPSIS;
 constexpr unsigned kCount = DT_SINGLELINE | DT_RIGHT;
 constexpr unsigned kMeasure = DT_CALCRECT | DT_SINGLELINE | DT_VCENTER;
 constexpr int kCharWidth = 7;
@@ -29,6 +30,13 @@ constexpr Rect kLine{40, 32, 300, 48};  // a text rectangle already stretched to
 
 Rect Inset(Rect rect) {
     rect.left += 2;
+    return rect;
+}
+
+// A name's room ends where its count begins.
+Rect NameRoom(const std::string& count) {
+    Rect rect = Inset(kLine);
+    rect.right -= kCharWidth * static_cast<int>(count.size());
     return rect;
 }
 
@@ -53,8 +61,8 @@ TEST_F(CountLinePainting, UnselectedResultLineHasNameLeftAndBlueCountRight) {
     EXPECT_EQ(dc.ops[0].color, kSysWindow);
 
     EXPECT_EQ(dc.ops[1].text, "Sales ");
-    EXPECT_EQ(dc.ops[1].rect, Inset(kLine));
-    EXPECT_EQ(dc.ops[1].format, kName);
+    EXPECT_EQ(dc.ops[1].rect, NameRoom("12  "));
+    EXPECT_EQ(dc.ops[1].format, kElidedName);
     EXPECT_EQ(dc.ops[1].color, kInitialText);  // never set for an unselected line
     EXPECT_EQ(dc.ops[1].back, kInitialBack);
 
@@ -91,8 +99,9 @@ TEST_F(CountLinePainting, SelectedLineIsHighlightedToTheClientEdgeWithFocusRectO
         for (const DrawOp& text : texts) {
             EXPECT_EQ(text.color, kSysHighlightText);  // the count too: not blue
             EXPECT_EQ(text.back, kSysHighlight);
-            EXPECT_EQ(text.rect, Inset(kLine));
         }
+        EXPECT_EQ(texts[0].rect, NameRoom("5  "));
+        EXPECT_EQ(texts[1].rect, Inset(kLine));
         const std::vector<DrawOp> focus = dc.Focus();
         if (hasFocus) {
             ASSERT_EQ(focus.size(), 1u);

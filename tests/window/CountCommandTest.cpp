@@ -10,6 +10,7 @@
 #include <string>
 
 #include "WindowFixture.h"
+#include "run/CountRun.h"
 #include "tree/TreeWalk.h"
 
 namespace vantor::test {
@@ -162,13 +163,13 @@ TEST_F(CountCommand, ErrorHeaderComesFirstUnderItsResultLineExpandedWithErrorsIn
         {0, "[Root] 3", 3, 1},
         {1, "acme 4", 4, 1},
         {2, "Dev 0", 0, 1},
-        {3, "Dev:ERRORS", 0, 0},
-        {4, "-601:NWDSSearch:Dev.acme", 0, 0},
+        {3, "Dev:ERRORS", 0, kErrorImage},
+        {4, "-601:NWDSSearch:Dev.acme", 0, kErrorImage},
         {3, "QA 2", 2, 1},
         {2, "Sales 0", 0, 1},
-        {3, "Sales:ERRORS", 0, 0},
-        {4, "-601:NWDSSearch:Sales.acme", 0, 0},
-        {4, "-632:NWDSListContainers:Sales.acme", 0, 0},
+        {3, "Sales:ERRORS", 0, kErrorImage},
+        {4, "-601:NWDSSearch:Sales.acme", 0, kErrorImage},
+        {4, "-632:NWDSListContainers:Sales.acme", 0, kErrorImage},
     };
     EXPECT_EQ(Lines(), expected);
     for (const std::string header : {"Dev:ERRORS", "Sales:ERRORS"}) {

@@ -58,6 +58,37 @@ constexpr Grid kContainer = {
     "KKKKKKKKKKKK",
     "............",
 };
+// A failed directory call: a red disc with an exclamation mark.
+constexpr Grid kError = {
+    "....KKKK....",
+    "..KKRRRRKK..",
+    ".KRRRWWRRRK.",
+    ".KRRRWWRRMK.",
+    "KRRRRWWRRRMK",
+    "KRRRRWWRRRMK",
+    "KRRRRWWRRRMK",
+    "KRRRRRRRRRMK",
+    ".KRRRWWRRMK.",
+    ".KRRRWWRMMK.",
+    "..KKMMMMKK..",
+    "....KKKK....",
+};
+
+// A count stopped by the user: a grey disc with the stop square.
+constexpr Grid kCancelled = {
+    "....KKKK....",
+    "..KKWWWWKK..",
+    ".KWWSSSSSSK.",
+    ".KWSSSSSSDK.",
+    "KWSSKKKKSSDK",
+    "KWSSKKKKSSDK",
+    "KSSSKKKKSSDK",
+    "KSSSKKKKSSDK",
+    ".KSSSSSSSDK.",
+    ".KSSSSSSDDK.",
+    "..KKDDDDKK..",
+    "....KKKK....",
+};
 // clang-format on
 
 constexpr bool EveryLetterKnown(const Grid& grid) {
@@ -73,7 +104,8 @@ constexpr bool EveryLetterKnown(const Grid& grid) {
     }
     return true;
 }
-static_assert(EveryLetterKnown(kPartition) && EveryLetterKnown(kContainer));
+static_assert(EveryLetterKnown(kPartition) && EveryLetterKnown(kContainer) &&
+              EveryLetterKnown(kError) && EveryLetterKnown(kCancelled));
 
 void Paint(QImage& image, const Grid& grid, int left) {
     for (int y = 0; y < kSide; ++y) {
@@ -86,10 +118,12 @@ void Paint(QImage& image, const Grid& grid, int left) {
 }  // namespace
 
 QImage TreeImages() {
-    QImage image(2 * kSide, kSide, QImage::Format_Indexed8);
+    QImage image(4 * kSide, kSide, QImage::Format_Indexed8);
     image.setColorTable(QList<QRgb>(kColours.begin(), kColours.end()));
     Paint(image, kPartition, 0);
     Paint(image, kContainer, kSide);
+    Paint(image, kError, 2 * kSide);
+    Paint(image, kCancelled, 3 * kSide);
     return image;
 }
 

@@ -64,7 +64,10 @@ int QtDrawingContext::DrawText(const std::string& text, Rect& rect, unsigned for
         return lineHeight * static_cast<int>(count);
     }
     QStringList lines;
-    if (singleLine) {
+    if (singleLine && (format & DT_END_ELLIPSIS) != 0 && !measure) {
+        lines.append(metrics_.elidedText(QString::fromStdString(text), Qt::ElideRight,
+                                         std::max(0, rect.Width())));
+    } else if (singleLine) {
         lines.append(QString::fromStdString(text));
     } else {
         for (QString line : QString::fromStdString(text).split(QLatin1Char('\n'))) {

@@ -1,5 +1,6 @@
 #include "platform/qt/QtTreeView.h"
 
+#include <QApplication>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -265,9 +266,12 @@ HTREEITEM QtTreeView::HitTest(const QPoint& point, TreeRowLayout::Part& part) co
     }
     const HTREEITEM item = tree_->ItemAtRow(row);
     const int level = tree_->Level(item);
+    // A line is drawn, and highlighted, up to the right edge (where its count stands), so it
+    // is hit up to there too.
+    const int scrollX = horizontalScrollBar()->value();
     const int textRight = layout_.TextLeft(level) + layout_.TextWidth(TextAdvance(item));
-    part = layout_.HitPart(point.x() + horizontalScrollBar()->value(), level,
-                           tree_->HasChildren(item), textRight);
+    part = layout_.HitPart(point.x() + scrollX, level, tree_->HasChildren(item),
+                           std::max(textRight, scrollX + viewport()->width()));
     return item;
 }
 
@@ -371,13 +375,52 @@ void QtTreeView::keyPressEvent(QKeyEvent* event) {
         case Qt::Key_Minus:
             break;
         default:
-            event->ignore();  // Enter, Escape and the like are the dialog's
+            if (!TypeAhead(*event)) {
+                event->ignore();  // Enter, Escape and the like are the dialog's
+            }
             return;
     }
     if (tree_ == nullptr || tree_->VisibleRows() == 0) {
         return;
     }
     MoveSelection(KeyTarget(event->key(), tree_->Selected()));
+}
+
+bool QtTreeView::TypeAhead(const QKeyEvent& event) {
+    const QString text = event.text();
+    if (tree_ == nullptr || tree_->VisibleRows() == 0 || text.isEmpty() || !text.at(0).isPrint() ||
+        (event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) != 0) {
+        return false;
+    }
+    if (!typed_.isEmpty() && sinceTyped_.elapsed() > QApplication::keyboardInputInterval()) {
+        typed_.clear();
+    }
+    if (typed_.isEmpty() && text.at(0).isSpace()) {
+        return false;
+    }
+    typed_ += text;
+    sinceTyped_.restart();
+    // One letter typed again and again steps through the names that start with it; a longer
+    // prefix stays on the line it already matches.
+    const bool oneLetter = typed_.count(typed_.at(0)) == typed_.size();
+    const QString prefix = oneLetter ? typed_.left(1) : typed_;
+    HTREEITEM item = tree_->Selected();
+    if (RowFor(item) == kNoRow) {
+        item = tree_->ItemAtRow(0);
+    } else if (oneLetter) {
+        item = tree_->Next(item, TVGN_NEXTVISIBLE);
+    }
+    for (std::size_t looked = 0; looked < tree_->VisibleRows(); ++looked) {
+        if (item == 0) {
+            item = tree_->ItemAtRow(0);  // on from the top
+        }
+        if (QString::fromStdString(tree_->ItemName(item)).startsWith(prefix, Qt::CaseInsensitive)) {
+            MoveSelection(item);
+            break;
+        }
+        item = tree_->Next(item, TVGN_NEXTVISIBLE);
+    }
+    return true;
 }
 
 void QtTreeView::MoveSelection(HTREEITEM item) {

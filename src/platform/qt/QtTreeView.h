@@ -79,6 +79,9 @@ class QtTreeView : public QAbstractScrollArea, public TreeViewPort {
     HTREEITEM HitTest(const QPoint& point, TreeRowLayout::Part& part) const;
     HTREEITEM KeyTarget(int key, HTREEITEM selected);
     void MoveSelection(HTREEITEM item);
+    // A printable key selects the next line whose name starts with what was typed within the
+    // keyboard input interval; false for keys that are not typing.
+    bool TypeAhead(const QKeyEvent& event);
 
     TreeControl* tree_ = nullptr;
     std::vector<QPixmap> images_;
@@ -97,6 +100,8 @@ class QtTreeView : public QAbstractScrollArea, public TreeViewPort {
     mutable std::size_t cachedRow_ = 0;
     // The widest text rectangle seen (right edge in content pixels): the horizontal extent.
     mutable int widest_ = 0;
+    QString typed_;
+    QElapsedTimer sinceTyped_;
 };
 
 }  // namespace vantor

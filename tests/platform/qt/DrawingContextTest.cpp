@@ -111,6 +111,19 @@ TEST_F(DrawingContextTest, TextIsDrawnOnTheBackgroundColourAndClippedToItsRectan
     EXPECT_TRUE(blue);
 }
 
+TEST_F(DrawingContextTest, ANameTooLongForItsRoomEndsInAnEllipsis) {
+    dc->SetBkColor(MakeColor(255, 255, 255));
+    Rect rect{0, 0, 60, 40};
+    dc->DrawText("WWWWWWWWWWWWWWWW", rect, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS);
+    const QImage done = Done();
+    const QRect ink = Ink(done);
+    ASSERT_FALSE(ink.isNull());
+    EXPECT_LT(ink.right(), 60);
+    // The last few inked columns are the ellipsis: dots on the base line, not a cut letter.
+    const QRect end = Ink(done.copy(ink.right() - 5, 0, 6, done.height()));
+    EXPECT_LE(end.height(), 2);
+}
+
 TEST_F(DrawingContextTest, FillsAndInvertsTheFocusRectangleDotByDot) {
     dc->FillSolidRect({10, 10, 20, 15}, MakeColor(0, 128, 0));
     dc->DrawFocusRect({40, 10, 60, 30});

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QImage>
 #include <QScrollBar>
 #include <QTest>
@@ -242,16 +243,17 @@ TEST_F(TreeView, ExpandButtonsShowPlusOrMinusAndToggleOnClick) {
     EXPECT_EQ(tree.Selected(), 0u);
 }
 
-TEST_F(TreeView, AClickOnTheTextOrImageSelectsAndTellsTheListener) {
-    Add(tree, TVI_ROOT);
+TEST_F(TreeView, AClickAnywhereRightOfTheButtonsSelectsTheLineAndTellsTheListener) {
+    const HTREEITEM first = Add(tree, TVI_ROOT);
     const HTREEITEM second = Add(tree, TVI_ROOT);
     tree.SetControlText(second, "      ");
     std::vector<HTREEITEM> told;
     tree.onSelectionChanged = [&](HTREEITEM item) { told.push_back(item); };
     const Rect text = view.ItemTextRect(second);
 
-    // Right of the text rectangle: nothing.
-    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, QPoint(text.right + 5, text.top + 2));
+    // Left of the image (the lines' column) and below the last line: nothing.
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, QPoint(2, text.top + 2));
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, QPoint(text.left, text.bottom + 5));
     EXPECT_EQ(tree.Selected(), 0u);
     QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, Middle(text));
     EXPECT_EQ(tree.Selected(), second);
@@ -261,6 +263,43 @@ TEST_F(TreeView, AClickOnTheTextOrImageSelectsAndTellsTheListener) {
     tree.Select(0);
     QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, ImageArea(second).center());
     EXPECT_EQ(tree.Selected(), second);
+    // Where a count stands, at the right edge, far right of the line's own text.
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {},
+                      QPoint(view.viewport()->width() - 3, view.ItemTextRect(first).top + 2));
+    EXPECT_EQ(tree.Selected(), first);
+}
+
+TEST_F(TreeView, TypingANamesFirstLettersSelectsIt) {
+    const HTREEITEM root = Add(tree, TVI_ROOT, 0, 0, true);
+    std::vector<HTREEITEM> lines;
+    for (const char* name : {"Alpha", "beta", "Beta two", "gamma", "Beaver"}) {
+        lines.push_back(Add(tree, root));
+        tree.SetControlText(lines.back(), name);
+    }
+    tree.SetControlText(root, "Root");
+    QCoreApplication::processEvents();
+    view.setFocus();
+    struct Case {
+        const char* typed;
+        HTREEITEM selectedBefore;
+        HTREEITEM expected;
+    };
+    const Case cases[] = {
+        {"b", 0, lines[1]},              // from the top, whatever the case
+        {"bet", lines[0], lines[1]},     // a longer prefix stays on a line it matches
+        {"bea", lines[0], lines[4]},     // or goes on to the next that does
+        {"bbb", 0, lines[4]},            // one letter again steps through its names
+        {"b", lines[4], lines[1]},       // and wraps round to the top
+        {"beta t", lines[0], lines[2]},  // a blank inside a prefix is typed
+        {"x", lines[3], lines[3]},       // no match: the selection stays
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        tree.Select(c.selectedBefore);
+        QTest::qWait(QApplication::keyboardInputInterval() + 50);  // a new word
+        QTest::keyClicks(&view, QString::fromLatin1(c.typed));
+        EXPECT_EQ(tree.Selected(), c.expected);
+    }
 }
 
 TEST_F(TreeView, ADoubleClickOnAnItemTogglesIt) {
