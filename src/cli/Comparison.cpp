@@ -29,8 +29,12 @@ std::string Text(const Json& object, const std::string& key, bool required) {
     const auto hex = object.find(key + "_hex");
     if (hex != object.end() && hex->is_string()) {
         const std::string digits = hex->get<std::string>();
+        if (digits.size() % 2 != 0 ||
+            digits.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
+            throw NotOurs{"\"" + key + "_hex\" is not hexadecimal"};
+        }
         std::string bytes;
-        for (std::size_t i = 0; i + 1 < digits.size(); i += 2) {
+        for (std::size_t i = 0; i < digits.size(); i += 2) {
             bytes += static_cast<char>(std::stoi(digits.substr(i, 2), nullptr, 16));
         }
         return bytes;
