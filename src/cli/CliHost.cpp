@@ -79,7 +79,7 @@ void CliHost::NodeShown(CCountNode& node, HTREEITEM line) {
     ShownNode shown;
     shown.fullName = node.fullName;
     // A name the back end cannot give a DN for leaves it empty: the full name still names it.
-    node.client.ReadEntryDn(node.context, node.fullName, shown.dn);
+    node.client.ReadEntryDn(node.context, node.fullName.c_str(), shown.dn);
     node.FirstError();
     while (const CountError* error = node.NextError()) {
         shown.errors.push_back({error->errorCode, error->operation,

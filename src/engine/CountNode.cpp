@@ -20,12 +20,12 @@ CCountNode::CCountNode(DirectoryClient& directory, DirContext dirContext, std::s
                        std::string_view classToCount, bool partitionMode, CountCallbacks hooks)
     : client(directory),
       context(dirContext),
+      fullName(full),
+      displayName(display),
       queue(workQueue),
       parent(parentNode),
       byPartition(partitionMode ? 1 : 0),
       callbacks(std::move(hooks)) {
-    CopyName(fullName, sizeof fullName, full);
-    CopyName(displayName, sizeof displayName, display);
     CopyName(className, sizeof className, classToCount);
     ListInit(&errors);
     errors.cursor = nullptr;
@@ -83,16 +83,21 @@ void CCountNode::AddError(int errorCode, int operation, const char* objectName, 
     ListAppend(&errors, error);
 }
 
-void CCountNode::RefuseLongName(int operation, const char* name) {
+bool CCountNode::RefusedAsTooLong(int operation, const char* name) {
+    const std::optional<std::size_t> limit = client.NameLimit();
+    if (!limit || std::strlen(name) <= *limit) {
+        return false;
+    }
     std::string cause;
     try {
-        cause = "the full name is longer than " + std::to_string(kMaxNameChars) +
+        cause = "the full name is longer than " + std::to_string(*limit) +
                 " characters, the longest name a directory call takes";
     } catch (const std::bad_alloc&) {
         // recorded without its cause
     }
     AddError(dirError::kNameTooLong, operation, name, std::move(cause));
     hasErrors = 1;
+    return true;
 }
 
 int CCountNode::FirstError() {

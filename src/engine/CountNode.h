@@ -38,8 +38,8 @@ struct CountCallbacks {
 
 class CCountNode : public ListElement {
   public:
-    // The root node of a run ("[Root]") or a child node made by a walk. fullName and
-    // displayName must fit kMaxNameChars (the walk refuses longer names before it gets here).
+    // The root node of a run ("[Root]") or a child node made by a walk. fullName fits the
+    // client's NameLimit() (the walk refuses longer names before it gets here).
     CCountNode(DirectoryClient& client, DirContext context, std::string_view fullName,
                std::string_view displayName, LinkList* queue, CCountNode* parent,
                std::string_view className, bool byPartition, CountCallbacks callbacks);
@@ -71,8 +71,8 @@ class CCountNode : public ListElement {
     DirContext context;
     std::int32_t count = 0;
     std::int32_t hasErrors = 0;
-    char fullName[kNameBufferSize] = {};
-    char displayName[kNameBufferSize] = {};
+    std::string fullName;
+    std::string displayName;
     LinkList* queue;
     CCountNode* parent;
     TreeItemHandle treeItem = 0;
@@ -82,8 +82,9 @@ class CCountNode : public ListElement {
     CountCallbacks callbacks;
 
   private:
-    // Refuses a name longer than kMaxNameChars: recorded under operation, never cut.
-    void RefuseLongName(int operation, const char* name);
+    // Whether name is longer than the client's NameLimit(); then it is refused (recorded under
+    // operation, never cut).
+    bool RefusedAsTooLong(int operation, const char* name);
     // The search loop of CountObjects over prepared buffers.
     int SearchBatches(const char* base, DirBuffer* filter, DirBuffer* reply);
     // One listed container: counted into this node or queued as a node of its own.

@@ -1,5 +1,3 @@
-#include <cstring>
-
 #include "engine/CountNode.h"
 
 namespace vantor {
@@ -70,9 +68,8 @@ int PrepareFilter(DirectoryClient& client, DirContext context, const char* class
 }  // namespace
 
 int CCountNode::CountObjects(const char* name) {
-    const char* base = name != nullptr ? name : fullName;
-    if (std::strlen(base) > kMaxNameChars) {
-        RefuseLongName(OP_SEARCH, base);
+    const char* base = name != nullptr ? name : fullName.c_str();
+    if (RefusedAsTooLong(OP_SEARCH, base)) {
         return dirError::kNameTooLong;
     }
 

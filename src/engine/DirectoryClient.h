@@ -6,11 +6,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace vantor {
 
-// A full or relative directory name holds at most this many characters plus a NUL.
+// The bound on full and listed names of a directory client that has one (the in-memory test
+// directory keeps the original client library's buffer of this many characters and a NUL).
 inline constexpr std::size_t kMaxNameChars = 256;
 inline constexpr std::size_t kNameBufferSize = kMaxNameChars + 1;
 
@@ -29,9 +31,9 @@ inline constexpr int kReferralsFailed = -626;  // "Referrals failed"
 inline constexpr int kNoReferrals = -634;      // "No referrals"
 inline constexpr int kMemoryStack = -648;      // "Memory error (stack)"
 inline constexpr int kNoMemory = -649;         // "No memory"
-// A composed full name or search base would exceed kMaxNameChars: the engine refuses the
-// container instead of cutting its name. A back end returns it for a name it cannot hand out
-// within kMaxNameChars.
+// A composed full name or search base would exceed the client's NameLimit(): the engine refuses
+// the container instead of cutting its name. A back end returns it for a name it cannot hand
+// out within its NameLimit().
 inline constexpr int kNameTooLong = -2001;
 // A name that the back end handed out can no longer be resolved to an entry it knows.
 inline constexpr int kUnknownName = -2002;
@@ -157,15 +159,19 @@ class DirectoryClient {
     // Handles as for NWDSSearch. 0 on success, negative on failure.
     virtual int NWDSListContainers(DirContext context, const char* name,
                                    std::int32_t* iterationHandle, DirBuffer* reply) = 0;
-    // Reads the next entry of a listing batch: its name relative to its parent (at most
-    // kMaxNameChars, NUL-terminated, into a kNameBufferSize array), its attribute count and
-    // its information. 0 on success, negative on failure or past the batch's end.
-    virtual int NWDSGetObjName(DirContext context, DirBuffer* reply, char* objectName,
+    // Reads the next entry of a listing batch: its name relative to its parent (within
+    // NameLimit()) into objectName, its attribute count and its information. 0 on success,
+    // negative on failure or past the batch's end.
+    virtual int NWDSGetObjName(DirContext context, DirBuffer* reply, std::string& objectName,
                                std::uint32_t* attributeCount, ObjectInfo* info) = 0;
-    // Writes the full name of the root of the partition holding name (the nearest partition
-    // root at or above it; "[Root]" for the top partition) into a kNameBufferSize array.
-    // 0 on success, negative on failure.
-    virtual int FindPartitionRoot(DirContext context, const char* name, char* rootName) = 0;
+    // Puts the full name of the root of the partition holding name (the nearest partition root
+    // at or above it; "[Root]" for the top partition) into rootName. 0 on success, negative on
+    // failure.
+    virtual int FindPartitionRoot(DirContext context, const char* name, std::string& rootName) = 0;
+    // The longest full name, in characters, that the back end takes and hands out, or nullopt
+    // when it has no such bound (LDAP and LDIF: their names are as long as their DNs make them).
+    // The engine refuses a longer composed name instead of cutting it.
+    virtual std::optional<std::size_t> NameLimit() const = 0;
     // The DN of the entry that a full name handed out in this context stands for, into dn: ""
     // for "[Root]" and for a back end whose entries have no DN. The engine never calls it; the
     // outputs name lines by it, since a typeless full name can stand for more than one DN.

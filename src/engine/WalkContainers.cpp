@@ -1,4 +1,3 @@
-#include <cstring>
 #include <new>
 #include <string>
 
@@ -52,9 +51,8 @@ class ReplyBuffer {
 }  // namespace
 
 int CCountNode::WalkContainers(const char* name) {
-    const char* base = name != nullptr ? name : fullName;
-    if (std::strlen(base) > kMaxNameChars) {
-        RefuseLongName(OP_LIST_CONTAINERS, base);
+    const char* base = name != nullptr ? name : fullName.c_str();
+    if (RefusedAsTooLong(OP_LIST_CONTAINERS, base)) {
         return dirError::kNameTooLong;
     }
 
@@ -69,6 +67,7 @@ int CCountNode::WalkContainers(const char* name) {
     std::int32_t iteration = kNoIteration;
     const ListingEnd listingEnd(client, context, iteration);
     bool nameReadFailed = false;
+    std::string entryName;
     do {
         if (callbacks.pumpMessages) {
             callbacks.pumpMessages();
@@ -87,7 +86,7 @@ int CCountNode::WalkContainers(const char* name) {
             return r;
         }
         for (std::uint32_t i = 0; i < n; ++i) {
-            char entryName[kNameBufferSize] = {};
+            entryName.clear();
             std::uint32_t attributeCount = 0;
             ObjectInfo info;
             r = client.NWDSGetObjName(context, reply.buffer, entryName, &attributeCount, &info);
@@ -107,7 +106,7 @@ int CCountNode::WalkContainers(const char* name) {
             if ((info.objectFlags & kContainerFlag) == 0) {
                 continue;
             }
-            if (VisitChild(base, entryName) == kCancelled) {
+            if (VisitChild(base, entryName.c_str()) == kCancelled) {
                 return kCancelled;
             }
         }
@@ -121,13 +120,12 @@ int CCountNode::VisitChild(const char* base, const char* entryName) {
         callbacks.showProgress(entryName);
     }
     const std::string childName = ComposeFullName(base, entryName);
-    if (childName.size() > kMaxNameChars) {
+    if (RefusedAsTooLong(OP_SEARCH, childName.c_str())) {
         // Refused whole rather than cut: a cut name would count some other container.
-        RefuseLongName(OP_SEARCH, childName.c_str());
         return 0;
     }
     if (byPartition != 0) {
-        char rootName[kNameBufferSize] = {};
+        std::string rootName;
         const int found = client.FindPartitionRoot(context, childName.c_str(), rootName);
         if (found != 0) {
             // Whether the child starts a partition is unknown: it is counted into this node,

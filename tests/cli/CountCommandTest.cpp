@@ -322,30 +322,25 @@ TEST_F(CountCommand, ComparesWithAnEarlierRunByDnAndMarksNewAndGoneLines) {
 }
 
 TEST_F(CountCommand, ListsDirectoryErrorsAndSaysSoInItsExitCode) {
-    // Three 100-character containers make a full name longer than a name may be.
-    const std::string a(100, 'a'), b(100, 'b'), c(100, 'c');
-    std::ofstream(dir / "long.ldif")
+    // A referral is a line whose search fails: it is not followed.
+    std::ofstream(dir / "referral.ldif")
         << "dn: o=top\nobjectClass: organization\n\n"
-        << "dn: ou=" << a << ",o=top\nobjectClass: organizationalUnit\n\n"
-        << "dn: ou=" << b << ",ou=" << a << ",o=top\nobjectClass: organizationalUnit\n\n"
-        << "dn: ou=" << c << ",ou=" << b << ",ou=" << a
-        << ",o=top\nobjectClass: organizationalUnit\n\n";
-    const Outcome outcome = Run({"--ldif", (dir / "long.ldif").string(), "--by-container"});
+        << "dn: ou=Near,o=top\nobjectClass: referral\nobjectClass: extensibleObject\n"
+        << "ou: Near\nref: ldap://near.example.com/ou=Near,o=top\n\n";
+    const std::string ldif = (dir / "referral.ldif").string();
+    const Outcome outcome = Run({"--ldif", ldif, "--by-container"});
     EXPECT_EQ(outcome.exitCode, 1) << outcome.err;
     EXPECT_THAT(outcome.out, HasSubstr(":ERRORS\r\n"));
-    // Refused under its parent, whose listing cannot hand it out.
-    const std::string line = "-2001:NWDSGetObjName:" + b + "." + a + ".top";
+    const std::string line = "-626:NWDSSearch:Near.top";
     EXPECT_THAT(outcome.out, HasSubstr(line + "\r\n"));
 
-    // The CSV and JSON outputs give the error's cause beside its line: the limit, and where in
-    // the file the container is.
-    const std::string cause = "the full name of the container at " + (dir / "long.ldif").string() +
-                              ":10 would be 306 characters long, over the limit of 256";
-    const Outcome csv =
-        Run({"--ldif", (dir / "long.ldif").string(), "--by-container", "-q", "--format", "csv"});
+    // The CSV and JSON outputs give the error's cause beside its line: the URL, and where in
+    // the file the referral is.
+    const std::string cause = "a referral to ldap://near.example.com/ou=Near,o=top (" + ldif +
+                              ":4); referrals are not followed";
+    const Outcome csv = Run({"--ldif", ldif, "--by-container", "-q", "--format", "csv"});
     EXPECT_THAT(csv.out, HasSubstr(line + " -- " + cause));
-    const Outcome json =
-        Run({"--ldif", (dir / "long.ldif").string(), "--by-container", "-q", "--format", "json"});
+    const Outcome json = Run({"--ldif", ldif, "--by-container", "-q", "--format", "json"});
     EXPECT_THAT(json.out, HasSubstr("\"detail\": \"" + cause));
 }
 

@@ -50,7 +50,7 @@ TEST_F(WalkContainersTest, ByContainerQueuesEverySubcontainerInListingOrder) {
     const char* listed[] = {"Zeta", "Alpha", "Mid"};
     for (std::size_t i = 0; i < queued.size(); ++i) {
         const CCountNode& child = *queued[i];
-        EXPECT_STREQ(child.displayName, listed[i]);
+        EXPECT_EQ(child.displayName, listed[i]);
         EXPECT_EQ(child.parent, &root);
         EXPECT_EQ(child.context, root.context);
         EXPECT_EQ(child.queue, root.queue);
@@ -105,7 +105,7 @@ TEST_F(WalkContainersTest, ByPartitionCountsInsideAndQueuesPartitionRootsAtAnyDe
     ASSERT_THAT(FullNames(queued), ElementsAre("QA.Dev.acme", "Sales.acme"));
     EXPECT_EQ(queued[0]->parent, &root);
     EXPECT_EQ(queued[1]->parent, &root);
-    EXPECT_STREQ(queued[0]->displayName, "QA");
+    EXPECT_EQ(queued[0]->displayName, "QA");
     EXPECT_EQ(queued[0]->byPartition, 1);
     EXPECT_EQ(queued[0]->count, 9);
     EXPECT_EQ(queued[1]->count, 4);

@@ -17,12 +17,9 @@
 namespace vantor::test {
 namespace {
 
-using testing::AllOf;
 using testing::ElementsAre;
-using testing::EndsWith;
 using testing::IsEmpty;
 using testing::SizeIs;
-using testing::StartsWith;
 
 // ---- Names that collide or hide their parent ----
 
@@ -107,76 +104,37 @@ TEST(OrphanLdifEntries, CountUnderTheNearestContainerAboveThemOrTheRoot) {
     EXPECT_EQ(counted.lines[1].text, "acme 3");
 }
 
-// ---- Names too long for the engine ----
+// ---- Long names ----
 
 // A container whose full name is fullLength characters under acme (4 of them, and a dot).
 std::string UnitOfFullLength(std::size_t fullLength, char letter) {
     return "ou=" + std::string(fullLength - 5, letter) + ",o=acme";
 }
 
-// The error lines (not their headers) in the order shown.
-std::vector<std::string> ErrorLines(const Counted& counted) {
-    std::vector<std::string> errors;
-    for (const TreeLine& line : counted.lines) {
-        if (!line.carriesData && line.text.find(":ERRORS") == std::string::npos) {
-            errors.push_back(line.text);
-        }
-    }
-    return errors;
-}
-
-// Every line that shows part of a long name shows all of it.
-void ExpectNeverCut(const Counted& counted, const std::string& name) {
-    for (const TreeLine& line : counted.lines) {
-        if (line.text.find(name.substr(0, 64)) != std::string::npos) {
-            EXPECT_NE(line.text.find(name), std::string::npos) << line.text;
-        }
-    }
-}
-
-// A container whose full name would be over 256 characters is not handed out: the name read
-// fails under its parent (the error's cause names the limit and the entry's line), and the rest
-// counts.
-TEST(LongLdifNames, AFullNameOver256IsAnErrorUnderItsParentAndTheRestCounts) {
+// An export has no bound on names: full names and listed names over 256 characters, the old
+// client library's buffer, are counted and shown whole.
+TEST(LongLdifNames, NamesOver256AreCountedAndShownWhole) {
     const std::string fits = UnitOfFullLength(256, 'f');
     const std::string over = UnitOfFullLength(257, 'o');
+    const std::string below = "ou=Below," + over;
+    const std::string far = UnitOfFullLength(300, 'x');
     const std::string ldif = Org("o=acme") + Unit(fits) + Users(fits, "f", 2) + Unit(over) +
-                             Users(over, "o", 3) + Unit("ou=After,o=acme") +
-                             Users("ou=After,o=acme", "z", 5) + Users("o=acme", "a", 1);
-    const std::string overFullName = std::string(252, 'o') + ".acme";
+                             Users(over, "o", 3) + Unit(below) + Users(below, "b", 4) + Unit(far) +
+                             Users(far, "x", 6) + Users("o=acme", "a", 1);
+    const std::string overName = std::string(252, 'o') + ".acme";
     for (const bool byContainer : {true, false}) {
         SCOPED_TRACE(byContainer ? "by container" : "by partition");
         const Counted counted = LoadAndCount(ldif, byContainer);
         ASSERT_THAT(counted.refusal, IsEmpty());
         ExpectWholeCount(counted);
-        EXPECT_EQ(counted.total, 1 + 2 + 5) << "all but the users of the refused container";
-        EXPECT_THAT(ErrorLines(counted),
-                    ElementsAre(AllOf(StartsWith(std::to_string(dirError::kNameTooLong) + ":"),
-                                      EndsWith(":acme"))));
-        ExpectNeverCut(counted, overFullName);
+        EXPECT_EQ(counted.total, 1 + 2 + 3 + 4 + 6);
+        for (const TreeLine& line : counted.lines) {
+            EXPECT_TRUE(line.carriesData) << "no error lines: " << line.text;
+        }
     }
     EXPECT_THAT(LoadAndCount(ldif).shownNames,
-                ElementsAre("[Root]", "acme", std::string(251, 'f') + ".acme", "After.acme"));
-}
-
-// A listed name that alone is over 256 characters cannot be handed to the engine at all: the
-// name read fails under its parent, and the containers listed after it are still counted.
-TEST(LongLdifNames, AListedNameOver256IsAnErrorUnderItsParentAndItsSiblingsStillCount) {
-    const std::string far = UnitOfFullLength(300, 'x');
-    const std::string ldif = Org("o=acme") + Unit(far) + Users(far, "x", 4) +
-                             Unit("ou=After,o=acme") + Users("ou=After,o=acme", "z", 5) +
-                             Users("o=acme", "a", 1);
-    for (const bool byContainer : {true, false}) {
-        SCOPED_TRACE(byContainer ? "by container" : "by partition");
-        const Counted counted = LoadAndCount(ldif, byContainer);
-        ASSERT_THAT(counted.refusal, IsEmpty());
-        ExpectWholeCount(counted);
-        EXPECT_EQ(counted.total, 1 + 5) << "all but the users of the refused container";
-        EXPECT_THAT(ErrorLines(counted),
-                    ElementsAre(AllOf(StartsWith(std::to_string(dirError::kNameTooLong) + ":"),
-                                      EndsWith(":acme"))));
-        ExpectNeverCut(counted, std::string(295, 'x'));
-    }
+                ElementsAre("[Root]", "acme", std::string(251, 'f') + ".acme", overName,
+                            std::string(295, 'x') + ".acme", "Below." + overName));
 }
 
 // ---- Size ----

@@ -3,7 +3,6 @@
 #include <ldap.h>
 
 #include <csignal>
-#include <cstring>
 #include <new>
 
 #include "directory/dn/Dn.h"
@@ -325,7 +324,7 @@ int LdapDirectory::NWDSListContainers(DirContext context, const char* name,
     });
 }
 
-int LdapDirectory::NWDSGetObjName(DirContext context, DirBuffer* reply, char* objectName,
+int LdapDirectory::NWDSGetObjName(DirContext context, DirBuffer* reply, std::string& objectName,
                                   std::uint32_t* attributeCount, ObjectInfo* info) {
     return Guarded([&] {
         if (SessionOf(context) == nullptr) {
@@ -343,12 +342,7 @@ int LdapDirectory::NWDSGetObjName(DirContext context, DirBuffer* reply, char* ob
             return Fail(ldapError::kBatchExhausted, "every entry of the batch has been read");
         }
         const BatchEntry& entry = own->batch[own->next++];
-        const std::string& name = entry.name;
-        if (name.size() > kMaxNameChars) {
-            return Fail(dirError::kNameTooLong,
-                        "the name of " + entry.dn + " is longer than 256 characters");
-        }
-        std::memcpy(objectName, name.c_str(), name.size() + 1);
+        objectName = entry.name;
         if (attributeCount != nullptr) {
             *attributeCount = 0;
         }
@@ -359,7 +353,7 @@ int LdapDirectory::NWDSGetObjName(DirContext context, DirBuffer* reply, char* ob
     });
 }
 
-int LdapDirectory::FindPartitionRoot(DirContext context, const char* name, char* rootName) {
+int LdapDirectory::FindPartitionRoot(DirContext context, const char* name, std::string& rootName) {
     return Guarded([&] {
         LdapSession* session = SessionOf(context);
         if (session == nullptr) {
@@ -368,17 +362,7 @@ int LdapDirectory::FindPartitionRoot(DirContext context, const char* name, char*
         if (name == nullptr) {
             return Fail(ldapError::kBadArgument, "FindPartitionRoot needs a name");
         }
-        std::string root;
-        const int r = Noted(*session, session->FindPartitionRoot(name, root));
-        if (r != 0) {
-            return r;
-        }
-        if (root.size() > kMaxNameChars) {
-            return Fail(dirError::kNameTooLong,
-                        "the partition root's name is longer than 256 characters");
-        }
-        std::memcpy(rootName, root.c_str(), root.size() + 1);
-        return 0;
+        return Noted(*session, session->FindPartitionRoot(name, rootName));
     });
 }
 

@@ -69,9 +69,11 @@ class LdapDirectory final : public DirectoryClient {
     int EndIteration(DirContext context, std::int32_t iterationHandle, int operation) override;
     int NWDSListContainers(DirContext context, const char* name, std::int32_t* iterationHandle,
                            DirBuffer* reply) override;
-    int NWDSGetObjName(DirContext context, DirBuffer* reply, char* objectName,
+    int NWDSGetObjName(DirContext context, DirBuffer* reply, std::string& objectName,
                        std::uint32_t* attributeCount, ObjectInfo* info) override;
-    int FindPartitionRoot(DirContext context, const char* name, char* rootName) override;
+    int FindPartitionRoot(DirContext context, const char* name, std::string& rootName) override;
+    // A server's names are as long as its DNs make them.
+    std::optional<std::size_t> NameLimit() const override { return std::nullopt; }
     int ReadEntryDn(DirContext context, const char* name, std::string& dn) override;
 
     // "ldap://host:port" of the server(s), with the base when one is set; no credentials.

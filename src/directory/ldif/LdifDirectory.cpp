@@ -92,16 +92,6 @@ std::optional<std::pair<int, std::string>> LdifDirectory::SearchRefusal(EntryId 
                          std::to_string(at.line) + "); referrals are not followed");
 }
 
-std::optional<std::string> LdifDirectory::NameRefusal(std::string_view, const Listed& entry) const {
-    const ExportTree::Container& at = tree_.At(entry.id);
-    if (at.fullLength <= kMaxNameChars) {
-        return std::nullopt;
-    }
-    return "the full name of the container at " + source_ + ":" + std::to_string(at.line) +
-           " would be " + std::to_string(at.fullLength) + " characters long, over the limit of " +
-           std::to_string(kMaxNameChars);
-}
-
 std::string LdifSourceName(const std::string& path) {
     return path == "-" ? std::string(kStandardInput) : path;
 }

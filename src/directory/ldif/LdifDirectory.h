@@ -23,6 +23,8 @@ class LdifDirectory : public StoredDirectory {
     std::size_t ContainerCount() const { return tree_.ContainerCount(); }
     const std::vector<ClassTally>& Uncounted() const { return tree_.Uncounted(); }
     std::string Description() const override { return source_; }
+    // An export's names are as long as its DNs make them.
+    std::optional<std::size_t> NameLimit() const override { return std::nullopt; }
 
   protected:
     std::optional<EntryId> FindContainer(std::string_view fullName,
@@ -35,8 +37,6 @@ class LdifDirectory : public StoredDirectory {
     std::string FullNameOf(EntryId container) const override;
     std::string DnOf(EntryId container) const override;
     std::optional<std::pair<int, std::string>> SearchRefusal(EntryId container) const override;
-    std::optional<std::string> NameRefusal(std::string_view containerName,
-                                           const Listed& entry) const override;
 
   private:
     ExportTree tree_;

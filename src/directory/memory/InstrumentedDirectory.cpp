@@ -206,8 +206,9 @@ int InstrumentedDirectory::NWDSListContainers(DirContext context, const char* na
     return Record(std::move(call));
 }
 
-int InstrumentedDirectory::NWDSGetObjName(DirContext context, DirBuffer* reply, char* objectName,
-                                          std::uint32_t* attributeCount, ObjectInfo* info) {
+int InstrumentedDirectory::NWDSGetObjName(DirContext context, DirBuffer* reply,
+                                          std::string& objectName, std::uint32_t* attributeCount,
+                                          ObjectInfo* info) {
     DirCall call{DirOp::GetObjName, "", 0, 0, reply};
     if (auto code = Injected(call.op, ContainerOf(reply))) {
         call.result = *code;
@@ -220,7 +221,8 @@ int InstrumentedDirectory::NWDSGetObjName(DirContext context, DirBuffer* reply, 
     return Record(std::move(call));
 }
 
-int InstrumentedDirectory::FindPartitionRoot(DirContext context, const char* name, char* rootName) {
+int InstrumentedDirectory::FindPartitionRoot(DirContext context, const char* name,
+                                             std::string& rootName) {
     const std::string text = name != nullptr ? name : "";
     if (auto code = Injected(DirOp::FindPartitionRoot, text)) {
         return Record({DirOp::FindPartitionRoot, text, 0, 0, nullptr, *code}, true);

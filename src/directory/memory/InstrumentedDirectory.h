@@ -97,9 +97,10 @@ class InstrumentedDirectory : public DirectoryClient {
     int EndIteration(DirContext context, std::int32_t iterationHandle, int operation) override;
     int NWDSListContainers(DirContext context, const char* name, std::int32_t* iterationHandle,
                            DirBuffer* reply) override;
-    int NWDSGetObjName(DirContext context, DirBuffer* reply, char* objectName,
+    int NWDSGetObjName(DirContext context, DirBuffer* reply, std::string& objectName,
                        std::uint32_t* attributeCount, ObjectInfo* info) override;
-    int FindPartitionRoot(DirContext context, const char* name, char* rootName) override;
+    int FindPartitionRoot(DirContext context, const char* name, std::string& rootName) override;
+    std::optional<std::size_t> NameLimit() const override { return inner_.NameLimit(); }
     int ReadEntryDn(DirContext context, const char* name, std::string& dn) override {
         return inner_.ReadEntryDn(context, name, dn);
     }

@@ -1,7 +1,6 @@
 #include "directory/stored/StoredDirectory.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "engine/FullName.h"
 
@@ -36,15 +35,6 @@ StoredDirectory::~StoredDirectory() = default;
 
 std::optional<std::pair<int, std::string>> StoredDirectory::SearchRefusal(EntryId) const {
     return std::nullopt;
-}
-
-std::optional<std::string> StoredDirectory::NameRefusal(std::string_view containerName,
-                                                        const Listed& entry) const {
-    if (entry.name.size() <= kMaxNameChars) {
-        return std::nullopt;
-    }
-    return "the name of an entry under \"" + std::string(containerName) + "\" is longer than " +
-           std::to_string(kMaxNameChars) + " characters";
 }
 
 int StoredDirectory::Fail(int code, std::string cause) {
@@ -320,18 +310,19 @@ int StoredDirectory::NWDSListContainers(DirContext context, const char* name,
     return 0;
 }
 
-int StoredDirectory::NWDSGetObjName(DirContext, DirBuffer* reply, char* objectName,
+int StoredDirectory::NWDSGetObjName(DirContext, DirBuffer* reply, std::string& objectName,
                                     std::uint32_t* attributeCount, ObjectInfo* info) {
     auto* buffer = static_cast<Buffer*>(reply);
     if (buffer->readIndex >= buffer->entries.size()) {
         return Fail(dirError::kInvalidSyntax, "every name of the batch has been read");
     }
     const Listed& entry = buffer->entries[buffer->readIndex++];
-    if (auto refused = NameRefusal(buffer->container, entry)) {
-        return Fail(dirError::kNameTooLong, std::move(*refused));
+    if (const auto limit = NameLimit(); limit && entry.name.size() > *limit) {
+        return Fail(dirError::kNameTooLong, "the name of an entry under \"" + buffer->container +
+                                                "\" is longer than " + std::to_string(*limit) +
+                                                " characters");
     }
-    std::memcpy(objectName, entry.name.data(), entry.name.size());
-    objectName[entry.name.size()] = '\0';
+    objectName.assign(entry.name);
     *attributeCount = 0;
     info->objectFlags = entry.container ? kContainerFlag : 0;
     return 0;
@@ -349,18 +340,18 @@ int StoredDirectory::ReadEntryDn(DirContext context, const char* name, std::stri
     return 0;
 }
 
-int StoredDirectory::FindPartitionRoot(DirContext, const char* name, char* rootName) {
+int StoredDirectory::FindPartitionRoot(DirContext, const char* name, std::string& rootName) {
     const auto container = Resolve(name);
     if (!container) {
         return dirError::kObjectNotFound;
     }
-    const std::string root = FullNameOf(PartitionRootOf(*container));
-    if (root.size() > kMaxNameChars) {
+    std::string root = FullNameOf(PartitionRootOf(*container));
+    if (const auto limit = NameLimit(); limit && root.size() > *limit) {
         return Fail(dirError::kNameTooLong, "the full name of the partition root of \"" +
                                                 std::string(name) + "\" is longer than " +
-                                                std::to_string(kMaxNameChars) + " characters");
+                                                std::to_string(*limit) + " characters");
     }
-    std::memcpy(rootName, root.c_str(), root.size() + 1);
+    rootName = std::move(root);
     return 0;
 }
 

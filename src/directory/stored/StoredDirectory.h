@@ -62,9 +62,11 @@ class StoredDirectory : public DirectoryClient {
     int EndIteration(DirContext context, std::int32_t iterationHandle, int operation) override;
     int NWDSListContainers(DirContext context, const char* name, std::int32_t* iterationHandle,
                            DirBuffer* reply) override;
-    int NWDSGetObjName(DirContext context, DirBuffer* reply, char* objectName,
+    int NWDSGetObjName(DirContext context, DirBuffer* reply, std::string& objectName,
                        std::uint32_t* attributeCount, ObjectInfo* info) override;
-    int FindPartitionRoot(DirContext context, const char* name, char* rootName) override;
+    int FindPartitionRoot(DirContext context, const char* name, std::string& rootName) override;
+    // By default the bound of the original client library, kMaxNameChars.
+    std::optional<std::size_t> NameLimit() const override { return kMaxNameChars; }
     int ReadEntryDn(DirContext context, const char* name, std::string& dn) override;
     std::string FailureCause() const override { return failureCause_; }
 
@@ -93,10 +95,6 @@ class StoredDirectory : public DirectoryClient {
     virtual std::string DnOf(EntryId /*container*/) const { return {}; }
     // Why a search under the container fails (a code and its cause), or nullopt.
     virtual std::optional<std::pair<int, std::string>> SearchRefusal(EntryId container) const;
-    // Why a listed entry cannot be handed out under the container whose full name is given
-    // (a name too long), or nullopt. By default: a name over kMaxNameChars.
-    virtual std::optional<std::string> NameRefusal(std::string_view containerName,
-                                                   const Listed& entry) const;
 
     // Notes the cause of a failing call; returns code.
     int Fail(int code, std::string cause);

@@ -124,15 +124,19 @@ TEST_F(LdapListing, NamesWithDotsAndCommasLeadBackToTheirEntries) {
     EXPECT_THAT(List("example.com").names, ElementsAre("People"));
 }
 
-// A base names the one top container with all its values: here more than 256 characters.
-TEST_F(LdapListing, ANameLongerThanTheEnginesBufferFailsInsteadOfBeingCut) {
+// A base names the one top container with all its values: here more than 256 characters, which
+// a server's names may be.
+TEST_F(LdapListing, ANameLongerThanTheOldBufferIsHandedOutWhole) {
     LdapSettings settings = SettingsFor(*server_, kPageSize);
     settings.base = LongChainDn();
     LdapDirectory deep(settings);
     const DirContext context = deep.OpenContext();
     ASSERT_GE(context, 0) << deep.FailureCause();
-    EXPECT_EQ(ListAll(deep, context, "[Root]").result, dirError::kNameTooLong);
-    EXPECT_THAT(deep.FailureCause(), HasSubstr("longer than 256 characters"));
+    const std::string name = std::string(60, 'd') + "." + std::string(60, 'c') + "." +
+                             std::string(60, 'b') + "." + std::string(60, 'a') +
+                             ".Beta.v1\\.2.acme";
+    EXPECT_THAT(ListAll(deep, context, "[Root]").names, ElementsAre(name));
+    EXPECT_EQ(SearchAll(deep, context, name, "User").result, 0) << deep.FailureCause();
 }
 
 TEST_F(LdapListing, ManyContainersComeInSeveralBatches) {
@@ -210,7 +214,7 @@ TEST_F(LdapListing, ReadingPastABatchOrWithAStaleHandleFails) {
     ASSERT_EQ(dir_->NWDSAllocBuf(4096, &reply), 0);
     std::int32_t handle = kNoIteration;
     ASSERT_EQ(dir_->NWDSListContainers(context_, "[Root]", &handle, reply), 0);
-    char name[kNameBufferSize];
+    std::string name;
     std::uint32_t attributes = 0;
     ObjectInfo info;
     EXPECT_EQ(dir_->NWDSGetObjName(context_, reply, name, &attributes, &info), 0);

@@ -52,7 +52,7 @@ class LdapPartitions : public SlapdSuite<LdapPartitionsServer> {
     }
 
     std::string RootOf(const std::string& name) {
-        char root[kNameBufferSize] = {};
+        std::string root;
         const int r = dir_->FindPartitionRoot(context_, name.c_str(), root);
         return r == 0 ? std::string(root) : "error " + std::to_string(r);
     }

@@ -97,7 +97,7 @@ TEST_P(LdapSearch, ASearchBatchHoldsACountNotNames) {
     std::uint32_t count = 0;
     ASSERT_EQ(search.Next(count), 0) << dir_->FailureCause();
     EXPECT_EQ(count, 4u);
-    char name[kNameBufferSize];
+    std::string name;
     std::uint32_t attributes = 0;
     ObjectInfo info;
     EXPECT_EQ(dir_->NWDSGetObjName(context_, search.Reply(), name, &attributes, &info),

@@ -52,7 +52,7 @@ Listing ListAll(DirectoryClient& dir, DirContext context, const std::string& nam
             listing.result = dir.NWDSGetObjCount(context, reply, &n);
         }
         for (std::uint32_t i = 0; listing.result == 0 && i < n; ++i) {
-            char entry[kNameBufferSize] = {};
+            std::string entry;
             std::uint32_t attributes = 0;
             ObjectInfo info;
             listing.result = dir.NWDSGetObjName(context, reply, entry, &attributes, &info);
@@ -166,7 +166,7 @@ std::vector<NodeResult> RunEngine(DirectoryClient& dir, const char* className, b
         queue->cursor = ListNext(node);
         const int result = node->Process();
         NodeResult shown{node->fullName, node->count, node->hasErrors, result, {}, {}};
-        dir.ReadEntryDn(context, node->fullName, shown.dn);
+        dir.ReadEntryDn(context, node->fullName.c_str(), shown.dn);
         node->FirstError();
         while (const CountError* error = node->NextError()) {
             shown.errors.push_back(

@@ -19,7 +19,7 @@ std::string DataFile(std::string_view name) {
 
 bool Exists(DirectoryClient& dir, std::string_view fullName) {
     const std::string name(fullName);
-    char root[kNameBufferSize] = {};
+    std::string root;
     const DirContext context = dir.OpenContext();
     const bool found = dir.FindPartitionRoot(context, name.c_str(), root) == 0;
     dir.CloseContext(context);
@@ -41,7 +41,7 @@ std::vector<std::string> ListedNames(DirectoryClient& dir, std::string_view full
             break;
         }
         for (std::uint32_t i = 0; i < count; ++i) {
-            char name[kNameBufferSize] = {};
+            std::string name;
             std::uint32_t attributes = 0;
             ObjectInfo info;
             EXPECT_EQ(dir.NWDSGetObjName(context, reply, name, &attributes, &info), 0);

@@ -79,12 +79,12 @@ TEST_F(MemoryDirectoryTest, PartitionRootIsTheNearestMarkedContainerAtOrAbove) {
     dir.MarkPartitionRoot(dir.Path("Dev.acme"));
     dir.Path("QA.Dev.acme");
     dir.Path("Sales.acme");
-    char root[kNameBufferSize];
+    std::string root;
     const std::vector<std::pair<const char*, const char*>> cases = {
         {"QA.Dev.acme", "Dev.acme"}, {"Dev.acme", "Dev.acme"}, {"Sales.acme", "[Root]"}};
     for (const auto& [name, expected] : cases) {
         ASSERT_EQ(dir.FindPartitionRoot(context, name, root), 0) << name;
-        EXPECT_STREQ(root, expected);
+        EXPECT_EQ(root, expected);
     }
     EXPECT_EQ(dir.FindPartitionRoot(context, "dev.acme", root), dirError::kObjectNotFound);
 }
@@ -101,7 +101,7 @@ TEST_F(MemoryDirectoryTest, InjectedFailuresMatchContainerAndCountEveryCallOfThe
         results.push_back(client.NWDSListContainers(context, name, &handle, reply));
     }
     EXPECT_THAT(results, ElementsAre(0, 0, -626, 0));
-    char root[kNameBufferSize];
+    std::string root;
     EXPECT_EQ(client.FindPartitionRoot(context, "acme", root), -634);
     EXPECT_EQ(client.FindPartitionRoot(context, "A.acme", root), 0);
     dir.ReleaseBuffer(reply);
@@ -115,7 +115,7 @@ TEST_F(MemoryDirectoryTest, EveryFailingCallSetsItsCause) {
     dir.NWDSAllocBuf(4096, &reply);
     DirBuffer* unprepared = nullptr;
     dir.NWDSAllocBuf(4096, &unprepared);
-    char name[kNameBufferSize];
+    std::string name;
     std::uint32_t attributes = 0;
     ObjectInfo info;
     std::uint32_t flags = 0;
