@@ -40,8 +40,7 @@ void CliHost::ShowFailure(const std::string& text, const std::string& cause) {
 }
 
 std::string CliHost::ReadObjectKind() {
-    record_.className = std::string(kKindClassNames.at(static_cast<std::size_t>(record_.kind)));
-    return record_.className;
+    return std::string(kKindClassNames.at(static_cast<std::size_t>(record_.kind)));
 }
 
 bool CliHost::InterruptRequested() {

@@ -112,7 +112,7 @@ std::variant<EarlierRun, std::string> ReadEarlierRun(const std::string& path) {
         if (!top.is_object()) {
             throw NotOurs{"not an object"};
         }
-        run.objectClass = Text(top, "object_class", true);
+        run.kind = Text(top, "kind", true);
         run.mode = Text(top, "mode", true);
         run.timestamp = Text(top, "timestamp", false);
         run.total = Number(top, "total");
@@ -132,11 +132,11 @@ std::variant<EarlierRun, std::string> ReadEarlierRun(const std::string& path) {
     return run;
 }
 
-std::optional<std::string> CompareRefusal(const EarlierRun& earlier, const std::string& className,
+std::optional<std::string> CompareRefusal(const EarlierRun& earlier, const std::string& kind,
                                           const std::string& mode) {
-    if (earlier.objectClass != className) {
-        return "option --compare: " + earlier.path + " counted " + earlier.objectClass +
-               " objects, this run counts " + className;
+    if (earlier.kind != kind) {
+        return "option --compare: " + earlier.path + " counted " + earlier.kind +
+               " objects, this run counts " + kind;
     }
     if (earlier.mode != mode) {
         return "option --compare: " + earlier.path + " counted " + earlier.mode +

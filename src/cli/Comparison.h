@@ -30,7 +30,7 @@ struct EarlierLine {
 
 struct EarlierRun {
     std::string path;
-    std::string objectClass;
+    std::string kind;  // "User" ...
     std::string mode;
     std::string timestamp;  // "" when the file is older than the timestamp
     std::int64_t total = 0;
@@ -57,9 +57,9 @@ struct Comparison {
     bool changedOnly = false;       // --changed-only
 };
 
-// Why the earlier run cannot be compared with a run of this class and mode (another kind or
-// mode), or none.
-std::optional<std::string> CompareRefusal(const EarlierRun& earlier, const std::string& className,
+// Why the earlier run cannot be compared with a run of this kind ("User" ...) and mode (another
+// kind or mode), or none.
+std::optional<std::string> CompareRefusal(const EarlierRun& earlier, const std::string& kind,
                                           const std::string& mode);
 
 // Matches every result line of tree (with run's DNs and full names) to the earlier lines.

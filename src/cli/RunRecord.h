@@ -30,7 +30,7 @@ struct ShownNode {
 
 struct RunRecord {
     std::string directory;  // what was counted
-    std::string className;  // the directory class counted
+    std::string className;  // the classes the profile counts as the kind (ClassesOf)
     int kind = 0;
     bool byContainer = false;
     std::string filter;  // the user's filter; empty when every object of the kind counted

@@ -19,6 +19,8 @@
 #include "directory/source/LoadingText.h"
 #include "doc/UsageTexts.h"
 #include "engine/ObjectKinds.h"
+#include "platform/ResourceIds.h"
+#include "platform/StringTable.h"
 #include "platform/qtprint/PdfPrintDevice.h"
 #include "report/PrintedReport.h"
 #include "report/ReportDate.h"
@@ -107,9 +109,8 @@ int Run(int argc, char** argv) {
             return Fail(kExitUsageOrFileError, *error);
         }
         earlier = std::move(std::get<EarlierRun>(read));
-        if (auto refusal = CompareRefusal(
-                *earlier, std::string(kKindClassNames.at(static_cast<std::size_t>(options.kind))),
-                ModeName(options.byContainer))) {
+        if (auto refusal = CompareRefusal(*earlier, LoadString(res::IDS_KIND_FIRST + options.kind),
+                                          ModeName(options.byContainer))) {
             return Fail(kExitUsageOrFileError, *refusal);
         }
     }
@@ -160,7 +161,6 @@ int Run(int argc, char** argv) {
         std::cerr << "vantor-count: " << VisibleText(opened.error) << '\n';
         record.directory = choice.ldifPath ? LdifSourceName(*choice.ldifPath)
                                            : std::string(kBundledSampleDescription);
-        record.className = kKindClassNames.at(static_cast<std::size_t>(options.kind));
         record.cancelled = true;
         tree.InsertItem(kCancelledLine, TVI_ROOT, TVI_LAST);
     } else {
@@ -176,7 +176,9 @@ int Run(int argc, char** argv) {
         }
     }
     // After the run: over LDAP the profile "auto" has settled on one by now.
-    record.profile = opened.ldap != nullptr ? opened.ldap->ProfileName() : opened.profile;
+    const ClassProfile& profile = opened.ldap != nullptr ? opened.ldap->Profile() : opened.profile;
+    record.profile = profile.name;
+    record.className = profile.ClassesOf(static_cast<std::size_t>(options.kind));
     const RunTime now = CurrentRunTime();
     record.date = now.reportDate;
     record.timestamp = now.isoTimestamp;

@@ -144,18 +144,31 @@ TEST_F(CountCommand, WritesCsvJsonAndPrometheusNamingTheDirectoryClassModeAndEac
         csv.out,
         "directory,object_class,mode,full_name,name,depth,count,branch_total,errors,"
         "error_details,cancelled,filter,dn,timestamp,profile,version\r\n" +
-            source + ",User,by container,[Root],[Root],0,0,6,0,,false,," + end + source +
-            ",User,by container,acme,acme,1,1,6,0,,false,,o=acme" + end + source +
-            ",User,by container,Sales Dept.acme,Sales Dept,2,2,2,0,,false,,"
+            source + ",inetOrgPerson,by container,[Root],[Root],0,0,6,0,,false,," + end + source +
+            ",inetOrgPerson,by container,acme,acme,1,1,6,0,,false,,o=acme" + end + source +
+            ",inetOrgPerson,by container,Sales Dept.acme,Sales Dept,2,2,2,0,,false,,"
             "\"ou=Sales Dept,o=acme\"" +
-            end + source + ",User,by container,Dev.acme,Dev,2,1,3,0,,false,,\"ou=Dev,o=acme\"" +
             end + source +
-            ",User,by container,QA.Dev.acme,QA,3,2,2,0,,false,,\"ou=QA,ou=Dev,o=acme\"" + end);
+            ",inetOrgPerson,by container,Dev.acme,Dev,2,1,3,0,,false,,\"ou=Dev,o=acme\"" + end +
+            source +
+            ",inetOrgPerson,by container,QA.Dev.acme,QA,3,2,2,0,,false,,\"ou=QA,ou=Dev,o=acme\"" +
+            end);
     EXPECT_EQ(Run({"--version"}).out, "vantor-count " + run.str(2) + "\n");
 
     const Outcome json = Run({"--ldif", Data("cli/acme.ldif"), "--format=json"});
     EXPECT_EQ(json.exitCode, 0) << json.err;
-    EXPECT_THAT(json.out, HasSubstr("\"object_class\": \"User\""));
+    EXPECT_THAT(json.out, HasSubstr("\"object_class\": \"inetOrgPerson\""));
+    // The column names the classes the profile counts as the kind.
+    const std::vector<std::pair<std::vector<std::string>, std::string>> classes = {
+        {{"--profile", "ad", "--kind", "servers"}, "computer"},
+        {{"--profile", "edirectory", "--kind", "servers"}, "ncpServer"},
+        {{"--kind", "groups"}, "groupOfNames|groupOfUniqueNames|posixGroup"},
+    };
+    for (const auto& [options, shown] : classes) {
+        std::vector<std::string> arguments = {"--ldif", Data("cli/acme.ldif"), "--format=json"};
+        arguments.insert(arguments.end(), options.begin(), options.end());
+        EXPECT_THAT(Run(arguments).out, HasSubstr("\"object_class\": \"" + shown + "\"")) << shown;
+    }
     EXPECT_THAT(json.out, HasSubstr("\"mode\": \"by partition\""));
     EXPECT_THAT(json.out, HasSubstr("\"cancelled\": false"));
     EXPECT_THAT(json.out, HasSubstr("\"total\": 6"));

@@ -35,11 +35,23 @@ int LdapScope(int scope) {
     }
 }
 
+// The profile asked for, until a context settles "auto" on one: "auto" alone, with no rules.
+ClassProfile AskedProfile(const LdapSettings& settings) {
+    if (settings.customProfile) {
+        return *settings.customProfile;
+    }
+    if (const ClassProfile* named = FindProfile(settings.profile)) {
+        return *named;
+    }
+    ClassProfile unsettled;
+    unsettled.name = settings.profile;
+    return unsettled;
+}
+
 }  // namespace
 
 LdapDirectory::LdapDirectory(LdapSettings settings)
-    : settings_(std::move(settings)),
-      profileName_(settings_.customProfile ? settings_.customProfile->name : settings_.profile) {
+    : settings_(std::move(settings)), profile_(AskedProfile(settings_)) {
     IgnoreSigpipeUnlessHandled();
 }
 
@@ -117,7 +129,7 @@ int LdapDirectory::OpenContext() {
             return Fail(dirError::kCreateContextFailed, std::move(cause));
         }
         const DirContext context = nextContext_++;
-        profileName_ = session->Profile().name;
+        profile_ = session->Profile();
         contexts_[context].session = std::move(session);
         return context;
     });

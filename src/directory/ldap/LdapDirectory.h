@@ -79,9 +79,10 @@ class LdapDirectory final : public DirectoryClient {
     // "ldap://host:port" of the server(s), with the base when one is set; no credentials.
     std::string Description() const override;
     std::string FailureCause() const override;
-    // The name of the class profile of the last context opened ("auto" settles on one there),
-    // or the one asked for before any was opened.
-    const std::string& ProfileName() const { return profileName_; }
+    // The class profile of the last context opened ("auto" settles on one there), or the one
+    // asked for before any was opened ("auto" alone, with no rules, until then).
+    const ClassProfile& Profile() const { return profile_; }
+    const std::string& ProfileName() const { return profile_.name; }
 
   private:
     struct Context {
@@ -106,7 +107,7 @@ class LdapDirectory final : public DirectoryClient {
     std::unordered_map<const DirBuffer*, std::unique_ptr<LdapBuffer>> buffers_;
     std::unordered_map<const FilterCursor*, std::unique_ptr<LdapFilterCursor>> cursors_;
     std::string failureCause_;
-    std::string profileName_;
+    ClassProfile profile_;
 };
 
 }  // namespace vantor

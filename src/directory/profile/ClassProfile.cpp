@@ -82,6 +82,14 @@ bool ClassProfile::MatchesKind(std::size_t kind,
     return HasAny(objectClasses, rule.anyOfClasses) && !HasAny(objectClasses, rule.noneOfClasses);
 }
 
+std::string ClassProfile::ClassesOf(std::size_t kind) const {
+    std::string classes;
+    for (const std::string& className : kinds.at(kind).anyOfClasses) {
+        classes += (classes.empty() ? "" : "|") + className;
+    }
+    return classes;
+}
+
 std::optional<std::size_t> ClassProfile::KindOfClassName(std::string_view className) {
     for (std::size_t i = 0; i < kKindClassNames.size(); ++i) {
         if (EqualsIgnoreCase(kKindClassNames[i], className)) {

@@ -32,6 +32,9 @@ struct ClassProfile {
     // Index of the kind an entry with these classes matches, per kind; an entry may match
     // several kinds (a partition root container is also a container).
     bool MatchesKind(std::size_t kind, const std::vector<std::string>& objectClasses) const;
+    // The classes counted as a kind, as the outputs name them: "inetOrgPerson", or several
+    // joined with '|' ("groupOfNames|groupOfUniqueNames|posixGroup").
+    std::string ClassesOf(std::size_t kind) const;
     // Kind index for an engine class name ("User" ...), case-insensitive.
     static std::optional<std::size_t> KindOfClassName(std::string_view className);
 };

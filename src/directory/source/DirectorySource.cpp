@@ -109,7 +109,6 @@ OpenedDirectory OpenDirectory(const DirectoryChoice& choice) {
         settings.customProfile = choice.profileFile;
         auto client = std::make_unique<LdapDirectory>(std::move(settings));
         opened.ldap = client.get();
-        opened.profile = client->ProfileName();
         opened.client = std::move(client);
         return opened;
     }
@@ -117,7 +116,7 @@ OpenedDirectory OpenDirectory(const DirectoryChoice& choice) {
     const ClassProfile& profile = choice.profileFile ? *choice.profileFile
                                   : named != nullptr ? *named
                                                      : GenericProfile();
-    opened.profile = profile.name;
+    opened.profile = profile;
     std::optional<ObjectFilter> filter;
     if (!choice.filter.empty()) {
         auto parsed = ObjectFilter::Parse(choice.filter);

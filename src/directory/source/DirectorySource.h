@@ -43,9 +43,9 @@ struct OpenedDirectory {
     std::unique_ptr<DirectoryClient> client;  // null when it could not be opened
     std::string error;                        // then why, naming the file or setting at fault
     bool cancelled = false;  // the load was cancelled (see DirectoryChoice::ldifProgress)
-    // The profile's name: a profile file's own or a built-in one's; for an LDAP server ask
-    // ldap, since "auto" settles on one when the server is reached.
-    std::string profile;
+    // The profile: a profile file or a built-in one; for an LDAP server ask ldap, since "auto"
+    // settles on one when the server is reached.
+    ClassProfile profile;
     LdapDirectory* ldap = nullptr;  // the client, when it is an LDAP server's
     // The classes of an export's entries that no rule of the profile counted.
     std::vector<ClassTally> notCounted;
