@@ -28,7 +28,7 @@ const DialogTemplate& MainWindow() {
             {IDC_STATIC, K::kStatic, "Total Count:", Xywh(13, 246, 54, 8), kFollowBottom},
             {IDC_STATIC, K::kStatic, "Total count of selected branch:", Xywh(145, 246, 102, 8),
              kRightBottom},
-            {IDC_BRANCH_TOTAL, K::kStatic, "", Xywh(255, 245, 18, 8), kRightBottom},
+            {IDC_BRANCH_TOTAL, K::kStatic, "", Xywh(255, 246, 18, 8), kRightBottom},
             {IDC_TOTAL, K::kStatic, "", Xywh(83, 246, 29, 8), kFollowBottom},
             {IDC_PRINT, K::kPushButton, "Print...", Xywh(234, 60, 50, 14), kFollowRight},
             {IDC_STATIC, K::kStaticCenter, "Count", Xywh(232, 117, 52, 8), kFollowRight},

@@ -1,5 +1,6 @@
 // The main window's states: a fresh start, the running state, and what may close it.
 
+#include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
@@ -208,5 +209,31 @@ TEST_F(WindowStates, ANameWithControlCharactersIsShownWithEscapes) {
     }
 }
 
+// A total stands on its label's line and is shown whole: the grand total up to the largest
+// count, a branch's up to eight digits (all the room there is beside its label).
+TEST_F(WindowStates, EachTotalStandsOnItsLabelsLineAndFitsALongCount) {
+    struct Case {
+        int field;
+        const char* label;
+        const char* count;
+    };
+    const Case cases[] = {{res::IDC_TOTAL, "Total Count:", "2147483647"},
+                          {res::IDC_BRANCH_TOTAL, "Total count of selected branch:", "99999999"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        auto* field = qobject_cast<QLabel*>(host->Control(c.field));
+        ASSERT_NE(field, nullptr);
+        const QLabel* label = nullptr;
+        for (const QLabel* candidate : host->findChildren<QLabel*>()) {
+            label = candidate->text() == QString::fromLatin1(c.label) ? candidate : label;
+        }
+        ASSERT_NE(label, nullptr);
+        host->SetControlText(c.field, c.count);
+        EXPECT_EQ(field->y(), label->y());
+        EXPECT_LE(field->fontMetrics().horizontalAdvance(field->text()), field->width());
+    }
+}
+
 }  // namespace
+
 }  // namespace vantor::test
