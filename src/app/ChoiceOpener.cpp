@@ -2,6 +2,7 @@
 
 #include "app/LoadingSplash.h"
 #include "directory/ldap/LdapUris.h"
+#include "directory/profile/ClassProfile.h"
 
 namespace vantor {
 
@@ -20,19 +21,21 @@ DirectoryRequest ChoiceOpener::Initial() const {
     request.base = settings.base.empty() ? ConfiguredBase() : settings.base;
     request.bindName = settings.bindDn;
     request.startTls = settings.startTls != 0;
-    request.profile = settings.profile;
+    request.profile = start_.profileFile ? start_.profilePath : settings.profile;
+    request.filter = start_.filter;
     return request;
 }
 
 std::vector<std::string> ChoiceOpener::Profiles() const {
-    return {"auto", "edirectory", "generic", "ad"};
+    return BuiltInProfileNames();
 }
 
 DirectoryChoice ChoiceOpener::ChoiceFor(const DirectoryRequest& request) const {
     DirectoryChoice choice;
     choice.ldapSettings = start_.ldapSettings;
     LdapSettings& settings = choice.ldapSettings;
-    settings.profile = request.profile;
+    choice.filter = request.filter;
+    settings.profile = IsBuiltInProfile(request.profile) ? request.profile : "auto";
     if (!request.ldap) {
         choice.ldifPath = request.ldifPath;
         return choice;
@@ -50,6 +53,15 @@ DirectoryChoice ChoiceOpener::ChoiceFor(const DirectoryRequest& request) const {
 std::unique_ptr<DirectoryClient> ChoiceOpener::Open(const DirectoryRequest& request,
                                                     std::string& error) {
     DirectoryChoice choice = ChoiceFor(request);
+    if (!IsBuiltInProfile(request.profile)) {
+        auto read = ReadProfileFile(request.profile);
+        if (auto* cause = std::get_if<std::string>(&read)) {
+            error = *cause;
+            return nullptr;
+        }
+        choice.profileFile = std::move(std::get<ClassProfile>(read));
+        choice.profilePath = request.profile;
+    }
     OpenedDirectory opened;
     {
         LoadingSplash splash(LdifSourceName(choice.ldifPath.value_or("")));

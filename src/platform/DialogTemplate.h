@@ -22,7 +22,7 @@ enum class ControlKind {
     kPicture,       // a bitmap resource shown at its own size
     kEdit,          // a one-line text field
     kPasswordEdit,  // a one-line text field that shows no text
-    kDropDownList,  // a list to choose one item from (SetListItems gives the items)
+    kDropDown,      // a list to choose an item from (SetListItems), or to type a text in
 };
 
 // How a control follows the edges of a resizable dialog; by default it stays where it is. Its

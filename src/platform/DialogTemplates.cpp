@@ -107,7 +107,7 @@ const DialogTemplate& Directory() {
         IDD_DIRECTORY,
         "Directory",
         271,
-        176,
+        192,
         true,
         false,
         "MS Sans Serif",
@@ -128,9 +128,12 @@ const DialogTemplate& Directory() {
             {IDC_DIR_PASSWORD, K::kPasswordEdit, "", Xywh(64, 101, 200, 12)},
             {IDC_DIR_STARTTLS, K::kCheckBox, "Use StartTLS", Xywh(64, 117, 120, 10)},
             {IDC_STATIC, K::kStatic, "Profile:", Xywh(7, 137, 50, 8)},
-            {IDC_DIR_PROFILE, K::kDropDownList, "", Xywh(64, 135, 100, 12)},
-            {IDOK, K::kDefPushButton, "OK", Xywh(160, 156, 50, 14)},
-            {IDCANCEL, K::kPushButton, "Cancel", Xywh(214, 156, 50, 14)},
+            {IDC_DIR_PROFILE, K::kDropDown, "", Xywh(64, 135, 146, 12)},
+            {IDC_DIR_PROFILE_BROWSE, K::kPushButton, "Browse...", Xywh(214, 134, 50, 14)},
+            {IDC_STATIC, K::kStatic, "Filter:", Xywh(7, 153, 50, 8)},
+            {IDC_DIR_FILTER, K::kEdit, "", Xywh(64, 151, 200, 12)},
+            {IDOK, K::kDefPushButton, "OK", Xywh(160, 172, 50, 14)},
+            {IDCANCEL, K::kPushButton, "Cancel", Xywh(214, 172, 50, 14)},
         }};
     return t;
 }

@@ -43,6 +43,8 @@ inline constexpr int IDC_DIR_BIND_NAME = 1046;
 inline constexpr int IDC_DIR_PASSWORD = 1047;
 inline constexpr int IDC_DIR_STARTTLS = 1048;
 inline constexpr int IDC_DIR_PROFILE = 1049;
+inline constexpr int IDC_DIR_PROFILE_BROWSE = 1050;
+inline constexpr int IDC_DIR_FILTER = 1051;
 // Controls without an id of their own.
 inline constexpr int IDC_STATIC = -1;
 

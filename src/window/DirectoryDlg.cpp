@@ -8,6 +8,7 @@ namespace {
 constexpr int kLdapFields[] = {res::IDC_DIR_URI, res::IDC_DIR_BASE, res::IDC_DIR_BIND_NAME,
                                res::IDC_DIR_PASSWORD, res::IDC_DIR_STARTTLS};
 constexpr const char* kLdifFilter = "LDIF Files (*.ldif)|*.ldif|All Files (*)|*||";
+constexpr const char* kProfileFilter = "Profiles (*.profile)|*.profile|All Files (*)|*||";
 }  // namespace
 
 CDirectoryDlg::CDirectoryDlg(UiServices& ui, DirectoryRequest request,
@@ -33,6 +34,7 @@ void CDirectoryDlg::DoDataExchange(bool save) {
         m_request.password = m_host->ControlText(res::IDC_DIR_PASSWORD);
         m_request.startTls = m_host->Check(res::IDC_DIR_STARTTLS) != 0;
         m_request.profile = m_host->ControlText(res::IDC_DIR_PROFILE);
+        m_request.filter = m_host->ControlText(res::IDC_DIR_FILTER);
         return;
     }
     m_host->SetCheck(res::IDC_DIR_LDIF, m_request.ldap ? 0 : 1);
@@ -44,6 +46,7 @@ void CDirectoryDlg::DoDataExchange(bool save) {
     m_host->SetControlText(res::IDC_DIR_PASSWORD, m_request.password);
     m_host->SetCheck(res::IDC_DIR_STARTTLS, m_request.startTls ? 1 : 0);
     m_host->SetControlText(res::IDC_DIR_PROFILE, m_request.profile);
+    m_host->SetControlText(res::IDC_DIR_FILTER, m_request.filter);
 }
 
 void CDirectoryDlg::OnCommand(int id) {
@@ -55,6 +58,11 @@ void CDirectoryDlg::OnCommand(int id) {
         case res::IDC_DIR_BROWSE:
             if (auto path = m_ui.GetOpenFileName(kLdifFilter)) {
                 m_host->SetControlText(res::IDC_DIR_FILE, *path);
+            }
+            break;
+        case res::IDC_DIR_PROFILE_BROWSE:
+            if (auto path = m_ui.GetOpenFileName(kProfileFilter)) {
+                m_host->SetControlText(res::IDC_DIR_PROFILE, *path);
             }
             break;
         default:

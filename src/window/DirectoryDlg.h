@@ -1,6 +1,7 @@
 #pragma once
 // The directory dialog: an LDIF export (typed or chosen with Browse...) or an LDAP server
-// (URI, base, bind name, password, StartTLS), and the class profile for either.
+// (URI, base, bind name, password, StartTLS), and for either the class profile (a built-in one,
+// or a profile file typed or chosen with its Browse...) and a filter.
 
 #include <string>
 #include <vector>

@@ -18,7 +18,8 @@ struct DirectoryRequest {
     std::string bindName;  // empty: anonymous
     std::string password;  // asked for each time; the window never keeps it
     bool startTls = false;
-    std::string profile = "auto";
+    std::string profile = "auto";  // a built-in profile's name, or a profile file
+    std::string filter;            // only objects it matches count; empty: all
 };
 
 class DirectoryOpener {
@@ -26,7 +27,7 @@ class DirectoryOpener {
     virtual ~DirectoryOpener() = default;
     // The directory the program started with, as the dialog first shows it (no password).
     virtual DirectoryRequest Initial() const = 0;
-    // The class profiles to choose from.
+    // The built-in class profiles to choose from (a profile file may be named instead).
     virtual std::vector<std::string> Profiles() const = 0;
     // Loads the export, or connects to the server and binds (so that a wrong password is
     // told now, not at the next count). Null with the cause in error when it cannot.

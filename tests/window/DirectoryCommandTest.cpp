@@ -42,15 +42,17 @@ TEST_F(DirectoryCommand, AnExportChosenWithBrowseIsNamedAndCountedByTheNextCount
     EXPECT_TRUE(client.Calls().empty());  // the directory of the start is not counted
 }
 
-TEST_F(DirectoryCommand, AServerIsAskedForAndItsPasswordIsNeverShownAgain) {
+TEST_F(DirectoryCommand, AServerWithProfileFileAndFilterIsAskedForItsPasswordNeverShownAgain) {
     opener.initial.uri = "ldap://configured.example";
+    ui.openPath = "/srv/people.profile";
     ui.onDirectoryDialog = [](QtDialogHost& dialog) {
         Click(dialog, res::IDC_DIR_LDAP);
         dialog.SetControlText(res::IDC_DIR_URI, "ldap://127.0.0.1:3890");
         dialog.SetControlText(res::IDC_DIR_BASE, "o=acme");
         dialog.SetControlText(res::IDC_DIR_BIND_NAME, "cn=admin,o=acme");
         dialog.SetControlText(res::IDC_DIR_PASSWORD, "secret");
-        dialog.SetControlText(res::IDC_DIR_PROFILE, "generic");
+        dialog.SetControlText(res::IDC_DIR_FILTER, "(!(loginDisabled=TRUE))");
+        Click(dialog, res::IDC_DIR_PROFILE_BROWSE);
         Click(dialog, res::IDC_DIR_STARTTLS);
         Click(dialog, res::IDOK);
     };
@@ -63,7 +65,8 @@ TEST_F(DirectoryCommand, AServerIsAskedForAndItsPasswordIsNeverShownAgain) {
     EXPECT_EQ(asked.bindName, "cn=admin,o=acme");
     EXPECT_EQ(asked.password, "secret");
     EXPECT_TRUE(asked.startTls);
-    EXPECT_EQ(asked.profile, "generic");
+    EXPECT_EQ(asked.profile, "/srv/people.profile");
+    EXPECT_EQ(asked.filter, "(!(loginDisabled=TRUE))");
     EXPECT_EQ(Text(res::IDC_CURRENT_CONTAINER), "Directory: ldap://127.0.0.1:3890");
 
     ui.onDirectoryDialog = nullptr;
@@ -76,7 +79,7 @@ TEST_F(DirectoryCommand, AServerIsAskedForAndItsPasswordIsNeverShownAgain) {
     EXPECT_FALSE(again.fileEnabled);
     EXPECT_EQ(again.uri, "ldap://127.0.0.1:3890");
     EXPECT_EQ(again.bindName, "cn=admin,o=acme");
-    EXPECT_EQ(again.profile, "generic");
+    EXPECT_EQ(again.profile, "/srv/people.profile");
     EXPECT_EQ(again.password, "");
     EXPECT_EQ(opener.requests.size(), 1u);  // cancelled: nothing opened
 }

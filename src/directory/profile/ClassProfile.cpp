@@ -114,14 +114,26 @@ const ClassProfile& ActiveDirectoryProfile() {
     return profile;
 }
 
+namespace {
+constexpr std::array<const ClassProfile& (*)(), 3> kBuiltInProfiles = {
+    &EDirectoryProfile, &GenericProfile, &ActiveDirectoryProfile};
+}  // namespace
+
 const ClassProfile* FindProfile(std::string_view name) {
-    for (const ClassProfile* p :
-         {&EDirectoryProfile(), &GenericProfile(), &ActiveDirectoryProfile()}) {
-        if (EqualsIgnoreCase(p->name, name)) {
-            return p;
+    for (const auto profile : kBuiltInProfiles) {
+        if (EqualsIgnoreCase(profile().name, name)) {
+            return &profile();
         }
     }
     return nullptr;
+}
+
+std::vector<std::string> BuiltInProfileNames() {
+    std::vector<std::string> names{"auto"};
+    for (const auto profile : kBuiltInProfiles) {
+        names.push_back(profile().name);
+    }
+    return names;
 }
 
 }  // namespace vantor

@@ -44,6 +44,9 @@ const ClassProfile& GenericProfile();
 const ClassProfile& ActiveDirectoryProfile();
 // The profile of a name given by the user ("edirectory", "generic", "ad"), case-insensitive.
 const ClassProfile* FindProfile(std::string_view name);
+// The names a user may choose a built-in profile by, as offered: "auto" (the back end picks one
+// by what the directory says) and the name of each profile FindProfile knows.
+std::vector<std::string> BuiltInProfileNames();
 
 bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 

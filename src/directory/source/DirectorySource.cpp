@@ -14,13 +14,10 @@
 
 namespace vantor {
 
-namespace {
-
 bool IsBuiltInProfile(const std::string& name) {
     return EqualsIgnoreCase(name, "auto") || FindProfile(name) != nullptr;
 }
 
-// The profile in the file at path, or why not, naming the file (and the line at fault).
 std::variant<ClassProfile, std::string> ReadProfileFile(const std::string& path) {
     constexpr std::size_t kMaxBytes = std::size_t{1} << 20;  // a profile is a few lines
     std::ifstream in(path, std::ios::binary);
@@ -38,8 +35,6 @@ std::variant<ClassProfile, std::string> ReadProfileFile(const std::string& path)
     }
     return ParseProfileText(text, path);
 }
-
-}  // namespace
 
 DirectoryArguments TakeDirectoryArguments(const std::vector<std::string>& arguments) {
     DirectoryArguments out;
@@ -69,6 +64,7 @@ DirectoryArguments TakeDirectoryArguments(const std::vector<std::string>& argume
                 return out;
             }
             out.choice.profileFile = std::move(std::get<ClassProfile>(read));
+            out.choice.profilePath = path;
         } else {
             others.push_back(argument);
         }
@@ -103,6 +99,17 @@ DirectoryArguments TakeDirectoryArguments(const std::vector<std::string>& argume
 
 OpenedDirectory OpenDirectory(const DirectoryChoice& choice) {
     OpenedDirectory opened;
+    // Checked for a server too, so that a filter typed in the window is told at once, not as an
+    // error line under every container.
+    std::optional<ObjectFilter> filter;
+    if (!choice.filter.empty()) {
+        auto parsed = ObjectFilter::Parse(choice.filter);
+        if (auto* error = std::get_if<std::string>(&parsed)) {
+            opened.error = "the filter " + choice.filter + ": " + *error;
+            return opened;
+        }
+        filter.emplace(std::move(std::get<ObjectFilter>(parsed)));
+    }
     if (choice.ldap) {
         LdapSettings settings = choice.ldapSettings;
         settings.objectFilter = choice.filter;
@@ -117,15 +124,6 @@ OpenedDirectory OpenDirectory(const DirectoryChoice& choice) {
                                   : named != nullptr ? *named
                                                      : GenericProfile();
     opened.profile = profile;
-    std::optional<ObjectFilter> filter;
-    if (!choice.filter.empty()) {
-        auto parsed = ObjectFilter::Parse(choice.filter);
-        if (auto* error = std::get_if<std::string>(&parsed)) {
-            opened.error = "the filter " + choice.filter + ": " + *error;
-            return opened;
-        }
-        filter.emplace(std::move(std::get<ObjectFilter>(parsed)));
-    }
     const ObjectFilter* applied = filter ? &*filter : nullptr;
     LdifLoadResult loaded =
         choice.ldifPath ? LoadLdifFile(*choice.ldifPath, profile, choice.ldifProgress, applied)

@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "directory/ldap/LdapSettings.h"
@@ -24,6 +25,7 @@ struct DirectoryChoice {
     bool askPassword = false;   // -W: the program asks for the password before opening
     std::string filter;         // only objects this filter matches count; empty: all
     std::optional<ClassProfile> profileFile;  // --profile FILE, instead of a built-in profile
+    std::string profilePath;                  // that file's name
     // While an export (or the sample) loads: how far it has come, at least every tenth of a
     // second; false cancels the load.
     LdifProgressCheck ldifProgress;
@@ -34,6 +36,12 @@ struct DirectoryArguments {
     std::vector<std::string> rest;  // the arguments that do not choose the directory
     std::string error;              // empty when the directory options were good
 };
+
+// True for "auto" and the name of a built-in profile (see BuiltInProfileNames), in any case: what
+// --profile takes as a name rather than as a profile file.
+bool IsBuiltInProfile(const std::string& name);
+// The profile in the file at path, or why not, naming the file (and the line at fault).
+std::variant<ClassProfile, std::string> ReadProfileFile(const std::string& path);
 
 // Takes the directory options out of arguments and reads a -y password file. A file that cannot
 // be read is an error that names it.

@@ -88,8 +88,12 @@ QWidget* CreateControl(const ControlTemplate& control, QWidget* parent) {
             edit->setEchoMode(QLineEdit::Password);
             return edit;
         }
-        case ControlKind::kDropDownList:
-            return new QComboBox(parent);
+        case ControlKind::kDropDown: {
+            auto* list = new QComboBox(parent);
+            list->setEditable(true);
+            list->setInsertPolicy(QComboBox::NoInsert);  // a typed text is no new item
+            return list;
+        }
         case ControlKind::kPicture: {
             auto* picture = new QLabel(parent);
             picture->setPixmap(BitmapResource(control.bitmapId));

@@ -145,6 +145,8 @@ void QtDialogHost::SetControlText(int id, const std::string& text) {
     } else if (auto* list = qobject_cast<QComboBox*>(widget)) {
         if (const int index = list->findText(value); index >= 0) {
             list->setCurrentIndex(index);
+        } else if (list->isEditable()) {
+            list->setEditText(value);
         }
     }
 }
