@@ -174,7 +174,7 @@ class DirectoryClient {
     virtual std::optional<std::size_t> NameLimit() const = 0;
     // The DN of the entry that a full name handed out in this context stands for, into dn: ""
     // for "[Root]" and for a back end whose entries have no DN. The engine never calls it; the
-    // outputs name lines by it, since a typeless full name can stand for more than one DN.
+    // outputs give it beside each line's full name, which is typeless and not a DN.
     // 0 on success, negative for an unknown context or name.
     virtual int ReadEntryDn(DirContext context, const char* name, std::string& dn) = 0;
 
