@@ -1,5 +1,6 @@
 #include "platform/qt/QtTreeView.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -11,6 +12,7 @@
 #include <limits>
 
 #include "platform/qt/QtDrawingContext.h"
+#include "platform/qt/TreeAccessibility.h"
 #include "platform/qt/TreeRowPainter.h"
 
 namespace vantor {
@@ -22,6 +24,12 @@ constexpr qint64 kRefreshIntervalMs = 40;
 }  // namespace
 
 QtTreeView::QtTreeView(QWidget* parent) : QAbstractScrollArea(parent) {
+    // The lines are painted, not widgets: assistive technology learns them from the factory.
+    static const bool accessible = [] {
+        QAccessible::installFactory(&TreeAccessibleFactory);
+        return true;
+    }();
+    Q_UNUSED(accessible);
     setFocusPolicy(Qt::StrongFocus);
     refreshTimer_.setSingleShot(true);
     connect(&refreshTimer_, &QTimer::timeout, this, [this] { Refresh(); });

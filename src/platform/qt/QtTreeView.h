@@ -31,6 +31,7 @@ class QtTreeView : public QAbstractScrollArea, public TreeViewPort {
     // Shows tree (borrowed; it must outlive the view or be replaced first; null shows
     // nothing). The view takes the tree's onChanged to repaint.
     void SetTree(TreeControl* tree);
+    TreeControl* Tree() const { return tree_; }
     void SetImageList(std::vector<QPixmap> images);
     int Indent() const { return layout_.indent; }
     void SetIndent(int indent);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QImage>
 #include <QScrollBar>
@@ -414,6 +415,73 @@ TEST(TreeRowLayout, RowsAreEvenAndHoldTheImages) {
     EXPECT_GT(small, metrics.height());
     EXPECT_GE(TreeRowHeight(metrics, 40), 40);
     EXPECT_EQ(TreeRowHeight(metrics, 40) % 2, 0);
+}
+
+// A tree whose lines have counts, as the result tree's do.
+class CountingTree : public TreeControl {
+  public:
+    std::string ItemCountText(HTREEITEM item) const override {
+        return Data(item) != 0 ? std::to_string(Data(item)) : "";
+    }
+};
+
+TEST(TreeAccessibility, EachShownLineTellsItsNameAndCount) {
+    CountingTree tree;
+    QtTreeView view;
+    view.resize(240, 200);
+    view.SetTree(&tree);
+    view.show();
+    auto add = [&](HTREEITEM parent, const char* name, std::intptr_t count) {
+        TVINSERTSTRUCT record;
+        record.hParent = parent;
+        record.item.mask = TVIF_PARAM;
+        record.item.lParam = count;
+        const HTREEITEM item = tree.Insert(record);
+        tree.SetControlText(item, name);
+        return item;
+    };
+    const HTREEITEM root = add(TVI_ROOT, "[Root]", 3);
+    const HTREEITEM sales = add(root, "Sales", 12);
+    add(sales, "Sales:ERRORS", 0);
+    tree.Expand(root, TVE_EXPAND);
+    tree.Select(sales);
+
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(&view);
+    ASSERT_NE(accessible, nullptr);
+    EXPECT_EQ(accessible->role(), QAccessible::Tree);
+    struct Shown {
+        QString name;
+        QString count;
+        bool selected;
+        bool expanded;
+    };
+    auto shown = [&] {
+        std::vector<Shown> lines;
+        for (int i = 0; i < accessible->childCount(); ++i) {
+            QAccessibleInterface* line = accessible->child(i);
+            EXPECT_EQ(line->role(), QAccessible::TreeItem);
+            EXPECT_EQ(accessible->indexOfChild(line), i);
+            lines.push_back({line->text(QAccessible::Name), line->text(QAccessible::Description),
+                             line->state().selected != 0, line->state().expanded != 0});
+        }
+        return lines;
+    };
+    auto names = [](const std::vector<Shown>& lines) {
+        QStringList out;
+        for (const Shown& line : lines) {
+            out << line.name + "|" + line.count + (line.selected ? "|selected" : "") +
+                       (line.expanded ? "|expanded" : "");
+        }
+        return out;
+    };
+    EXPECT_EQ(names(shown()), (QStringList{"[Root]|3|expanded", "Sales|12|selected"}));
+    tree.Expand(sales, TVE_EXPAND);
+    EXPECT_EQ(names(shown()),
+              (QStringList{"[Root]|3|expanded", "Sales|12|selected|expanded", "Sales:ERRORS|"}));
+    // Emptied and filled again, the handles come back with other lines behind them.
+    tree.Clear();
+    add(TVI_ROOT, "Dev", 5);
+    EXPECT_EQ(names(shown()), (QStringList{"Dev|5"}));
 }
 
 }  // namespace
