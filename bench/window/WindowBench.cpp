@@ -141,13 +141,24 @@ struct Ticks {
     Clock::duration longestGap{};
 };
 
-// Seconds the window took; negative when the total was not the expected one.
-double CountInWindow(MemoryDirectory& dir, std::int64_t expected) {
+// The window set to count by container, its dialogs answered at once.
+struct BenchWindow {
+    explicit BenchWindow(MemoryDirectory& dir)
+        : window(ui, dir, printers), host(test::ShowDialog(ui, window)) {
+        test::Click(*host, res::IDC_BY_CONTAINER);
+    }
     BenchUi ui;
     NoPrinters printers;
-    CCountDlg window(ui, dir, printers);
-    const std::unique_ptr<QtDialogHost> host = test::ShowDialog(ui, window);
-    test::Click(*host, res::IDC_BY_CONTAINER);
+    CCountDlg window;
+    std::unique_ptr<QtDialogHost> host;
+};
+
+// Seconds the window took; negative when the total was not the expected one.
+double CountInWindow(MemoryDirectory& dir, std::int64_t expected) {
+    BenchWindow bench(dir);
+    BenchUi& ui = bench.ui;
+    CCountDlg& window = bench.window;
+    QtDialogHost* host = bench.host.get();
     PaintCounter paints;
     host->TreeView(res::IDC_TREE)->viewport()->installEventFilter(&paints);
     QCoreApplication::processEvents();
@@ -194,11 +205,9 @@ double CountInWindow(MemoryDirectory& dir, std::int64_t expected) {
 // Clicks Cancel after cancelAfter and prints how long the window took to stop; 0 when the run
 // ended with the "CANCELLED" line (or before the click, on a small directory).
 int CancelInWindow(MemoryDirectory& dir, Clock::duration cancelAfter) {
-    BenchUi ui;
-    NoPrinters printers;
-    CCountDlg window(ui, dir, printers);
-    const std::unique_ptr<QtDialogHost> host = test::ShowDialog(ui, window);
-    test::Click(*host, res::IDC_BY_CONTAINER);
+    BenchWindow bench(dir);
+    CCountDlg& window = bench.window;
+    QtDialogHost* host = bench.host.get();
     QCoreApplication::processEvents();
 
     const auto start = Clock::now();
