@@ -71,6 +71,21 @@ int LdapDirectory::Guarded(Operation&& operation) {
     }
 }
 
+template <class Call>
+int LdapDirectory::ForName(DirContext context, const char* name, const char* operation,
+                           Call&& call) {
+    return Guarded([&] {
+        LdapSession* session = SessionOf(context);
+        if (session == nullptr) {
+            return ldapError::kUnknownContext;
+        }
+        if (name == nullptr) {
+            return Fail(ldapError::kBadArgument, std::string(operation) + " needs a name");
+        }
+        return Noted(*session, call(*session));
+    });
+}
+
 int LdapDirectory::Noted(LdapSession& session, int result) {
     if (result < 0) {
         failureCause_ = session.LastFailure();
@@ -366,29 +381,13 @@ int LdapDirectory::NWDSGetObjName(DirContext context, DirBuffer* reply, std::str
 }
 
 int LdapDirectory::FindPartitionRoot(DirContext context, const char* name, std::string& rootName) {
-    return Guarded([&] {
-        LdapSession* session = SessionOf(context);
-        if (session == nullptr) {
-            return ldapError::kUnknownContext;
-        }
-        if (name == nullptr) {
-            return Fail(ldapError::kBadArgument, "FindPartitionRoot needs a name");
-        }
-        return Noted(*session, session->FindPartitionRoot(name, rootName));
-    });
+    return ForName(context, name, "FindPartitionRoot",
+                   [&](LdapSession& session) { return session.FindPartitionRoot(name, rootName); });
 }
 
 int LdapDirectory::ReadEntryDn(DirContext context, const char* name, std::string& dn) {
-    return Guarded([&] {
-        LdapSession* session = SessionOf(context);
-        if (session == nullptr) {
-            return ldapError::kUnknownContext;
-        }
-        if (name == nullptr) {
-            return Fail(ldapError::kBadArgument, "ReadEntryDn needs a name");
-        }
-        return Noted(*session, session->EntryDn(name, dn));
-    });
+    return ForName(context, name, "ReadEntryDn",
+                   [&](LdapSession& session) { return session.EntryDn(name, dn); });
 }
 
 std::string LdapDirectory::Description() const {

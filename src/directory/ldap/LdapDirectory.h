@@ -98,6 +98,9 @@ class LdapDirectory final : public DirectoryClient {
     // Runs an operation; an allocation failure inside becomes kNoMemory.
     template <class Operation>
     int Guarded(Operation&& operation);
+    // Runs a session call about the entry of a name, guarded, with its failure noted.
+    template <class Call>
+    int ForName(DirContext context, const char* name, const char* operation, Call&& call);
     // Notes the session's cause when a session call failed.
     int Noted(LdapSession& session, int result);
 
