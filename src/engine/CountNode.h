@@ -12,6 +12,7 @@
 #include "engine/DirectoryClient.h"
 #include "engine/FullName.h"
 #include "engine/LinkList.h"
+#include "engine/ObjectKinds.h"
 #include "engine/OperationCodes.h"
 
 namespace vantor {
@@ -70,6 +71,8 @@ class CCountNode : public ListElement {
     DirectoryClient& client;
     DirContext context;
     std::int32_t count = 0;
+    // With className kEveryKindClassName: the objects of each kind (count is their sum).
+    KindCounts kindCounts{};
     std::int32_t hasErrors = 0;
     std::string fullName;
     std::string displayName;
@@ -87,6 +90,8 @@ class CCountNode : public ListElement {
     bool RefusedAsTooLong(int operation, const char* name);
     // The search loop of CountObjects over prepared buffers.
     int SearchBatches(const char* base, DirBuffer* filter, DirBuffer* reply);
+    // Adds a batch's count (and with every kind, its counts per kind). 0 or the failing code.
+    int AddBatchCount(const char* base, DirBuffer* reply);
     // One listed container: counted into this node or queued as a node of its own.
     // 0, or kCancelled when a nested Process was cancelled.
     int VisitChild(const char* base, const char* entryName);

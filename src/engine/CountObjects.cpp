@@ -100,14 +100,7 @@ int CCountNode::SearchBatches(const char* base, DirBuffer* filter, DirBuffer* re
             AddError(r, OP_SEARCH, base);
             hasErrors = 1;
         } else {
-            std::uint32_t n = 0;
-            r = client.NWDSGetObjCount(context, reply, &n);
-            if (r != 0) {
-                AddError(r, OP_GET_OBJ_COUNT, base);
-                hasErrors = 1;
-            } else {
-                count += static_cast<std::int32_t>(n);
-            }
+            r = AddBatchCount(base, reply);
         }
         if (Poll() == kCancelled) {
             r = kCancelled;
@@ -118,6 +111,25 @@ int CCountNode::SearchBatches(const char* base, DirBuffer* filter, DirBuffer* re
         client.EndIteration(context, iteration, kSearchOperation);
     }
     return r;
+}
+
+int CCountNode::AddBatchCount(const char* base, DirBuffer* reply) {
+    std::uint32_t n = 0;
+    KindCounts kinds{};
+    int r = client.NWDSGetObjCount(context, reply, &n);
+    if (r == 0 && std::string_view(className) == kEveryKindClassName) {
+        r = client.ReadKindCounts(context, reply, kinds);
+    }
+    if (r != 0) {
+        AddError(r, OP_GET_OBJ_COUNT, base);
+        hasErrors = 1;
+        return r;
+    }
+    count += static_cast<std::int32_t>(n);
+    for (std::size_t kind = 0; kind < kinds.size(); ++kind) {
+        kindCounts[kind] += kinds[kind];
+    }
+    return 0;
 }
 
 }  // namespace vantor

@@ -9,6 +9,8 @@
 #include <optional>
 #include <string>
 
+#include "engine/ObjectKinds.h"
+
 namespace vantor {
 
 // The bound on full and listed names of a directory client that has one (the in-memory test
@@ -152,7 +154,12 @@ class DirectoryClient {
                            std::int32_t countObjectsToSearch, std::int32_t* countObjectsSearched,
                            DirBuffer* reply) = 0;
     // Number of objects in the batch held by reply. 0 on success, negative on failure.
+    // For a search of kEveryKindClassName, the sum of the batch's counts per kind.
     virtual int NWDSGetObjCount(DirContext context, DirBuffer* reply, std::uint32_t* count) = 0;
+    // The batch's count of each kind, for a reply of a search whose filter named
+    // kEveryKindClassName; each kind counted as a search of its own class name would count it.
+    // 0 on success, negative for any other reply.
+    virtual int ReadKindCounts(DirContext context, DirBuffer* reply, KindCounts& counts) = 0;
     // Abandons an unfinished search or listing. 0 on success, negative for an unknown handle.
     virtual int EndIteration(DirContext context, std::int32_t iterationHandle, int operation) = 0;
     // One batch of the containers directly under name (full name; "[Root]" is the tree root).

@@ -2,19 +2,6 @@
 
 namespace vantor {
 
-std::int32_t CTreeWalk::BranchTotal(HTREEITEM item) const {
-    // Sums in unsigned arithmetic so an absurd total wraps instead of overflowing.
-    auto value = static_cast<std::uint32_t>(m_walkTree.Data(item));
-    if (!m_walkTree.HasChildren(item)) {
-        return static_cast<std::int32_t>(value);
-    }
-    for (HTREEITEM child = m_walkTree.Next(item, TVGN_CHILD); child != 0;
-         child = m_walkTree.Next(child, TVGN_NEXT)) {
-        value += static_cast<std::uint32_t>(BranchTotal(child));
-    }
-    return static_cast<std::int32_t>(value);
-}
-
 HTREEITEM CTreeWalk::NextItem(HTREEITEM item) {
     while (true) {
         if (const HTREEITEM next = m_walkTree.Next(item, TVGN_NEXT); next != 0) {

@@ -14,7 +14,23 @@ class CTreeWalk {
     explicit CTreeWalk(const TreeControl& tree) : m_walkTree(tree) {}
 
     // The item's data plus that of every item below it.
-    std::int32_t BranchTotal(HTREEITEM item) const;
+    std::int32_t BranchTotal(HTREEITEM item) const {
+        return BranchSum(item, [this](HTREEITEM line) { return m_walkTree.Data(line); });
+    }
+    // The same sum of another value that valueOf gives per item.
+    template <class ValueOf>
+    std::int32_t BranchSum(HTREEITEM item, const ValueOf& valueOf) const {
+        // Sums in unsigned arithmetic so an absurd total wraps instead of overflowing.
+        auto value = static_cast<std::uint32_t>(valueOf(item));
+        if (!m_walkTree.HasChildren(item)) {
+            return static_cast<std::int32_t>(value);
+        }
+        for (HTREEITEM child = m_walkTree.Next(item, TVGN_CHILD); child != 0;
+             child = m_walkTree.Next(child, TVGN_NEXT)) {
+            value += static_cast<std::uint32_t>(BranchSum(child, valueOf));
+        }
+        return static_cast<std::int32_t>(value);
+    }
     // The walk's next item after an item whose children are not visited: its next sibling,
     // else that of the nearest ancestor that has one (m_depth drops by one per level climbed);
     // 0 after the last item.

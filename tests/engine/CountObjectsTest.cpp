@@ -101,6 +101,19 @@ TEST_F(CountObjectsTest, SeveralBatchesAreSummedWithOnePollEach) {
     EXPECT_EQ(dir.LiveIterations(), 0u);
 }
 
+// Batches that end inside a kind's objects: each kind is still counted whole, once.
+TEST_F(CountObjectsTest, EveryKindIsCountedPerKindAcrossBatches) {
+    dir.AddObjects(acme, "NCP_Server", 1);
+    dir.SetSearchBatchSize(5);
+    const std::string everyKind(kEveryKindClassName);
+    CCountNode& root = Root(everyKind.c_str());
+    EXPECT_EQ(root.CountObjects("acme"), 0);
+    EXPECT_EQ(root.count, 12);
+    EXPECT_THAT(root.kindCounts, ElementsAre(8, 1, 3, 0));
+    EXPECT_THAT(CallsOf(client, DirOp::Search), SizeIs(3));
+    ExpectNothingLeft();
+}
+
 TEST_F(CountObjectsTest, CancelAfterTheFirstBatchAbandonsTheSearchAndSkipsTheWalk) {
     dir.SetSearchBatchSize(3);
     probe.CancelAtCheck(1);

@@ -3,8 +3,10 @@
 // client interface. A buffer holds either a search filter or the last batch put into it: a
 // listing's containers, or a search's count (objects are counted, never named).
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,11 +28,21 @@ class LdapBuffer final : public DirBuffer {
         next = 0;
         counted = 0;
         isCount = false;
+        kindCounts.reset();
     }
     void SetCount(std::uint32_t objects) {
         SetBatch({});
         counted = objects;
         isCount = true;
+    }
+    // A search batch of every kind: its count is their sum.
+    void SetKindCounts(const KindCounts& objects) {
+        std::uint32_t sum = 0;
+        for (const std::uint32_t kind : objects) {
+            sum += kind;
+        }
+        SetCount(sum);
+        kindCounts = objects;
     }
     std::uint32_t Size() const {
         return isCount ? counted : static_cast<std::uint32_t>(batch.size());
@@ -39,10 +51,13 @@ class LdapBuffer final : public DirBuffer {
     bool forFilter = false;  // PrepareBuffer readied it for a search filter
     bool hasFilter = false;  // StoreFilter put one in
     std::string filter;      // the LDAP filter
+    // A filter of every kind: each kind's own LDAP filter (filter is then unused).
+    std::optional<std::array<std::string, kKindWords.size()>> kindFilters;
     std::vector<BatchEntry> batch;
     std::size_t next = 0;  // the entry NWDSGetObjName reads next
     std::uint32_t counted = 0;
-    bool isCount = false;  // a search's batch: counted objects, no names
+    bool isCount = false;                  // a search's batch: counted objects, no names
+    std::optional<KindCounts> kindCounts;  // a search batch of every kind
 };
 
 struct FilterItem {

@@ -266,9 +266,21 @@ int LdapDirectory::StoreFilter(DirContext context, DirBuffer* buffer, FilterCurs
             return Fail(ldapError::kUnsupportedFilter,
                         "only the filter \"Object Class\" = class name is supported");
         }
-        target->filter = settings_.objectFilter.empty()
-                             ? *filter
-                             : "(&" + *filter + settings_.objectFilter + ")";
+        // The user's filter narrows the objects of every kind.
+        const auto joined = [&](const std::string& kindFilter) {
+            return settings_.objectFilter.empty()
+                       ? kindFilter
+                       : "(&" + kindFilter + settings_.objectFilter + ")";
+        };
+        target->filter = joined(*filter);
+        target->kindFilters.reset();
+        if (items[2].value == kEveryKindClassName) {  // ToLdapFilter took the shape
+            const ClassProfile& profile = session->Profile();
+            target->kindFilters.emplace();
+            for (std::size_t kind = 0; kind < kKindWords.size(); ++kind) {
+                target->kindFilters->at(kind) = joined(profile.kinds.at(kind).ldapFilter);
+            }
+        }
         target->hasFilter = true;
         return 0;
     });
@@ -303,8 +315,13 @@ int LdapDirectory::NWDSSearch(DirContext context, const char* base, int scope, i
                         "a search needs a base, a handle and scope 0 to 2");
         }
         const int deref = searchAliases != 0 ? LDAP_DEREF_SEARCHING : LDAP_DEREF_NEVER;
-        const int r = Noted(*session, session->Search(base, ldapScope, deref, filterBuffer->filter,
-                                                      *iterationHandle, *replyBuffer));
+        const int r =
+            Noted(*session,
+                  filterBuffer->kindFilters
+                      ? session->SearchEveryKind(base, ldapScope, deref, *filterBuffer->kindFilters,
+                                                 *iterationHandle, *replyBuffer)
+                      : session->Search(base, ldapScope, deref, filterBuffer->filter,
+                                        *iterationHandle, *replyBuffer));
         if (countObjectsSearched != nullptr) {
             *countObjectsSearched = static_cast<std::int32_t>(replyBuffer->Size());
         }
@@ -321,6 +338,21 @@ int LdapDirectory::NWDSGetObjCount(DirContext context, DirBuffer* reply, std::ui
         return ldapError::kBadBuffer;
     }
     *count = own->Size();
+    return 0;
+}
+
+int LdapDirectory::ReadKindCounts(DirContext context, DirBuffer* reply, KindCounts& counts) {
+    if (SessionOf(context) == nullptr) {
+        return ldapError::kUnknownContext;
+    }
+    const LdapBuffer* own = BufferOf(reply);
+    if (own == nullptr) {
+        return ldapError::kBadBuffer;
+    }
+    if (!own->kindCounts) {
+        return Fail(ldapError::kBadBuffer, "the reply is not a search batch of every kind");
+    }
+    counts = *own->kindCounts;
     return 0;
 }
 

@@ -239,20 +239,38 @@ bool LdapSession::Lost(int ldapCode) {
            ldapCode == LDAP_CONNECT_ERROR || ldapCode == LDAP_USER_CANCELLED;
 }
 
-LdapOutcome LdapSession::CountObjectsBelow(LDAP* ld, const Dn& base, const std::string& filter,
+SearchSpec LdapSession::ObjectSearch(const std::string& dn, int scope, int deref,
+                                     const ObjectQuery& query) {
+    std::vector<std::string> attributes = {LDAP_NO_ATTRS};
+    if (query.sorting) {
+        attributes = {"objectClass"};
+    }
+    return SearchSpec{dn, scope, deref, query.filter, std::move(attributes), {}};
+}
+
+std::unique_ptr<ParentCountingSink> LdapSession::ObjectSink(const ObjectQuery& query,
+                                                            std::vector<CountsByText>& counts,
+                                                            std::string skipDn) {
+    if (query.sorting) {
+        return std::make_unique<ParentCountingSink>(counts, *query.sorting, std::move(skipDn));
+    }
+    return std::make_unique<ParentCountingSink>(counts.at(0), std::move(skipDn));
+}
+
+LdapOutcome LdapSession::CountObjectsBelow(LDAP* ld, const Dn& base, const ObjectQuery& query,
                                            const std::vector<ListedChild>& containers,
-                                           CountsByText& counts) {
+                                           std::vector<CountsByText>& counts) {
     const auto spec = [&](const std::string& dn, int scope) {
-        return SearchSpec{dn, scope, LDAP_DEREF_NEVER, filter, {LDAP_NO_ATTRS}, {}};
+        return ObjectSearch(dn, scope, LDAP_DEREF_NEVER, query);
     };
     std::vector<std::unique_ptr<ParentCountingSink>> sinks;
     std::vector<StreamedSearch> searches;
-    sinks.push_back(std::make_unique<ParentCountingSink>(counts));
+    sinks.push_back(ObjectSink(query, counts, {}));
     searches.push_back({spec(base.Text(), LDAP_SCOPE_ONELEVEL), sinks.back().get()});
     for (const ListedChild& child : containers) {
         if (child.referralUrls.empty() && child.dn.Depth() == base.Depth() + 1 &&
             child.dn.IsUnder(base)) {
-            sinks.push_back(std::make_unique<ParentCountingSink>(counts, child.dn.Text()));
+            sinks.push_back(ObjectSink(query, counts, child.dn.Text()));
             searches.push_back({spec(child.dn.Text(), LDAP_SCOPE_SUBTREE), sinks.back().get()});
         }
     }
@@ -260,12 +278,14 @@ LdapOutcome LdapSession::CountObjectsBelow(LDAP* ld, const Dn& base, const std::
     if (outcome.code == LDAP_SUCCESS || Lost(outcome.code)) {
         return outcome;
     }
-    counts.clear();
-    ParentCountingSink whole(counts);
-    return StreamSearches(ld, {{spec(base.Text(), LDAP_SCOPE_SUBTREE), &whole}}, limits_, 1);
+    for (CountsByText& kind : counts) {
+        kind.clear();
+    }
+    const auto whole = ObjectSink(query, counts, {});
+    return StreamSearches(ld, {{spec(base.Text(), LDAP_SCOPE_SUBTREE), whole.get()}}, limits_, 1);
 }
 
-int LdapSession::ReadSubtree(const Dn& base, const std::string& filter) {
+int LdapSession::ReadSubtree(const Dn& base, const ObjectQuery& query) {
     const std::string what = "reading the subtree of " + base.Text();
     LDAP* ld = nullptr;
     if (const int r = Connection(what, ld); r != 0) {
@@ -274,12 +294,14 @@ int LdapSession::ReadSubtree(const Dn& base, const std::string& filter) {
     ListingSink containers(roots_);
     LdapOutcome outcome =
         StreamSearches(ld, {{ContainerSearch(base, LDAP_SCOPE_SUBTREE), &containers}}, limits_, 1);
-    CountsByText objects;
+    std::vector<CountsByText> objects(query.counted.size());
     if (outcome.code == LDAP_SUCCESS) {
-        outcome = CountObjectsBelow(ld, base, filter, containers.children, objects);
+        outcome = CountObjectsBelow(ld, base, query, containers.children, objects);
     }
     if (outcome.code == LDAP_SUCCESS && containers.badDn.empty()) {
-        subtrees_.Add(base, filter, containers.children, objects);
+        for (std::size_t i = 0; i < objects.size(); ++i) {
+            subtrees_.Add(base, query.counted[i], containers.children, objects[i]);
+        }
         return 0;
     }
     if (Lost(outcome.code)) {
@@ -445,68 +467,58 @@ int LdapSession::List(std::string_view name, std::int32_t& handle, LdapBuffer& r
     return 0;
 }
 
-int LdapSession::Search(std::string_view base, int scope, int deref, const std::string& filter,
-                        std::int32_t& handle, LdapBuffer& reply) {
-    reply.SetBatch({});
-    std::unique_ptr<Iteration> fresh;
-    Iteration* iteration = nullptr;
-    if (handle != kNoIteration) {
-        iteration = iterations_.Find(handle);
-        if (iteration == nullptr || iteration->search == nullptr) {
-            return Fail(ldapError::kUnknownIteration,
-                        "no search is in progress with handle " + std::to_string(handle));
+int LdapSession::SearchBase(std::string_view base, const Dn*& dn) {
+    if (const int r = Resolve(base, dn); r != 0) {
+        return r;
+    }
+    if (const auto* urls = ReferralOf(*dn)) {
+        return Fail(dirError::kReferralsFailed, dn->Text() + " is a referral to " +
+                                                    JoinUrls(*urls) + " on " + link_.Servers() +
+                                                    "; referrals are not followed");
+    }
+    return 0;
+}
+
+int LdapSession::ContinuedSearch(std::int32_t handle, Iteration*& iteration) {
+    iteration = iterations_.Find(handle);
+    if (iteration == nullptr || iteration->search == nullptr) {
+        return Fail(ldapError::kUnknownIteration,
+                    "no search is in progress with handle " + std::to_string(handle));
+    }
+    return 0;
+}
+
+int LdapSession::Answered(const Dn& dn, const ObjectQuery& query,
+                          std::optional<std::vector<std::uint32_t>>& counts) {
+    // The engine's search, one level without aliases, is answered from a read of the
+    // container's whole subtree when the server gives it.
+    const auto known = [&] {
+        std::vector<std::uint32_t> found;
+        for (const std::string& filter : query.counted) {
+            const auto objects = subtrees_.Count(filter, dn);
+            if (!objects) {
+                return std::optional<std::vector<std::uint32_t>>();
+            }
+            found.push_back(*objects);
         }
-    } else if (IsRootName(base)) {
-        if (scope == LDAP_SCOPE_SUBTREE) {
-            return Fail(ldapError::kBadArgument,
-                        "a subtree search from [Root] is not supported; search each top "
-                        "container");
-        }
-        if (CountsPartitions(filter)) {
-            reply.SetCount(static_cast<std::uint32_t>(tops_.size()));
-        }
-        return 0;  // the root itself holds no objects, only the top containers
-    } else {
-        const Dn* dn = nullptr;
-        if (const int r = Resolve(base, dn); r != 0) {
+        return std::optional(found);
+    };
+    counts = known();
+    if (!counts && link_.Settings().wholeSubtrees &&
+        triedReads_.insert(query.filter + '\n' + dn.Key()).second) {
+        if (const int r = ReadSubtree(dn, query); r != 0 && r != kAskEachContainer) {
             return r;
         }
-        if (const auto* urls = ReferralOf(*dn)) {
-            return Fail(dirError::kReferralsFailed, dn->Text() + " is a referral to " +
-                                                        JoinUrls(*urls) + " on " + link_.Servers() +
-                                                        "; referrals are not followed");
-        }
-        // The engine's search, one level without aliases, is answered from a read of the
-        // container's whole subtree when the server gives it.
-        const bool engines = scope == LDAP_SCOPE_ONELEVEL && deref == LDAP_DEREF_NEVER;
-        if (engines && CountsPartitions(filter)) {
-            std::uint32_t roots = 0;
-            if (const int r = CountPartitionRoots(base, *dn, roots); r != 0) {
-                return r;
-            }
-            reply.SetCount(roots);
-            return 0;
-        }
-        if (engines && link_.Settings().wholeSubtrees && !subtrees_.Count(filter, *dn) &&
-            triedReads_.insert(filter + '\n' + dn->Key()).second) {
-            if (const int r = ReadSubtree(*dn, filter); r != 0 && r != kAskEachContainer) {
-                return r;
-            }
-        }
-        if (const auto objects = engines ? subtrees_.Count(filter, *dn) : std::nullopt) {
-            reply.SetCount(*objects);
-            return 0;
-        }
-        fresh = std::make_unique<Iteration>();
-        fresh->search = std::make_unique<PagedSearch>(
-            SearchSpec{dn->Text(), scope, deref, filter, {LDAP_NO_ATTRS}, {}});
-        iteration = fresh.get();
+        counts = known();
     }
+    return 0;
+}
 
+int LdapSession::NextBatch(std::unique_ptr<Iteration> fresh, Iteration* iteration,
+                           std::int32_t& handle, PageSink& sink) {
     const std::string what = "searching under " + iteration->search->Spec().baseDn;
     LDAP* ld = nullptr;
     const int notSent = Connection(what, ld);
-    CountingSink sink;
     const LdapOutcome outcome =
         notSent == 0 ? NextPage(ld, *iteration->search, sink) : LdapOutcome{LDAP_OTHER, {}, {}};
     const bool finished = outcome.code != LDAP_SUCCESS || iteration->search->Finished();
@@ -525,8 +537,131 @@ int LdapSession::Search(std::string_view base, int scope, int deref, const std::
     if (outcome.code != LDAP_SUCCESS) {
         return FailLdap(outcome, what);
     }
-    reply.SetCount(static_cast<std::uint32_t>(sink.entries));
     return 0;
+}
+
+int LdapSession::Search(std::string_view base, int scope, int deref, const std::string& filter,
+                        std::int32_t& handle, LdapBuffer& reply) {
+    reply.SetBatch({});
+    std::vector<std::uint32_t> counts;
+    if (const int r = SearchObjects(base, scope, deref, {filter}, false, handle, counts); r != 0) {
+        return r;
+    }
+    reply.SetCount(counts.at(0));
+    return 0;
+}
+
+int LdapSession::SearchEveryKind(std::string_view base, int scope, int deref,
+                                 const std::array<std::string, kKindWords.size()>& filters,
+                                 std::int32_t& handle, LdapBuffer& reply) {
+    reply.SetBatch({});
+    std::vector<std::uint32_t> counts;
+    if (const int r = SearchObjects(base, scope, deref, {filters.begin(), filters.end()}, true,
+                                    handle, counts);
+        r != 0) {
+        return r;
+    }
+    KindCounts kinds{};
+    std::copy(counts.begin(), counts.end(), kinds.begin());
+    reply.SetKindCounts(kinds);
+    return 0;
+}
+
+int LdapSession::SearchObjects(std::string_view base, int scope, int deref,
+                               const std::vector<std::string>& filters, bool everyKind,
+                               std::int32_t& handle, std::vector<std::uint32_t>& counts) {
+    counts.assign(filters.size(), 0);
+    const bool engines = scope == LDAP_SCOPE_ONELEVEL && deref == LDAP_DEREF_NEVER;
+    const bool atRoot = handle == kNoIteration && IsRootName(base);
+    // The partitions of the engine's search are the partition roots a container holds (the top
+    // containers for the root); every other filter is asked for in one search, each entry sorted
+    // into the kinds its classes match when there are several.
+    std::vector<std::size_t> roots;
+    ObjectQuery query;
+    std::vector<std::size_t> searched;
+    for (std::size_t i = 0; i < filters.size(); ++i) {
+        if ((engines || atRoot) && CountsPartitions(filters[i])) {
+            roots.push_back(i);
+        } else {
+            query.counted.push_back(filters[i]);
+            searched.push_back(i);
+        }
+    }
+    if (everyKind) {
+        query.sorting = KindSorting{profile_, searched};
+        query.filter = "(|";
+        for (const std::string& filter : query.counted) {
+            query.filter += filter;
+        }
+        query.filter += ")";
+    } else if (!query.counted.empty()) {
+        query.filter = query.counted.front();
+    }
+
+    std::unique_ptr<Iteration> fresh;
+    Iteration* iteration = nullptr;
+    if (handle != kNoIteration) {
+        if (const int r = ContinuedSearch(handle, iteration); r != 0) {
+            return r;
+        }
+    } else if (atRoot) {
+        if (scope == LDAP_SCOPE_SUBTREE) {
+            return Fail(ldapError::kBadArgument,
+                        "a subtree search from [Root] is not supported; search each top "
+                        "container");
+        }
+        for (const std::size_t i : roots) {
+            counts[i] = static_cast<std::uint32_t>(tops_.size());
+        }
+        return 0;  // the root itself holds no objects, only the top containers
+    } else {
+        const Dn* dn = nullptr;
+        if (const int r = SearchBase(base, dn); r != 0) {
+            return r;
+        }
+        if (!roots.empty()) {
+            std::uint32_t found = 0;
+            if (const int r = CountPartitionRoots(base, *dn, found); r != 0) {
+                return r;
+            }
+            for (const std::size_t i : roots) {
+                counts[i] = found;
+            }
+        }
+        std::optional<std::vector<std::uint32_t>> objects;
+        if (query.counted.empty()) {
+            return 0;
+        }
+        if (const int r = engines ? Answered(*dn, query, objects) : 0; r != 0) {
+            return r;
+        }
+        if (objects) {
+            for (std::size_t k = 0; k < searched.size(); ++k) {
+                counts[searched[k]] = objects->at(k);
+            }
+            return 0;
+        }
+        fresh = std::make_unique<Iteration>();
+        fresh->search =
+            std::make_unique<PagedSearch>(ObjectSearch(dn->Text(), scope, deref, query));
+        iteration = fresh.get();
+    }
+    if (!everyKind) {
+        CountingSink sink;
+        const int r = NextBatch(std::move(fresh), iteration, handle, sink);
+        counts.at(searched.at(0)) = static_cast<std::uint32_t>(sink.entries);
+        return r;
+    }
+    // One search's entries all have the container as parent: each kind's count is its one sum.
+    std::vector<CountsByText> byParent(searched.size());
+    ParentCountingSink sink(byParent, *query.sorting);
+    const int r = NextBatch(std::move(fresh), iteration, handle, sink);
+    for (std::size_t k = 0; k < byParent.size(); ++k) {
+        for (const auto& [parent, objects] : byParent[k]) {
+            counts[searched[k]] += objects;
+        }
+    }
+    return r;
 }
 
 bool LdapSession::CountsPartitions(const std::string& filter) const {

@@ -29,6 +29,7 @@
 // after the DN its URL gives. A search leaves continuation references out: in a one-level
 // search they stand for containers, not for objects of the kind.
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -76,6 +77,12 @@ class LdapSession {
     // One batch of a search under the entry with this full name; scope and deref as libldap's.
     int Search(std::string_view base, int scope, int deref, const std::string& filter,
                std::int32_t& handle, LdapBuffer& reply);
+    // The same for the four kinds at once, each with its filter: one request per batch for the
+    // kinds' objects, each entry sorted into the kinds its classes match (the profile's class
+    // rules), and each batch's counts per kind in reply. Partitions count as Search counts them.
+    int SearchEveryKind(std::string_view base, int scope, int deref,
+                        const std::array<std::string, kKindWords.size()>& filters,
+                        std::int32_t& handle, LdapBuffer& reply);
     int EndIteration(std::int32_t handle);
     // The full name of the nearest partition root at or above the named entry.
     int FindPartitionRoot(std::string_view name, std::string& rootName);
@@ -109,16 +116,48 @@ class LdapSession {
     const std::vector<std::string>* ReferralOf(const Dn& dn) const;
     // The search that lists containers (and referral objects) under base.
     SearchSpec ContainerSearch(const Dn& base, int scope) const;
+    // What an object search counts: the entries that filter matches, one count per filter of
+    // counted (filter itself for one kind) as a search of that filter would count them; with a
+    // sorting, several kinds in one search, each entry sorted into the kinds its classes match.
+    struct ObjectQuery {
+        std::string filter;
+        std::vector<std::string> counted;
+        std::optional<KindSorting> sorting;
+    };
+    static SearchSpec ObjectSearch(const std::string& dn, int scope, int deref,
+                                   const ObjectQuery& query);
+    static std::unique_ptr<ParentCountingSink> ObjectSink(const ObjectQuery& query,
+                                                          std::vector<CountsByText>& counts,
+                                                          std::string skipDn);
+    // The entry a search names, which must not be a referral; 0 or a failure.
+    int SearchBase(std::string_view base, const Dn*& dn);
+    // One batch of a search of objects, counts[i] the objects that filters[i] matches; with
+    // everyKind the filters are the kinds' in kind order, asked for in one search.
+    int SearchObjects(std::string_view base, int scope, int deref,
+                      const std::vector<std::string>& filters, bool everyKind, std::int32_t& handle,
+                      std::vector<std::uint32_t>& counts);
+    // The search in progress under handle; 0 or a failure.
+    int ContinuedSearch(std::int32_t handle, Iteration*& iteration);
+    // The counts of query directly under dn from a read of its subtree (read now when it has not
+    // been tried), into counts; nullopt when the container is to be searched alone. 0, or the
+    // failure of a lost connection or a cancel.
+    int Answered(const Dn& dn, const ObjectQuery& query,
+                 std::optional<std::vector<std::uint32_t>>& counts);
+    // The next page of a search into sink: the iteration is stored under a new handle while pages
+    // remain (fresh) or freed after its last. 0 or the failure.
+    int NextBatch(std::unique_ptr<Iteration> fresh, Iteration* iteration, std::int32_t& handle,
+                  PageSink& sink);
     // Reads base's subtree into subtrees_: 0, or kAskEachContainer when the server would not
     // give it whole, or the failure of a lost connection or a cancel.
-    int ReadSubtree(const Dn& base, const std::string& filter);
+    int ReadSubtree(const Dn& base, const ObjectQuery& query);
     // Counts the objects of base's subtree that match filter by parent: base's own in a
     // one-level search and each child container's in a subtree search, side by side, so that
     // the server can work on several cores. Where one of those is refused (a container that may
     // be read but not searched, a limit), the whole subtree in one search, so that a read
     // counts what a subtree search of base may read wherever the refusal is.
-    LdapOutcome CountObjectsBelow(struct ldap* ld, const Dn& base, const std::string& filter,
-                                  const std::vector<ListedChild>& containers, CountsByText& counts);
+    LdapOutcome CountObjectsBelow(struct ldap* ld, const Dn& base, const ObjectQuery& query,
+                                  const std::vector<ListedChild>& containers,
+                                  std::vector<CountsByText>& counts);
     // Whether filter is the profile's filter for partitions. Those are counted as the partition
     // roots a container holds (a suffix of 389, a naming context of AD), whatever their class.
     bool CountsPartitions(const std::string& filter) const;

@@ -70,16 +70,38 @@ void ListingSink::Reference(const std::vector<std::string>& urls) {
     }
 }
 
+ParentCountingSink::ParentCountingSink(std::vector<CountsByText>& countsByKind,
+                                       const KindSorting& sorting, std::string skipDn)
+    : sorting_(&sorting), skipDn_(std::move(skipDn)) {
+    for (CountsByText& counts : countsByKind) {
+        counts_.push_back(&counts);
+    }
+}
+
 void ParentCountingSink::Entry(LDAP* ld, LDAPMessage* entry) {
     BerElement* ber = nullptr;
     berval dn{0, nullptr};
     if (ldap_get_dn_ber(ld, entry, &ber, &dn) == LDAP_SUCCESS &&
         std::string_view(dn.bv_val, dn.bv_len) != skipDn_) {
         const std::string_view parent = ParentText({dn.bv_val, dn.bv_len});
-        if (const auto it = counts_.find(parent); it != counts_.end()) {
-            ++it->second;
-        } else {
-            counts_.emplace(parent, 1);
+        std::vector<std::string> classes;
+        if (sorting_ != nullptr) {
+            const auto found = AttributesOf(ld, entry);
+            if (const auto it = found.find("objectClass"); it != found.end()) {
+                classes = it->second;
+            }
+        }
+        for (std::size_t i = 0; i < counts_.size(); ++i) {
+            if (sorting_ != nullptr &&
+                !sorting_->profile->MatchesKind(sorting_->kinds.at(i), classes)) {
+                continue;
+            }
+            CountsByText& counts = *counts_[i];
+            if (const auto it = counts.find(parent); it != counts.end()) {
+                ++it->second;
+            } else {
+                counts.emplace(parent, 1);
+            }
         }
     }
     if (ber != nullptr) {

@@ -13,6 +13,7 @@
 #include "directory/ldap/LdapBuffers.h"
 #include "directory/ldap/PagedSearch.h"
 #include "directory/ldap/PartitionRoots.h"
+#include "directory/profile/ClassProfile.h"
 
 namespace vantor {
 
@@ -57,20 +58,30 @@ struct TextHash {
 };
 using CountsByText = std::unordered_map<std::string, std::uint32_t, TextHash, std::equal_to<>>;
 
+// Several kinds counted by one search: each entry counts once for each of kinds whose class
+// rule its object classes match (the search asks for objectClass).
+struct KindSorting {
+    const ClassProfile* profile = nullptr;
+    std::vector<std::size_t> kinds;
+};
+
 // Counts the entries of a search by their parent's DN as the server spells it, into counts that
 // several searches share: the objects of a whole subtree in one counter per parent, none of them
 // kept. The entry skipDn (a subtree search's base, counted by its parent's search) and
-// references are left out.
+// references are left out. With a sorting, one set of counts per sorted kind, in its order.
 class ParentCountingSink final : public PageSink {
   public:
     explicit ParentCountingSink(CountsByText& counts, std::string skipDn = {})
-        : counts_(counts), skipDn_(std::move(skipDn)) {}
+        : counts_{&counts}, skipDn_(std::move(skipDn)) {}
+    ParentCountingSink(std::vector<CountsByText>& countsByKind, const KindSorting& sorting,
+                       std::string skipDn = {});
 
     void Entry(struct ldap* ld, struct ldapmsg* entry) override;
     void Reference(const std::vector<std::string>& /*urls*/) override {}
 
   private:
-    CountsByText& counts_;
+    std::vector<CountsByText*> counts_;
+    const KindSorting* sorting_ = nullptr;
     std::string skipDn_;
 };
 

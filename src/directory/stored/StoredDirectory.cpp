@@ -11,17 +11,20 @@ struct StoredDirectory::Iteration {
     EntryId container = kRoot;
     std::uint32_t classId = 0;
     std::uint32_t position = 0;
+    bool everyKind = false;
 };
 
 class StoredDirectory::Buffer : public DirBuffer {
   public:
     bool prepared = false;
     std::optional<std::uint32_t> filterClass;  // set by StoreFilter; nullopt: matches nothing
+    bool everyKind = false;                    // the filter named kEveryKindClassName
     bool hasFilter = false;
     std::string container;  // full name of the last batch's container
     std::uint32_t objectCount = 0;
-    std::vector<std::string> names;  // listing batch
-    std::vector<Listed> entries;     // their entries, names pointing into names
+    std::optional<KindCounts> kindCounts;  // a search batch of every kind
+    std::vector<std::string> names;        // listing batch
+    std::vector<Listed> entries;           // their entries, names pointing into names
     std::size_t readIndex = 0;
 };
 
@@ -200,6 +203,7 @@ int StoredDirectory::StoreFilter(DirContext context, DirBuffer* buffer, FilterCu
         result = Fail(dirError::kInvalidSyntax,
                       "only the filter \"Object Class\" = class name is supported");
     } else {
+        target->everyKind = filter->items[2].second == kEveryKindClassName;
         target->filterClass = ClassOf(filter->items[2].second);
         target->hasFilter = true;
     }
@@ -237,7 +241,8 @@ int StoredDirectory::NWDSSearch(DirContext context, const char* base, int, int, 
         iterations_.erase(handleIn);
         return Fail(refused->first, std::move(refused->second));
     }
-    Iteration state{true, *container, filterBuffer->filterClass.value_or(UINT32_MAX), 0};
+    Iteration state{true, *container, filterBuffer->filterClass.value_or(UINT32_MAX), 0,
+                    filterBuffer->everyKind};
     if (handleIn != kNoIteration) {
         auto it = iterations_.find(handleIn);
         if (it == iterations_.end()) {
@@ -246,9 +251,35 @@ int StoredDirectory::NWDSSearch(DirContext context, const char* base, int, int, 
         state = it->second;
         iterations_.erase(it);
     }
-    const std::uint32_t total =
-        filterBuffer->filterClass ? ObjectCount(state.container, state.classId) : 0;
+    // Every kind: the kinds' objects one after the other, a batch taking what its span covers.
+    KindCounts kinds{};
+    if (state.everyKind) {
+        for (std::size_t kind = 0; kind < kinds.size(); ++kind) {
+            if (const auto id = ClassOf(kKindClassNames[kind])) {
+                kinds[kind] = ObjectCount(state.container, *id);
+            }
+        }
+    }
+    std::uint32_t total = 0;
+    for (const std::uint32_t objects : kinds) {
+        total += objects;
+    }
+    if (!state.everyKind && filterBuffer->filterClass) {
+        total = ObjectCount(state.container, state.classId);
+    }
     const std::uint32_t batch = std::min(searchBatch_, total - std::min(total, state.position));
+    out->kindCounts.reset();
+    if (state.everyKind) {
+        KindCounts inBatch{};
+        std::uint32_t kindStart = 0;
+        for (std::size_t kind = 0; kind < kinds.size(); ++kind) {
+            const std::uint32_t from = std::max(kindStart, state.position);
+            const std::uint32_t to = std::min(kindStart + kinds[kind], state.position + batch);
+            inBatch[kind] = to > from ? to - from : 0;
+            kindStart += kinds[kind];
+        }
+        out->kindCounts = inBatch;
+    }
     state.position += batch;
     out->container = base;
     out->objectCount = batch;
@@ -261,6 +292,18 @@ int StoredDirectory::NWDSSearch(DirContext context, const char* base, int, int, 
 
 int StoredDirectory::NWDSGetObjCount(DirContext, DirBuffer* reply, std::uint32_t* count) {
     *count = static_cast<Buffer*>(reply)->objectCount;
+    return 0;
+}
+
+int StoredDirectory::ReadKindCounts(DirContext context, DirBuffer* reply, KindCounts& counts) {
+    if (!KnownContext(context)) {
+        return NotOpen(context);
+    }
+    const auto& batch = static_cast<Buffer*>(reply)->kindCounts;
+    if (!batch) {
+        return Fail(dirError::kInvalidSyntax, "the reply is not a search batch of every kind");
+    }
+    counts = *batch;
     return 0;
 }
 
@@ -306,6 +349,7 @@ int StoredDirectory::NWDSListContainers(DirContext context, const char* name,
         entry.name = out->names.emplace_back(entry.name);
     }
     out->objectCount = static_cast<std::uint32_t>(out->entries.size());
+    out->kindCounts.reset();
     *iterationHandle = state.position < listed ? StartIteration(state) : kNoIteration;
     return 0;
 }

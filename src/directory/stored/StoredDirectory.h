@@ -59,6 +59,9 @@ class StoredDirectory : public DirectoryClient {
                    std::int32_t* iterationHandle, std::int32_t countObjectsToSearch,
                    std::int32_t* countObjectsSearched, DirBuffer* reply) override;
     int NWDSGetObjCount(DirContext context, DirBuffer* reply, std::uint32_t* count) override;
+    // A search of every kind hands out each container's objects kind after kind, in batches
+    // as any search.
+    int ReadKindCounts(DirContext context, DirBuffer* reply, KindCounts& counts) override;
     int EndIteration(DirContext context, std::int32_t iterationHandle, int operation) override;
     int NWDSListContainers(DirContext context, const char* name, std::int32_t* iterationHandle,
                            DirBuffer* reply) override;
