@@ -40,6 +40,9 @@ void CliHost::ShowFailure(const std::string& text, const std::string& cause) {
 }
 
 std::string CliHost::ReadObjectKind() {
+    if (record_.allKinds) {
+        return std::string(kEveryKindClassName);
+    }
     return std::string(kKindClassNames.at(static_cast<std::size_t>(record_.kind)));
 }
 
@@ -77,6 +80,7 @@ void CliHost::ShowTotal(std::int32_t runningTotal) {
 void CliHost::NodeShown(CCountNode& node, HTREEITEM line) {
     ShownNode shown;
     shown.fullName = node.fullName;
+    shown.kindCounts = node.kindCounts;
     // A name the back end cannot give a DN for leaves it empty: the full name still names it.
     node.client.ReadEntryDn(node.context, node.fullName.c_str(), shown.dn);
     node.FirstError();

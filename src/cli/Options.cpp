@@ -46,8 +46,9 @@ std::variant<CliOptions, std::string> ParseCommandLine(const std::vector<std::st
                     known = true;
                 }
             }
-            if (!known) {
-                return needs("one of users, servers, groups, partitions");
+            options.allKinds = v && *v == "all";
+            if (!known && !options.allKinds) {
+                return needs("one of users, servers, groups, partitions, all");
             }
         } else if (flag == "--filter") {
             auto v = value();
@@ -109,6 +110,14 @@ std::variant<CliOptions, std::string> ParseCommandLine(const std::vector<std::st
     if (options.comparePath && options.format != OutputFormat::kCsv &&
         options.format != OutputFormat::kJson) {
         return std::string("option --compare needs --format csv or json");
+    }
+    // The text report and the printed one hold one count per line.
+    if (options.allKinds && (options.format == OutputFormat::kReport || options.pdfPath)) {
+        return std::string(
+            "option --kind all needs --format csv, json or prometheus (and no --pdf)");
+    }
+    if (options.allKinds && options.comparePath) {
+        return std::string("option --compare compares one kind; it cannot be used with --kind all");
     }
     return options;
 }

@@ -13,7 +13,8 @@ enum class OutputFormat { kReport, kCsv, kJson, kPrometheus };
 // What to count and how to write it; the directory options are taken out before (see
 // directory/source/DirectorySource.h).
 struct CliOptions {
-    int kind = 0;  // 0 users, 1 servers, 2 groups, 3 partitions
+    int kind = 0;           // 0 users, 1 servers, 2 groups, 3 partitions
+    bool allKinds = false;  // --kind all: the four kinds in one walk (kind is then unused)
     bool byContainer = false;
     std::string filter;  // --filter, as ObjectFilter::Text gives it; empty: every object
     OutputFormat format = OutputFormat::kReport;

@@ -135,6 +135,54 @@ const ShownNode& NodeOf(const RunRecord& run, HTREEITEM line) {
     return it != run.nodes.end() ? it->second : none;
 }
 
+// With --kind all: a line's own objects of a kind, and theirs with the lines below it.
+std::int32_t KindCount(const RunRecord& run, HTREEITEM line, std::size_t kind) {
+    return static_cast<std::int32_t>(NodeOf(run, line).kindCounts.at(kind));
+}
+
+std::int32_t KindBranchTotal(const RunRecord& run, const CTreeWalk& walk, HTREEITEM line,
+                             std::size_t kind) {
+    return walk.BranchSum(line, [&](HTREEITEM item) { return KindCount(run, item, kind); });
+}
+
+// A JSON object with a member per kind, valueOf(kind) its value as JSON.
+template <class ValueOf>
+std::string JsonKindObject(const ValueOf& valueOf) {
+    std::string out = "{";
+    for (std::size_t kind = 0; kind < kKindWords.size(); ++kind) {
+        out += (kind == 0 ? "\"" : ", \"") + std::string(kKindWords[kind]) + "\": " + valueOf(kind);
+    }
+    return out + "}";
+}
+
+// A line's count and branch total: CSV fields, or JSON members.
+std::string CsvCounts(const RunRecord& run, const CTextTreeCtrl& tree, const CTreeWalk& walk,
+                      HTREEITEM line) {
+    if (!run.allKinds) {
+        return std::to_string(tree.Data(line)) + "," + std::to_string(walk.BranchTotal(line));
+    }
+    std::string out;
+    for (std::size_t kind = 0; kind < kKindWords.size(); ++kind) {
+        out += (kind == 0 ? "" : ",") + std::to_string(KindCount(run, line, kind)) + "," +
+               std::to_string(KindBranchTotal(run, walk, line, kind));
+    }
+    return out;
+}
+
+std::string JsonCounts(const RunRecord& run, const CTextTreeCtrl& tree, const CTreeWalk& walk,
+                       HTREEITEM line) {
+    if (!run.allKinds) {
+        return "\"count\": " + std::to_string(tree.Data(line)) +
+               ", \"branch_total\": " + std::to_string(walk.BranchTotal(line));
+    }
+    return "\"counts\": " + JsonKindObject([&](std::size_t kind) {
+               return std::to_string(KindCount(run, line, kind));
+           }) +
+           ", \"branch_totals\": " + JsonKindObject([&](std::size_t kind) {
+               return std::to_string(KindBranchTotal(run, walk, line, kind));
+           });
+}
+
 // A line's comparison with the earlier run; null without --compare.
 const ComparedLine* ComparedOf(const RunRecord& run, HTREEITEM line) {
     if (!run.comparison) {
@@ -178,8 +226,7 @@ void AppendJsonLine(std::string& out, const CTextTreeCtrl& tree, const CTreeWalk
     out += pad + "{" + JsonField("full_name", node.fullName);
     out += ", " + JsonField("name", LineName(tree.GetItemText(line)));
     out += ", \"depth\": " + std::to_string(tree.Level(line));
-    out += ", \"count\": " + std::to_string(tree.Data(line));
-    out += ", \"branch_total\": " + std::to_string(walk.BranchTotal(line));
+    out += ", " + JsonCounts(run, tree, walk, line);
     out += ",\n" + pad + " \"errors\": [";
     for (std::size_t i = 0; i < node.errors.size(); ++i) {
         const ErrorRecord& e = node.errors[i];
@@ -220,12 +267,22 @@ void AppendJsonLine(std::string& out, const CTextTreeCtrl& tree, const CTreeWalk
 }  // namespace
 
 std::string BuildCsv(const CTextTreeCtrl& tree, CTreeWalk& walk, const RunRecord& run) {
-    std::string out =
-        "directory,object_class,mode,full_name,name,depth,count,branch_total,errors,"
-        "error_details,cancelled,filter,dn,timestamp,profile,version";
+    std::string counts = "count,branch_total";
+    std::string classes = run.className;
+    if (run.allKinds) {
+        counts.clear();
+        classes.clear();
+        for (std::size_t kind = 0; kind < kKindWords.size(); ++kind) {
+            const std::string word(kKindWords[kind]);
+            counts += (kind == 0 ? "" : ",") + word + "," + word + "_branch_total";
+            classes += (kind == 0 ? "" : ";") + run.kindClassNames.at(kind);
+        }
+    }
+    std::string out = "directory,object_class,mode,full_name,name,depth," + counts +
+                      ",errors,error_details,cancelled,filter,dn,timestamp,profile,version";
     out += run.comparison ? ",earlier_count,difference,change\r\n" : "\r\n";
-    const std::string fixed = CsvField(run.directory) + "," + CsvField(run.className) + "," +
-                              ModeName(run.byContainer) + ",";
+    const std::string fixed =
+        CsvField(run.directory) + "," + CsvField(classes) + "," + ModeName(run.byContainer) + ",";
     const std::string filter = CsvField(run.filter);
     const std::string runFields =
         CsvField(run.timestamp) + "," + CsvField(run.profile) + "," + CsvField(run.version);
@@ -242,9 +299,8 @@ std::string BuildCsv(const CTextTreeCtrl& tree, CTreeWalk& walk, const RunRecord
             }
         }
         out += fixed + CsvField(node.fullName) + "," + CsvField(LineName(tree.GetItemText(line))) +
-               "," + std::to_string(tree.Level(line)) + "," + std::to_string(tree.Data(line)) +
-               "," + std::to_string(walk.BranchTotal(line)) + "," +
-               std::to_string(node.errors.size()) + "," + CsvField(details) + "," +
+               "," + std::to_string(tree.Level(line)) + "," + CsvCounts(run, tree, walk, line) +
+               "," + std::to_string(node.errors.size()) + "," + CsvField(details) + "," +
                (run.cancelled ? "true" : "false") + "," + filter + "," + CsvField(node.dn) + "," +
                runFields;
         if (const ComparedLine* compared = ComparedOf(run, line)) {
@@ -267,10 +323,26 @@ std::string BuildCsv(const CTextTreeCtrl& tree, CTreeWalk& walk, const RunRecord
 
 std::string BuildPrometheus(const CTextTreeCtrl& tree, CTreeWalk& walk, const RunRecord& run) {
     // Every sample names the directory and kind, so that the files of several runs (one kind or
-    // one directory each) can sit side by side in the text-file folder without clashing.
+    // one directory each) can sit side by side in the text-file folder without clashing. With
+    // --kind all each count is a sample per kind, and the run's own gauges are of kind "all".
+    const std::string directory = PrometheusLabel("directory", run.directory);
+    std::vector<std::size_t> kinds;
+    for (std::size_t kind = 0; kind < kKindWords.size(); ++kind) {
+        if (run.allKinds || kind == static_cast<std::size_t>(run.kind)) {
+            kinds.push_back(kind);
+        }
+    }
+    const auto kindLabels = [&](std::size_t kind) {
+        return directory + "," + PrometheusLabel("kind", kKindWords.at(kind));
+    };
     const std::string runLabels =
-        PrometheusLabel("directory", run.directory) + "," +
-        PrometheusLabel("kind", kKindWords.at(static_cast<std::size_t>(run.kind)));
+        run.allKinds ? directory + "," + PrometheusLabel("kind", "all") : kindLabels(kinds.at(0));
+    const auto count = [&](HTREEITEM line, std::size_t kind) {
+        return run.allKinds ? KindCount(run, line, kind) : tree.Data(line);
+    };
+    const auto branchTotal = [&](HTREEITEM line, std::size_t kind) {
+        return run.allKinds ? KindBranchTotal(run, walk, line, kind) : walk.BranchTotal(line);
+    };
     const std::string lineHelp = " of the kind counted for a result line: its " +
                                  std::string(run.byContainer ? "container" : "partition");
     std::string counts = GaugeHeader("vantor_count_line_objects", "Objects" + lineHelp + ".");
@@ -283,19 +355,25 @@ std::string BuildPrometheus(const CTextTreeCtrl& tree, CTreeWalk& walk, const Ru
         }
         const ShownNode& node = NodeOf(run, line);
         errors += node.errors.size();
-        const std::string labels = "{" + runLabels + "," + PrometheusLabel("dn", node.dn) + "," +
-                                   PrometheusLabel("full_name", node.fullName) + "} ";
-        counts += "vantor_count_line_objects" + labels + std::to_string(tree.Data(line)) + "\n";
-        branches += "vantor_count_line_branch_objects" + labels +
-                    std::to_string(walk.BranchTotal(line)) + "\n";
+        for (const std::size_t kind : kinds) {
+            const std::string labels = "{" + kindLabels(kind) + "," +
+                                       PrometheusLabel("dn", node.dn) + "," +
+                                       PrometheusLabel("full_name", node.fullName) + "} ";
+            counts +=
+                "vantor_count_line_objects" + labels + std::to_string(count(line, kind)) + "\n";
+            branches += "vantor_count_line_branch_objects" + labels +
+                        std::to_string(branchTotal(line, kind)) + "\n";
+        }
         return true;
     });
     const HTREEITEM first = tree.Next(0, TVGN_ROOT);
     const std::string sample = "{" + runLabels + "} ";
     std::string out = counts + branches;
     out += GaugeHeader("vantor_count_objects", "Objects of the kind in the whole count.");
-    out += "vantor_count_objects" + sample +
-           std::to_string(first != 0 ? walk.BranchTotal(first) : 0) + "\n";
+    for (const std::size_t kind : kinds) {
+        out += "vantor_count_objects{" + kindLabels(kind) + "} " +
+               std::to_string(first != 0 ? branchTotal(first, kind) : 0) + "\n";
+    }
     out += GaugeHeader("vantor_count_errors",
                        "Directory calls that failed during the count (see its error lines).");
     out += "vantor_count_errors" + sample + std::to_string(errors) + "\n";
@@ -315,13 +393,26 @@ std::string BuildPrometheus(const CTextTreeCtrl& tree, CTreeWalk& walk, const Ru
 std::string BuildJson(const CTextTreeCtrl& tree, CTreeWalk& walk, const RunRecord& run) {
     const HTREEITEM first = tree.Next(0, TVGN_ROOT);
     std::string out = "{" + JsonField("directory", run.directory);
-    out += ",\n \"object_class\": " + JsonString(run.className);
-    out += ",\n \"kind\": " + JsonString(LoadString(res::IDS_KIND_FIRST + run.kind));
+    if (run.allKinds) {
+        out += ",\n \"object_class\": " + JsonKindObject([&](std::size_t kind) {
+                   return JsonString(run.kindClassNames.at(kind));
+               });
+        out += ",\n \"kind\": \"all\"";
+    } else {
+        out += ",\n \"object_class\": " + JsonString(run.className);
+        out += ",\n \"kind\": " + JsonString(LoadString(res::IDS_KIND_FIRST + run.kind));
+    }
     out += ",\n \"mode\": " + JsonString(ModeName(run.byContainer));
     out += ",\n \"filter\": " + (run.filter.empty() ? "null" : JsonString(run.filter));
     out += ",\n \"date\": " + JsonString(run.date);
     out += ",\n \"cancelled\": " + std::string(run.cancelled ? "true" : "false");
-    out += ",\n \"total\": " + std::to_string(first != 0 ? walk.BranchTotal(first) : 0);
+    if (run.allKinds) {
+        out += ",\n \"totals\": " + JsonKindObject([&](std::size_t kind) {
+                   return std::to_string(first != 0 ? KindBranchTotal(run, walk, first, kind) : 0);
+               });
+    } else {
+        out += ",\n \"total\": " + std::to_string(first != 0 ? walk.BranchTotal(first) : 0);
+    }
     out += ",\n \"not_counted\": [";
     for (std::size_t i = 0; i < run.notCounted.size(); ++i) {
         out += i == 0 ? "" : ", ";

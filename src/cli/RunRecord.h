@@ -2,6 +2,7 @@
 // What the command-line counter keeps of a run beside the result tree: the full name of each
 // shown node and its failed calls in detail, for the CSV and JSON outputs.
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -10,6 +11,7 @@
 
 #include "cli/Comparison.h"
 #include "directory/ldif/ExportTree.h"
+#include "engine/ObjectKinds.h"
 #include "platform/TreeControl.h"
 
 namespace vantor {
@@ -24,14 +26,17 @@ struct ErrorRecord {
 
 struct ShownNode {
     std::string fullName;
-    std::string dn;  // of the line's entry, as the back end gives it; "" when it has none
+    std::string dn;           // of the line's entry, as the back end gives it; "" when it has none
+    KindCounts kindCounts{};  // with --kind all: the line's own objects of each kind
     std::vector<ErrorRecord> errors;
 };
 
 struct RunRecord {
     std::string directory;  // what was counted
     std::string className;  // the classes the profile counts as the kind (ClassesOf)
+    std::array<std::string, kKindWords.size()> kindClassNames;  // with --kind all: each kind's
     int kind = 0;
+    bool allKinds = false;  // --kind all: each line's counts are in its ShownNode
     bool byContainer = false;
     std::string filter;  // the user's filter; empty when every object of the kind counted
     bool cancelled = false;

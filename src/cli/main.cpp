@@ -151,6 +151,7 @@ int Run(int argc, char** argv) {
     RunRecord record;
     record.notCounted = opened.notCounted;
     record.kind = options.kind;
+    record.allKinds = options.allKinds;
     record.byContainer = options.byContainer;
     record.filter = options.filter;
     record.version = std::string(kProgramVersion);
@@ -179,6 +180,9 @@ int Run(int argc, char** argv) {
     const ClassProfile& profile = opened.ldap != nullptr ? opened.ldap->Profile() : opened.profile;
     record.profile = profile.name;
     record.className = profile.ClassesOf(static_cast<std::size_t>(options.kind));
+    for (std::size_t kind = 0; options.allKinds && kind < kKindWords.size(); ++kind) {
+        record.kindClassNames.at(kind) = profile.ClassesOf(kind);
+    }
     const RunTime now = CurrentRunTime();
     record.date = now.reportDate;
     record.timestamp = now.isoTimestamp;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/EveryKindColumns.h"
 #include "directory/ldap/LdapTestSupport.h"
 #include "support/ChildProcess.h"
 #include "support/TestFiles.h"
@@ -61,6 +62,45 @@ TEST_F(CountCommandOverLdap, OutputsNameLinesByTheirDnAndCompareByIt) {
     EXPECT_THAT(metrics, HasSubstr("vantor_count_line_objects{directory=\"" + server_->Uri() +
                                    R"(",kind="users",dn="ou=Sales.EU,o=acme",)"
                                    R"(full_name="Sales\\.EU.acme"} 2)"));
+}
+
+// Every kind, with a partition of its own database below o=acme.
+SlapdOptions EveryKindServer() {
+    SlapdOptions options;
+    options.ldifFiles = {"acme.ldif"};
+    options.subordinates = {
+        {"ou=Branch,o=acme", SlapdDatabase::Glue::kGluedAdvertised,
+         OuLdif("ou=Branch,o=acme", "Branch") + UsersLdif("ou=Branch,o=acme", "branch", 4)}};
+    return options;
+}
+
+class CountEveryKindOverLdap : public SlapdSuite<EveryKindServer> {
+  protected:
+    void SetUp() override { REQUIRE_SLAPD(server_); }
+};
+
+// One search per container for all kinds must count each as its own searches do: whole subtrees
+// or each container alone in pages that end inside a kind, with a filter, in both modes.
+TEST_F(CountEveryKindOverLdap, EachKindsColumnsAreThatKindsOwnRun) {
+    const std::string output = server_->Folder() + "/count.csv";
+    const auto csv = [&](const std::vector<std::string>& arguments) {
+        std::vector<std::string> argv = {VANTOR_COUNT, "-H", server_->Uri(), "-q", "-o", output};
+        argv.insert(argv.end(), arguments.begin(), arguments.end());
+        const std::string errors = server_->Folder() + "/count.err";
+        EXPECT_EQ(RunProgram(argv, errors, 30), 0) << ReadWhole(errors);
+        return ReadWhole(output);
+    };
+    const std::vector<std::vector<std::string>> runs = {
+        {},
+        {"--by-container"},
+        {"--per-container", "--page-size", "2"},
+        {"--by-container", "--per-container", "--page-size", "2"},
+        {"--by-container", "--filter", "(!(|(uid=boss1)(cn=FS1)(ou=Europe)))"},
+        {"--filter", "(!(uid=boss1))", "--per-container"}};
+    for (const std::vector<std::string>& run : runs) {
+        SCOPED_TRACE(::testing::PrintToString(run));
+        ExpectEachKindAsItsOwnRun(csv, run);
+    }
 }
 
 }  // namespace

@@ -23,6 +23,7 @@
 #include <thread>
 #include <vector>
 
+#include "cli/EveryKindColumns.h"
 #include "support/TestFiles.h"
 
 namespace vantor {
@@ -117,7 +118,7 @@ TEST_F(CountCommand, CountsByPartitionAndByContainer) {
               "2\t\t2\t\t\t\t\tQA \r\n");
 }
 
-TEST_F(CountCommand, CountsEachKind) {
+TEST_F(CountCommand, CountsEachKindAloneOrAllAtOnce) {
     const std::vector<std::pair<std::string, std::string>> kinds = {
         {"groups", "Group objects -- Total: 1"},
         {"servers", "Server objects -- Total: 1"},
@@ -126,6 +127,44 @@ TEST_F(CountCommand, CountsEachKind) {
         const Outcome outcome = Run({"--ldif", Data("cli/acme.ldif"), "--kind", kind});
         EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
         EXPECT_THAT(outcome.out, HasSubstr(line));
+    }
+
+    const auto csv = [&](const std::vector<std::string>& arguments) {
+        const Outcome outcome = Run(arguments);
+        EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+        return outcome.out;
+    };
+    const std::vector<std::vector<std::string>> runs = {
+        {},  // the bundled sample
+        {"--by-container"},
+        {"--ldif", Data("cli/acme.ldif")},
+        {"--ldif", Data("cli/acme.ldif"), "--by-container", "--filter", "(!(sn=B))"}};
+    for (const std::vector<std::string>& run : runs) {
+        SCOPED_TRACE(::testing::PrintToString(run));
+        test::ExpectEachKindAsItsOwnRun(csv, run);
+    }
+
+    // JSON and Prometheus carry the same figures per kind; what holds one count is refused.
+    const Outcome json =
+        Run({"--ldif", Data("cli/acme.ldif"), "--kind", "all", "--format", "json"});
+    EXPECT_THAT(json.out, HasSubstr("\"kind\": \"all\""));
+    EXPECT_THAT(json.out, HasSubstr("\"totals\": {\"users\": 6, \"servers\": 1, \"groups\": 1, "
+                                    "\"partitions\": 2}"));
+    EXPECT_THAT(json.out, HasSubstr("\"name\": \"QA\", \"depth\": 2, \"counts\": {\"users\": 2, "
+                                    "\"servers\": 1, \"groups\": 0, \"partitions\": 0}, "
+                                    "\"branch_totals\": {\"users\": 2, \"servers\": 1,"));
+    const Outcome metrics =
+        Run({"--ldif", Data("cli/acme.ldif"), "--kind", "all", "--format", "prometheus"});
+    EXPECT_THAT(metrics.out, HasSubstr(",kind=\"servers\"} 1\n"));
+    EXPECT_THAT(metrics.out, HasSubstr("vantor_count_errors{directory=\"" + Data("cli/acme.ldif") +
+                                       "\",kind=\"all\"} 0\n"));
+    for (const std::vector<std::string>& refused :
+         {std::vector<std::string>{"--kind", "all"},
+          {"--kind", "all", "--format", "csv", "--pdf", (dir / "x.pdf").string()},
+          {"--kind", "all", "--format", "json", "--compare", Data("cli/acme.ldif")}}) {
+        const Outcome outcome = Run(refused);
+        EXPECT_EQ(outcome.exitCode, 4);
+        EXPECT_THAT(outcome.err, HasSubstr("--kind all"));
     }
 }
 

@@ -37,7 +37,7 @@ TEST(CommandLine, ReadsEveryOptionInBothSpellings) {
 
 TEST(CommandLine, RefusesWhatItDoesNotKnowAndNamesIt) {
     EXPECT_EQ(std::get<std::string>(Parse({"--kind", "printers"})),
-              "option --kind needs one of users, servers, groups, partitions");
+              "option --kind needs one of users, servers, groups, partitions, all");
     EXPECT_EQ(std::get<std::string>(Parse({"--format"})),
               "option --format needs one of report, csv, json, prometheus");
     EXPECT_EQ(std::get<std::string>(Parse({"-o"})), "option -o needs a file name");
