@@ -38,6 +38,15 @@ std::vector<std::string> ListingAttributes() {
     return attributes;
 }
 
+// Removes from dns the entries that a listing returned as containers.
+void LeaveOut(const std::vector<ListedChild>& listed, std::vector<Dn>& dns) {
+    std::unordered_set<std::string_view> keys;
+    for (const ListedChild& child : listed) {
+        keys.insert(child.dn.Key());
+    }
+    std::erase_if(dns, [&](const Dn& dn) { return keys.contains(dn.Key()); });
+}
+
 }  // namespace
 
 void LdapControlFree::operator()(LDAPControl* control) const {
@@ -259,27 +268,36 @@ std::unique_ptr<ParentCountingSink> LdapSession::ObjectSink(const ObjectQuery& q
 
 LdapOutcome LdapSession::CountObjectsBelow(LDAP* ld, const Dn& base, const ObjectQuery& query,
                                            const std::vector<ListedChild>& containers,
+                                           const std::vector<Dn>* parents,
                                            std::vector<CountsByText>& counts) {
     const auto spec = [&](const std::string& dn, int scope) {
         return ObjectSearch(dn, scope, LDAP_DEREF_NEVER, query);
     };
-    std::vector<std::unique_ptr<ParentCountingSink>> sinks;
-    std::vector<StreamedSearch> searches;
-    sinks.push_back(ObjectSink(query, counts, {}));
-    searches.push_back({spec(base.Text(), LDAP_SCOPE_ONELEVEL), sinks.back().get()});
-    for (const ListedChild& child : containers) {
-        if (child.referralUrls.empty() && child.dn.Depth() == base.Depth() + 1 &&
-            child.dn.IsUnder(base)) {
-            sinks.push_back(ObjectSink(query, counts, child.dn.Text()));
-            searches.push_back({spec(child.dn.Text(), LDAP_SCOPE_SUBTREE), sinks.back().get()});
+    if (parents != nullptr) {
+        std::vector<std::unique_ptr<ParentCountingSink>> sinks;
+        std::vector<StreamedSearch> searches;
+        const auto below = [&](const std::string& dn) {
+            sinks.push_back(ObjectSink(query, counts, dn));
+            searches.push_back({spec(dn, LDAP_SCOPE_SUBTREE), sinks.back().get()});
+        };
+        sinks.push_back(ObjectSink(query, counts, {}));
+        searches.push_back({spec(base.Text(), LDAP_SCOPE_ONELEVEL), sinks.back().get()});
+        for (const ListedChild& child : containers) {
+            if (child.referralUrls.empty() && child.dn.Depth() == base.Depth() + 1 &&
+                child.dn.IsUnder(base)) {
+                below(child.dn.Text());
+            }
         }
-    }
-    LdapOutcome outcome = StreamSearches(ld, searches, limits_, kSearchesInFlight);
-    if (outcome.code == LDAP_SUCCESS || Lost(outcome.code)) {
-        return outcome;
-    }
-    for (CountsByText& kind : counts) {
-        kind.clear();
+        for (const Dn& parent : *parents) {
+            below(parent.Text());
+        }
+        LdapOutcome outcome = StreamSearches(ld, searches, limits_, kSearchesInFlight);
+        if (outcome.code == LDAP_SUCCESS || Lost(outcome.code)) {
+            return outcome;
+        }
+        for (CountsByText& kind : counts) {
+            kind.clear();
+        }
     }
     const auto whole = ObjectSink(query, counts, {});
     return StreamSearches(ld, {{spec(base.Text(), LDAP_SCOPE_SUBTREE), whole.get()}}, limits_, 1);
@@ -291,14 +309,26 @@ int LdapSession::ReadSubtree(const Dn& base, const ObjectQuery& query) {
     if (const int r = Connection(what, ld); r != 0) {
         return r;
     }
+    ChildrenMarker marker{};
+    if (const int r = Marker(ld, base, marker); r != 0) {
+        return r;
+    }
+    const std::string hasChildren = HasChildrenFilter(marker);
     ListingSink containers(roots_);
-    LdapOutcome outcome =
-        StreamSearches(ld, {{ContainerSearch(base, LDAP_SCOPE_SUBTREE), &containers}}, limits_, 1);
+    DnListSink parents;
+    std::vector<StreamedSearch> searches = {
+        {ContainerSearch(base, LDAP_SCOPE_SUBTREE), &containers}};
+    if (!hasChildren.empty()) {
+        searches.push_back({OneLevel(base, hasChildren), &parents});
+    }
+    LdapOutcome outcome = StreamSearches(ld, searches, limits_, searches.size());
     std::vector<CountsByText> objects(query.counted.size());
     if (outcome.code == LDAP_SUCCESS) {
-        outcome = CountObjectsBelow(ld, base, query, containers.children, objects);
+        LeaveOut(containers.children, parents.dns);
+        outcome = CountObjectsBelow(ld, base, query, containers.children,
+                                    hasChildren.empty() ? nullptr : &parents.dns, objects);
     }
-    if (outcome.code == LDAP_SUCCESS && containers.badDn.empty()) {
+    if (outcome.code == LDAP_SUCCESS && containers.badDn.empty() && parents.badDn.empty()) {
         for (std::size_t i = 0; i < objects.size(); ++i) {
             subtrees_.Add(base, query.counted[i], containers.children, objects[i]);
         }
@@ -310,6 +340,166 @@ int LdapSession::ReadSubtree(const Dn& base, const ObjectQuery& query) {
     // A limit or a refusal: this container is asked alone, and the smaller subtrees below it
     // may still be read whole.
     return kAskEachContainer;
+}
+
+SearchSpec LdapSession::OneLevel(const Dn& base, std::string filter) const {
+    SearchSpec spec{base.Text(),       LDAP_SCOPE_ONELEVEL, LDAP_DEREF_NEVER,
+                    std::move(filter), {LDAP_NO_ATTRS},     {}};
+    if (manageDsaIt_ != nullptr) {
+        spec.controls.push_back(manageDsaIt_.get());
+    }
+    return spec;
+}
+
+int LdapSession::Marker(LDAP* ld, const Dn& entry, ChildrenMarker& marker) {
+    if (!marker_) {
+        Attributes attributes;
+        const LdapOutcome outcome =
+            ReadEntry(ld, entry.Text(), ChildrenMarkerAttributes(), limits_, attributes);
+        if (Lost(outcome.code)) {
+            return FailLdap(outcome, "reading " + entry.Text());
+        }
+        if (outcome.code != LDAP_SUCCESS) {
+            marker = ChildrenMarker::kNone;  // asked again of the next entry
+            return 0;
+        }
+        marker_ = MarkerOf(attributes);
+    }
+    marker = *marker_;
+    return 0;
+}
+
+int LdapSession::NonContainerParents(const Dn& parent, const std::vector<ListedChild>& listed,
+                                     std::vector<Dn>& parents) {
+    const std::string what = "looking for entries with children under " + parent.Text();
+    LDAP* ld = nullptr;
+    if (const int r = Connection(what, ld); r != 0) {
+        return r;
+    }
+    ChildrenMarker marker{};
+    if (const int r = Marker(ld, parent, marker); r != 0) {
+        return r;
+    }
+    const std::string hasChildren = HasChildrenFilter(marker);
+    // Paged: without a marker this is every entry under parent.
+    PagedSearch search(OneLevel(parent, hasChildren.empty() ? "(objectClass=*)" : hasChildren));
+    DnListSink found;
+    LdapOutcome outcome;
+    do {
+        if (const int r = Connection(what, ld); r != 0) {
+            return r;
+        }
+        outcome = NextPage(ld, search, found);
+    } while (outcome.code == LDAP_SUCCESS && !search.Finished());
+    Ended(search);
+    // As with a listing, 389 Directory Server may end this with noSuchObject when it reaches a
+    // sub-suffix; unpaged it is whole.
+    if (outcome.code != LDAP_SUCCESS && !Lost(outcome.code) && search.Delivered() > 0) {
+        if (const int r = Connection(what, ld); r != 0) {
+            return r;
+        }
+        found = DnListSink{};
+        outcome = StreamSearches(ld, {{search.Spec(), &found}}, limits_, 1);
+    }
+    LeaveOut(listed, found.dns);
+    // Without a marker, each entry of another class is asked for its children.
+    std::vector<CountingSink> children(hasChildren.empty() ? found.dns.size() : 0);
+    if (outcome.code == LDAP_SUCCESS && !children.empty()) {
+        std::vector<StreamedSearch> listings;
+        listings.reserve(children.size());
+        for (std::size_t i = 0; i < children.size(); ++i) {
+            listings.push_back({OneLevel(found.dns[i], "(objectClass=*)"), &children[i]});
+        }
+        if (const int r = Connection(what, ld); r != 0) {
+            return r;
+        }
+        outcome = StreamSearches(ld, listings, limits_, kSearchesInFlight);
+    }
+    if (outcome.code != LDAP_SUCCESS) {
+        return FailLdap(outcome, what);
+    }
+    if (!found.badDn.empty()) {
+        return Fail(ldapError::kBadDn, what + " on " + link_.Servers() +
+                                           ": the server sent the malformed DN \"" + found.badDn +
+                                           "\"");
+    }
+    for (std::size_t i = 0; i < found.dns.size(); ++i) {
+        if (children.empty() || children[i].entries > 0) {
+            parents.push_back(std::move(found.dns[i]));
+        }
+    }
+    return 0;
+}
+
+int LdapSession::LookThrough(const Dn& container, const LookedThrough*& found) {
+    if (const auto known = lookedThrough_.find(container.Key()); known != lookedThrough_.end()) {
+        found = &known->second;
+        return 0;
+    }
+    LookedThrough through;
+    // The container's own listing may fail with some containers kept: its listing reports that.
+    through.failure = ListFromServer(container, through.containers);
+    if (through.failure != 0) {
+        if (through.containers.empty()) {
+            return through.failure;
+        }
+        through.failureCause = lastFailure_;
+    }
+    // Entries still to look below, each with the containers listed directly under it.
+    std::vector<std::pair<Dn, std::vector<ListedChild>>> pending = {
+        {container, through.containers}};
+    while (!pending.empty()) {
+        const auto [at, listed] = std::move(pending.back());
+        pending.pop_back();
+        std::vector<Dn> parents;
+        if (const int r = NonContainerParents(at, listed, parents); r != 0) {
+            return r;
+        }
+        for (Dn& parent : parents) {
+            std::vector<ListedChild> below;
+            if (const int r = ListFromServer(parent, below); r != 0) {
+                return r;
+            }
+            through.containers.insert(through.containers.end(), below.begin(), below.end());
+            through.parents.push_back(parent);
+            pending.emplace_back(std::move(parent), std::move(below));
+        }
+    }
+    found = &lookedThrough_.emplace(container.Key(), std::move(through)).first->second;
+    return 0;
+}
+
+int LdapSession::CountUnder(const Dn& container, const std::vector<Dn>& parents,
+                            const ObjectQuery& query, std::vector<std::uint32_t>& objects) {
+    objects.assign(query.counted.size(), 0);
+    if (parents.empty()) {
+        return 0;
+    }
+    const std::string what =
+        "searching below the entries of other classes under " + container.Text();
+    LDAP* ld = nullptr;
+    if (const int r = Connection(what, ld); r != 0) {
+        return r;
+    }
+    std::vector<CountsByText> byParent(query.counted.size());
+    const auto sink = ObjectSink(query, byParent, {});
+    std::vector<StreamedSearch> searches;
+    searches.reserve(parents.size());
+    for (const Dn& parent : parents) {
+        searches.push_back(
+            {ObjectSearch(parent.Text(), LDAP_SCOPE_ONELEVEL, LDAP_DEREF_NEVER, query),
+             sink.get()});
+    }
+    const LdapOutcome outcome = StreamSearches(ld, searches, limits_, kSearchesInFlight);
+    if (outcome.code != LDAP_SUCCESS) {
+        return FailLdap(outcome, what);
+    }
+    for (std::size_t k = 0; k < byParent.size(); ++k) {
+        for (const auto& [parent, count] : byParent[k]) {
+            objects[k] += count;
+        }
+    }
+    return 0;
 }
 
 int LdapSession::ListFromServer(const Dn& parent, std::vector<ListedChild>& children) {
@@ -363,15 +553,16 @@ bool LdapSession::ListUnpaged(const Dn& parent, std::vector<ListedChild>& childr
 
 int LdapSession::ReadListing(std::string_view parentName, const Dn& parent,
                              std::vector<BatchEntry>& out) {
-    std::vector<ListedChild> fromServer;
     const std::vector<ListedChild>* children = subtrees_.Children(parent);
     int failure = 0;
     if (children == nullptr) {
-        failure = ListFromServer(parent, fromServer);
-        if (failure != 0 && fromServer.empty()) {
-            return failure;
+        const LookedThrough* through = nullptr;
+        if (const int r = LookThrough(parent, through); r != 0) {
+            return r;
         }
-        children = &fromServer;
+        failure = through->failure;
+        lastFailure_ = through->failureCause;
+        children = &through->containers;
     }
     std::set<std::string> seen;
     std::vector<Sibling> siblings;
@@ -600,6 +791,7 @@ int LdapSession::SearchObjects(std::string_view base, int scope, int deref,
 
     std::unique_ptr<Iteration> fresh;
     Iteration* iteration = nullptr;
+    std::vector<std::uint32_t> lookedThrough;  // below entries of other classes, per filter
     if (handle != kNoIteration) {
         if (const int r = ContinuedSearch(handle, iteration); r != 0) {
             return r;
@@ -641,15 +833,28 @@ int LdapSession::SearchObjects(std::string_view base, int scope, int deref,
             }
             return 0;
         }
+        if (engines) {
+            const LookedThrough* through = nullptr;
+            if (const int r = LookThrough(*dn, through); r != 0) {
+                return r;
+            }
+            if (const int r = CountUnder(*dn, through->parents, query, lookedThrough); r != 0) {
+                return r;
+            }
+        }
         fresh = std::make_unique<Iteration>();
         fresh->search =
             std::make_unique<PagedSearch>(ObjectSearch(dn->Text(), scope, deref, query));
         iteration = fresh.get();
     }
+    // The first batch also carries the objects below entries of other classes.
+    for (std::size_t k = 0; k < lookedThrough.size(); ++k) {
+        counts[searched[k]] = lookedThrough[k];
+    }
     if (!everyKind) {
         CountingSink sink;
         const int r = NextBatch(std::move(fresh), iteration, handle, sink);
-        counts.at(searched.at(0)) = static_cast<std::uint32_t>(sink.entries);
+        counts.at(searched.at(0)) += static_cast<std::uint32_t>(sink.entries);
         return r;
     }
     // One search's entries all have the container as parent: each kind's count is its one sum.

@@ -22,6 +22,12 @@
 // fails (unwillingToPerform) or, worse, carries on the old one. So after such a search the next
 // one starts on a fresh connection, bound as the first.
 //
+// An entry of no container class that has children is looked through, as the LDIF back end
+// does: the containers below it are listed under the nearest container above, named by the
+// values in between, and the objects below it count in that container. Where the server marks
+// entries with children (ChildrenMarker.h) they are searched for; elsewhere each entry of
+// another class is asked for its children, or a subtree read counts its objects in one search.
+//
 // Referrals are never followed. Listings read referral objects as entries (ManageDsaIT): each
 // is a container of its own, and a search there fails with "Referrals failed" (-626) naming the
 // URLs; its listing is empty. A continuation reference in a listing (a server that ignores
@@ -40,6 +46,7 @@
 #include <vector>
 
 #include "directory/dn/Dn.h"
+#include "directory/ldap/ChildrenMarker.h"
 #include "directory/ldap/IterationTable.h"
 #include "directory/ldap/LdapBuffers.h"
 #include "directory/ldap/LdapSettings.h"
@@ -151,13 +158,39 @@ class LdapSession {
     // give it whole, or the failure of a lost connection or a cancel.
     int ReadSubtree(const Dn& base, const ObjectQuery& query);
     // Counts the objects of base's subtree that match filter by parent: base's own in a
-    // one-level search and each child container's in a subtree search, side by side, so that
-    // the server can work on several cores. Where one of those is refused (a container that may
-    // be read but not searched, a limit), the whole subtree in one search, so that a read
-    // counts what a subtree search of base may read wherever the refusal is.
+    // one-level search and each child container's and each of parents' in a subtree search,
+    // side by side, so that the server can work on several cores. parents are base's children
+    // of no container class that have children; without them (a server that cannot tell), and
+    // where one of those searches is refused (a container that may be read but not searched, a
+    // limit), the whole subtree in one search, so that a read counts what a subtree search of
+    // base may read wherever the refusal is.
     LdapOutcome CountObjectsBelow(struct ldap* ld, const Dn& base, const ObjectQuery& query,
                                   const std::vector<ListedChild>& containers,
+                                  const std::vector<Dn>* parents,
                                   std::vector<CountsByText>& counts);
+    // A one-level search under base that reads no attributes, referral objects as entries.
+    SearchSpec OneLevel(const Dn& base, std::string filter) const;
+    // The server's children marker, learnt from entry on first use.
+    int Marker(struct ldap* ld, const Dn& entry, ChildrenMarker& marker);
+    // The entries directly under parent that have children and are not among the containers
+    // listed there: searched for by the marker, or else each entry asked for its children.
+    int NonContainerParents(const Dn& parent, const std::vector<ListedChild>& listed,
+                            std::vector<Dn>& parents);
+    // A container's listing from the server, looking through entries of no container class:
+    // its containers, and those below such entries at every depth down to the next containers
+    // (named by the values in between), and those entries, whose objects count in the
+    // container. A failure of the container's own listing comes after what it kept.
+    struct LookedThrough {
+        std::vector<ListedChild> containers;
+        std::vector<Dn> parents;
+        int failure = 0;
+        std::string failureCause;
+    };
+    // The container's LookedThrough, found once.
+    int LookThrough(const Dn& container, const LookedThrough*& found);
+    // The objects query counts directly under the parents found below container, per filter.
+    int CountUnder(const Dn& container, const std::vector<Dn>& parents, const ObjectQuery& query,
+                   std::vector<std::uint32_t>& objects);
     // Whether filter is the profile's filter for partitions. Those are counted as the partition
     // roots a container holds (a suffix of 389, a naming context of AD), whatever their class.
     bool CountsPartitions(const std::string& filter) const;
@@ -200,7 +233,9 @@ class LdapSession {
     std::unordered_map<std::string, std::vector<std::string>> referrals_;  // by DN key
     std::unique_ptr<struct ldapcontrol, LdapControlFree> manageDsaIt_;
     SubtreeCache subtrees_;
-    std::unordered_set<std::string> triedReads_;  // filter, newline, DN key
+    std::optional<ChildrenMarker> marker_;
+    std::unordered_map<std::string, LookedThrough> lookedThrough_;  // by container DN key
+    std::unordered_set<std::string> triedReads_;                    // filter, newline, DN key
     IterationTable iterations_;
     std::string lastFailure_;
 };

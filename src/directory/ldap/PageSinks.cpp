@@ -63,6 +63,16 @@ void ListingSink::Entry(LDAP* ld, LDAPMessage* entry) {
     children.push_back(std::move(child));
 }
 
+void DnListSink::Entry(LDAP* ld, LDAPMessage* entry) {
+    char* text = ldap_get_dn(ld, entry);
+    if (auto dn = text != nullptr ? Dn::Parse(text) : std::nullopt) {
+        dns.push_back(std::move(*dn));
+    } else {
+        badDn = text != nullptr ? text : "(none)";
+    }
+    ldap_memfree(text);
+}
+
 void ListingSink::Reference(const std::vector<std::string>& urls) {
     if (auto dn = ReferredDn(urls)) {
         roots_.MarkRoot(*dn);

@@ -41,6 +41,16 @@ class ListingSink final : public PageSink {
     PartitionRoots& roots_;
 };
 
+// Keeps the DNs of the entries a page brings (references are left out).
+class DnListSink final : public PageSink {
+  public:
+    void Entry(struct ldap* ld, struct ldapmsg* entry) override;
+    void Reference(const std::vector<std::string>& /*urls*/) override {}
+
+    std::vector<Dn> dns;
+    std::string badDn;  // the last DN that could not be read, if any
+};
+
 // Counts what a page brings and keeps nothing.
 class CountingSink final : public PageSink {
   public:

@@ -14,15 +14,25 @@ void SubtreeCache::Add(const Dn& base, const std::string& filter,
     counts.try_emplace(base.Key(), 0);
     keyByText.emplace(base.Text(), &base.Key());
     for (const ListedChild& container : containers) {
-        if (container.dn.IsUnder(base)) {
-            children[container.dn.Ancestor(1).Key()].push_back(container);
-        }
         // A referral's subtree is not in the read: another server's, or another naming context
         // that has to be read on its own.
         if (container.referralUrls.empty()) {
             children[container.dn.Key()];
             counts.try_emplace(container.dn.Key(), 0);
             keyByText.emplace(container.dn.Text(), &container.dn.Key());
+        }
+    }
+    // An entry of another class between a container and what lies below it is looked through:
+    // the nearest container above holds it (base, at the latest).
+    const auto nearest = [&](Dn dn) {
+        do {
+            dn = dn.Ancestor(1);
+        } while (dn.Depth() > base.Depth() && !counts.contains(dn.Key()));
+        return dn.Key();
+    };
+    for (const ListedChild& container : containers) {
+        if (container.dn.IsUnder(base)) {
+            children[nearest(container.dn)].push_back(container);
         }
     }
     for (const auto& [parent, objects] : objectsByParent) {
@@ -33,6 +43,8 @@ void SubtreeCache::Add(const Dn& base, const std::string& filter,
         } else if (const auto dn = Dn::Parse(parent)) {
             if (const auto container = counts.find(dn->Key()); container != counts.end()) {
                 container->second += objects;
+            } else if (dn->IsUnder(base)) {
+                counts[nearest(*dn)] += objects;  // below an entry of no container class
             }
         }
     }

@@ -18,8 +18,9 @@ class SubtreeCache {
   public:
     // Files a read of base's subtree: its containers (base among them or not) in the server's
     // order, and the objects matching filter by their parent's DN. A referral is a child of its
-    // parent, but what lies below it was not read. Containers already known keep what an
-    // earlier read said.
+    // parent, but what lies below it was not read. An entry of no container class is looked
+    // through: containers and objects below it belong to the nearest container above it.
+    // Containers already known keep what an earlier read said.
     void Add(const Dn& base, const std::string& filter, const std::vector<ListedChild>& containers,
              const CountsByText& objectsByParent);
     // The children of a container that a read covered, or null.

@@ -70,6 +70,29 @@ std::vector<NamedCase> Cases() {
           {"s\\+t+q\\=r.acme", 2},
           {"\\[ROOT].acme", 3},
           {"back\\\\slash.acme", 0}}},
+        // Entries of other classes with children are looked through, in a container and
+        // directly under a top entry: what is below them belongs to the nearest container, a
+        // user below a user included.
+        {Container("ou=Sales,o=acme", "organizationalUnit", "ou", "Sales") +
+             UsersLdif("ou=Sales,o=acme", "s", 1) + UsersLdif("ou=Sales,o=acme", "boss", 1) +
+             UsersLdif("uid=boss1,ou=Sales,o=acme", "aide", 1) +
+             Container("cn=Kiosk,ou=Sales,o=acme", "device", "cn", "Kiosk") +
+             UsersLdif("cn=Kiosk,ou=Sales,o=acme", "k", 2) +
+             Container("cn=Panel,cn=Kiosk,ou=Sales,o=acme", "applicationProcess", "cn", "Panel") +
+             UsersLdif("cn=Panel,cn=Kiosk,ou=Sales,o=acme", "p", 1) +
+             Container("ou=Desk,cn=Panel,cn=Kiosk,ou=Sales,o=acme", "organizationalUnit", "ou",
+                       "Desk") +
+             UsersLdif("ou=Desk,cn=Panel,cn=Kiosk,ou=Sales,o=acme", "d", 3),
+         "o=Shop",
+         Container("o=Shop", "organization", "o", "Shop") +
+             Container("cn=Till,o=Shop", "device", "cn", "Till") +
+             UsersLdif("cn=Till,o=Shop", "t", 2) +
+             Container("ou=Back,cn=Till,o=Shop", "organizationalUnit", "ou", "Back") +
+             UsersLdif("ou=Back,cn=Till,o=Shop", "b", 1),
+         {{"Sales.acme", 6},
+          {"Desk.Panel.Kiosk.Sales.acme", 3},
+          {"Shop", 2},
+          {"Back.Till.Shop", 1}}},
         // A NUL byte in a value.
         {"dn: ou=a\\00b,o=acme\nobjectClass: organizationalUnit\nou:: YQBi\n\n" +
              UsersLdif("ou=a\\00b,o=acme", "n", 2),
@@ -108,8 +131,12 @@ TEST(LdapLdifNames, BothBackEndsListTheSameNamesWithTheSameCounts) {
         std::string error;
         const auto server = SlapdServer::Start(options, error);
         ASSERT_NE(server, nullptr) << error;
-        LdapDirectory ldap(SettingsFor(*server));
+        LdapSettings settings = SettingsFor(*server);
+        LdapDirectory ldap(settings);
         EXPECT_EQ(Lines(RunEngine(ldap, "User", false)), row.lines) << "over LDAP";
+        settings.wholeSubtrees = false;
+        LdapDirectory perContainer(settings);
+        EXPECT_EQ(Lines(RunEngine(perContainer, "User", false)), row.lines) << "each container";
 
         const LdifLoadResult loaded = LoadLdifText(ldif, "names.ldif");
         ASSERT_TRUE(loaded) << loaded.error;

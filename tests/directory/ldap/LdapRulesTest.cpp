@@ -175,23 +175,31 @@ TEST(PartitionMarkers, ClassOrVendorBits) {
 }
 
 // A subtree read's objects land on the containers they are directly under, whichever way the
-// server spells a parent; objects under an entry that is no container count nowhere; a
-// second read of a part already read for the same filter changes nothing.
+// server spells a parent; objects and containers below an entry that is no container belong to
+// the nearest container above it; a second read of a part already read for the same filter
+// changes nothing.
 TEST(SubtreeCache, ObjectsLandOnTheirParentsOnce) {
     const auto dn = [](const char* text) { return *Dn::Parse(text); };
     const Dn acme = dn("o=acme");
     const std::vector<ListedChild> containers = {{dn("o=acme"), {}},
                                                  {dn("ou=Dev,o=acme"), {}},
                                                  {dn("ou=QA,ou=Dev,o=acme"), {}},
-                                                 {dn("ou=Remote,o=acme"), {"ldap://x/o=y"}}};
-    const CountsByText objects = {
-        {"o=acme", 2}, {"ou=Dev,o=acme", 3}, {"OU=qa, ou=DEV,o=Acme", 4}, {"uid=boss,o=acme", 7}};
+                                                 {dn("ou=Remote,o=acme"), {"ldap://x/o=y"}},
+                                                 {dn("ou=Desk,cn=Kiosk,ou=Dev,o=acme"), {}}};
+    const CountsByText objects = {{"o=acme", 2},
+                                  {"ou=Dev,o=acme", 3},
+                                  {"OU=qa, ou=DEV,o=Acme", 4},
+                                  {"uid=boss,o=acme", 7},
+                                  {"cn=Kiosk,ou=Dev,o=acme", 5},
+                                  {"uid=a,cn=Kiosk,ou=Dev,o=acme", 1},
+                                  {"ou=Desk,cn=Kiosk,ou=Dev,o=acme", 6}};
     SubtreeCache cache;
     cache.Add(acme, "(objectClass=inetOrgPerson)", containers, objects);
     const std::vector<std::pair<const char*, std::optional<std::uint32_t>>> counts = {
-        {"o=acme", 2},
-        {"ou=Dev,o=acme", 3},
+        {"o=acme", 9},
+        {"ou=Dev,o=acme", 9},
         {"ou=QA,ou=Dev,o=acme", 4},
+        {"ou=Desk,cn=Kiosk,ou=Dev,o=acme", 6},
         {"ou=Remote,o=acme", std::nullopt},
         {"uid=boss,o=acme", std::nullopt}};
     for (const auto& [container, expected] : counts) {
@@ -200,7 +208,7 @@ TEST(SubtreeCache, ObjectsLandOnTheirParentsOnce) {
     EXPECT_EQ(cache.Count("(objectClass=groupOfNames)", acme), std::nullopt);
 
     cache.Add(dn("ou=Dev,o=acme"), "(objectClass=inetOrgPerson)", {containers[1], containers[2]},
-              {{"ou=Dev,o=acme", 3}, {"ou=QA,ou=Dev,o=acme", 4}});
+              {{"ou=Dev,o=acme", 1}, {"ou=QA,ou=Dev,o=acme", 1}});
     EXPECT_EQ(cache.Count("(objectClass=inetOrgPerson)", dn("ou=QA,ou=Dev,o=acme")), 4u);
 
     std::vector<std::string> children;
@@ -208,6 +216,12 @@ TEST(SubtreeCache, ObjectsLandOnTheirParentsOnce) {
         children.push_back(child.dn.Text());
     }
     EXPECT_EQ(children, (std::vector<std::string>{"ou=Dev,o=acme", "ou=Remote,o=acme"}));
+    children.clear();
+    for (const ListedChild& child : *cache.Children(dn("ou=Dev,o=acme"))) {
+        children.push_back(child.dn.Text());
+    }
+    EXPECT_EQ(children,
+              (std::vector<std::string>{"ou=QA,ou=Dev,o=acme", "ou=Desk,cn=Kiosk,ou=Dev,o=acme"}));
     EXPECT_TRUE(cache.Children(dn("ou=QA,ou=Dev,o=acme"))->empty());
     EXPECT_EQ(cache.Children(dn("ou=Elsewhere,o=acme")), nullptr);
 }
