@@ -121,27 +121,17 @@ std::map<std::string, ContainerCount> LdapsearchContainers(const LdapLogin& logi
             objects.push_back(std::move(text));
         }
     }
-    // The walk goes from container to container: one below an entry of another class (AD's
-    // CN=Directory Service holds two) is not reached.
-    std::vector<std::pair<std::size_t, std::string>> byDepth;  // DN depth, full name
-    byDepth.reserve(containers.size());
-    for (const auto& [name, container] : containers) {
-        byDepth.emplace_back(ParsedDn(container.dn).Depth(), name);
-    }
-    std::sort(byDepth.begin(), byDepth.end());
-    for (const auto& [depth, name] : byDepth) {
-        const Dn dn = ParsedDn(containers.at(name).dn);
-        if (!contexts.contains(dn.Key()) && !nameOfKey.contains(dn.Ancestor(1).Key())) {
-            nameOfKey.erase(dn.Key());
-            containers.erase(name);
-        }
-    }
     for (const std::string& text : objects) {
         const Dn dn = ParsedDn(text);
         if (dn.Depth() == 0 || !seen.insert(dn.Key()).second) {
             continue;
         }
-        const auto parent = nameOfKey.find(dn.Ancestor(1).Key());
+        // An entry of another class in between is looked through: the nearest container counts.
+        Dn above = dn.Ancestor(1);
+        while (above.Depth() > 0 && !nameOfKey.contains(above.Key())) {
+            above = above.Ancestor(1);
+        }
+        const auto parent = nameOfKey.find(above.Key());
         if (parent != nameOfKey.end()) {
             ++containers[parent->second].objects;
         } else if (outside != nullptr) {

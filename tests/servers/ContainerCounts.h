@@ -33,10 +33,10 @@ struct ContainerCount {
     std::size_t objects = 0;  // of the kind, directly under the container
 };
 
-// Every container of the profile that a walk from the naming contexts of the server's root entry
-// reaches through containers, as ldapsearch finds them, keyed by the full name the counter gives
-// its line (the RDN values joined by dots), with the objects of the kind directly under each.
-// The DNs of objects of the kind whose parent is none of those containers go into outside.
+// Every container of the profile in the naming contexts of the server's root entry, as ldapsearch
+// finds them, keyed by the full name the counter gives its line (the RDN values joined by dots),
+// with the objects of the kind directly under each or below entries of other classes under it.
+// The DNs of objects of the kind under none of those containers go into outside.
 std::map<std::string, ContainerCount> LdapsearchContainers(const LdapLogin& login,
                                                            const ClassProfile& profile,
                                                            std::size_t kind,

@@ -85,7 +85,7 @@ TEST(Ds389Partitions, EachSuffixIsAPartition) {
 }
 
 // The situations the counts above must hold in are really in the test directory.
-TEST(Ds389Directory, HasTombstonesSubSuffixesAndMoreUsersThanTheAnonymousLimit) {
+TEST(Ds389Directory, HasTombstonesSubSuffixesUsersBelowADeviceAndMoreThanTheLimit) {
     REQUIRE_SERVER(environment, Ds389Server);
     const Ds389Server& server = *environment->server();
     const TemporaryFolder work;
@@ -101,6 +101,10 @@ TEST(Ds389Directory, HasTombstonesSubSuffixesAndMoreUsersThanTheAnonymousLimit) 
                                "(objectClass=inetOrgPerson)", "dn", work.Path())
                   .size(),
               2000u);
+    EXPECT_EQ(LdapsearchValues(server.AnonymousLogin(), "cn=Kiosk,ou=Region,dc=corp,dc=example",
+                               "sub", "(objectClass=inetOrgPerson)", "dn", work.Path())
+                  .size(),
+              4u);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <tuple>
 
 #include "servers/ContainerCounts.h"
 #include "servers/ServerEnvironment.h"
@@ -31,17 +32,24 @@ std::string NestedUnit(int level) {
 const std::string kLevel4 = "OU=" + NestedUnit(4) + ",OU=" + NestedUnit(3) +
                             ",OU=" + NestedUnit(2) + ",OU=" + NestedUnit(1) + ",DC=corp,DC=example";
 
-class SambaAdCounts : public testing::TestWithParam<const char*> {};
+// Kind, and whether each container is listed on its own (the server marks no entry with
+// children, so entries of other classes are asked for theirs).
+class SambaAdCounts : public testing::TestWithParam<std::tuple<const char*, bool>> {};
 
 TEST_P(SambaAdCounts, EachLineCountsWhatLdapsearchFindsInItsContainer) {
     REQUIRE_SERVER(environment, SambaAdServer);
-    ExpectCountsAgreeWithLdapsearch(environment->server()->AdminLogin(), ActiveDirectoryProfile(),
-                                    GetParam());
+    const auto [kind, perContainer] = GetParam();
+    ExpectCountsAgreeWithLdapsearch(
+        environment->server()->AdminLogin(), ActiveDirectoryProfile(), kind,
+        perContainer ? std::vector<std::string>{"--per-container"} : std::vector<std::string>{});
 }
 
-INSTANTIATE_TEST_SUITE_P(Kinds, SambaAdCounts, testing::Values("users", "servers", "groups"),
-                         [](const testing::TestParamInfo<const char*>& param) {
-                             return std::string(param.param);
+INSTANTIATE_TEST_SUITE_P(Kinds, SambaAdCounts,
+                         testing::Combine(testing::Values("users", "servers", "groups"),
+                                          testing::Bool()),
+                         [](const testing::TestParamInfo<std::tuple<const char*, bool>>& param) {
+                             return std::string(std::get<0>(param.param)) +
+                                    (std::get<1>(param.param) ? "PerContainer" : "");
                          });
 
 // Every naming context is a partition, whatever its class (the schema is a dMD, the
@@ -83,7 +91,7 @@ TEST(SambaAdBind, AWrongPasswordIsSaidInWords) {
 }
 
 // The situations the counts above must hold in are really in the test directory.
-TEST(SambaAdDirectory, HasFiveNamingContextsLostObjectsAStoreAndDeepUnits) {
+TEST(SambaAdDirectory, HasNamingContextsLostObjectsAStoreObjectsBelowSettingsDeepUnits) {
     REQUIRE_SERVER(environment, SambaAdServer);
     const LdapLogin login = environment->server()->AdminLogin();
     const TemporaryFolder work;
@@ -97,6 +105,10 @@ TEST(SambaAdDirectory, HasFiveNamingContextsLostObjectsAStoreAndDeepUnits) {
                     "(objectClass=group)", "dn"),
               2u);
     EXPECT_EQ(count(kLevel4, "sub", "(objectClass=user)", "dn"), 2u);
+    EXPECT_EQ(count("CN=Directory Service,CN=Windows NT,CN=Services,CN=Configuration,DC=corp,"
+                    "DC=example",
+                    "sub", "(|(objectClass=user)(objectClass=group))", "dn"),
+              3u);
 }
 
 }  // namespace

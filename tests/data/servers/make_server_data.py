@@ -6,12 +6,13 @@ administrator, so a record without a changetype is an addition:
 
 - ds389.ldif: the back ends and mapping tree under cn=config (a replicated top suffix, so that
   deleted entries stay as tombstones, and two sub-suffixes: one directly under the top, one three
-  levels down, below a container with many siblings), the entries, then the deletions.
+  levels down, below a container with many siblings), the entries (users below a device entry
+  among them), then the deletions.
 - ds389-sizelimit-500.ldif, ds389-sizelimit-2000.ldif: lower the server-wide size limit to 500
   and put it back to 389's default of 2,000 (applied by tests that need it, not at start).
 - samba-ad.ldif: organizational units, users, groups and computers of a domain, objects under
-  CN=LostAndFound, an Authorization Manager store with groups, and five nested units with
-  62-character names.
+  CN=LostAndFound, an Authorization Manager store with groups, a container with objects below an
+  entry of no container class, and five nested units with 62-character names.
 
 The output is the same on every run. Usage: make_server_data.py OUTPUT_FOLDER [--speed]
 (--speed: ds389-speed.ldif, 50,000 users in 500 units, for timing by hand).
@@ -99,6 +100,15 @@ def ds389():
     text += ou(deep) + people(deep, "deep", 25)
     text += group_of_names(f"cn=Deep Staff,{deep}", f"uid=deep1,{deep}")
     text += ou(f"ou=Lab,{deep}") + people(f"ou=Lab,{deep}", "lab", 20)
+    # Entries of no container class with users and a unit below them: a device, in it an
+    # application process, in that a unit with a user and a group.
+    kiosk = f"cn=Kiosk,{region}"
+    panel = f"cn=Panel,{kiosk}"
+    desk = f"ou=Desk,{panel}"
+    text += entry(kiosk, "objectClass: device", "cn: Kiosk") + people(kiosk, "kiosk", 2)
+    text += entry(panel, "objectClass: applicationProcess", "cn: Panel") + people(panel, "panel", 1)
+    text += ou(desk) + people(desk, "desk", 1)
+    text += group_of_names(f"cn=Desk Staff,{desk}", f"uid=desk1,{desk}")
     # 389's generic container class, holding users.
     services = f"cn=Services,{root}"
     text += entry(services, "objectClass: top", "objectClass: nsContainer", "cn: Services")
@@ -175,6 +185,12 @@ def samba_ad():
     application = f"CN=Invoices,{store}"
     text += entry(application, "objectClass: msDS-AzApplication")
     text += ad_group(application, "Invoice Clerks", "invoiceclerks")
+    # A container below an entry of no container class (the directory service's settings),
+    # holding one object of each kind.
+    staging = f"CN=Staging,CN=Directory Service,CN=Windows NT,CN=Services,CN=Configuration,{root}"
+    text += entry(staging, "objectClass: container")
+    text += ad_user(staging, "Staging User", "staginguser")
+    text += ad_group(staging, "Staging Group", "staginggroup") + ad_computer(staging, "STAGING-PC")
     # Five nested units of 62-character names, a user in each: full names far over 256.
     parent = root
     for level in range(1, 6):
