@@ -114,6 +114,10 @@ std::variant<EarlierRun, std::string> ReadEarlierRun(const std::string& path) {
         }
         run.kind = Text(top, "kind", true);
         run.mode = Text(top, "mode", true);
+        if (run.kind == "all") {
+            return "option --compare: " + path +
+                   " counted every kind (--kind all); compare with a run of one kind";
+        }
         run.timestamp = Text(top, "timestamp", false);
         run.total = Number(top, "total");
         const auto changedOnly = top.find("changed_only");

@@ -153,6 +153,7 @@ TEST_F(CountCommand, CountsEachKindAloneOrAllAtOnce) {
     EXPECT_THAT(json.out, HasSubstr("\"name\": \"QA\", \"depth\": 2, \"counts\": {\"users\": 2, "
                                     "\"servers\": 1, \"groups\": 0, \"partitions\": 0}, "
                                     "\"branch_totals\": {\"users\": 2, \"servers\": 1,"));
+    std::ofstream(dir / "all.json") << json.out;
     const Outcome metrics =
         Run({"--ldif", Data("cli/acme.ldif"), "--kind", "all", "--format", "prometheus"});
     EXPECT_THAT(metrics.out, HasSubstr(",kind=\"servers\"} 1\n"));
@@ -161,7 +162,8 @@ TEST_F(CountCommand, CountsEachKindAloneOrAllAtOnce) {
     for (const std::vector<std::string>& refused :
          {std::vector<std::string>{"--kind", "all"},
           {"--kind", "all", "--format", "csv", "--pdf", (dir / "x.pdf").string()},
-          {"--kind", "all", "--format", "json", "--compare", Data("cli/acme.ldif")}}) {
+          {"--kind", "all", "--format", "json", "--compare", Data("cli/acme.ldif")},
+          {"--format", "csv", "--compare", (dir / "all.json").string()}}) {
         const Outcome outcome = Run(refused);
         EXPECT_EQ(outcome.exitCode, 4);
         EXPECT_THAT(outcome.err, HasSubstr("--kind all"));
