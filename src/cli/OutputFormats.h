@@ -1,5 +1,9 @@
 #pragma once
-// The command-line counter's CSV, JSON and Prometheus outputs, read from the result tree.
+// The command-line counter's CSV, JSON and Prometheus outputs, read from the result tree. With
+// --kind all (RunRecord::allKinds) each count and branch total is given per kind: CSV columns
+// users, users_branch_total, ... in place of count and branch_total; JSON "counts",
+// "branch_totals" and "totals" objects in place of "count", "branch_total" and "total";
+// Prometheus samples per kind.
 
 #include <string>
 
