@@ -4,6 +4,7 @@
 
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "platform/DrawingContext.h"
 #include "platform/TreeControl.h"
@@ -57,9 +58,14 @@ class CCountTreeCtrl : public CTextTreeCtrl {
   public:
     ~CCountTreeCtrl() override;
 
-    // A name too long for the room before its count ends in "…".
+    void OnPaint(TreeViewPort& view, DrawingContext& dc) override;
+    // A name too long for the room before its count ends in "…". Such a line is fitted to
+    // rect: the width returned is no more than rect has room for, so that the view does not
+    // scroll sideways for what was elided on purpose.
     int DrawItem(HTREEITEM item, DrawingContext& dc, Rect& rect, unsigned state,
                  bool hasFocus) override;
+    // A line whose name was elided when last painted tells its whole name.
+    std::string ItemDetail(HTREEITEM item) const override;
     // A result line's name without the blank before its count, and the count's digits.
     std::string ItemName(HTREEITEM item) const override;
     std::string ItemCountText(HTREEITEM item) const override;
@@ -70,6 +76,10 @@ class CCountTreeCtrl : public CTextTreeCtrl {
     };
     // A result line splits at the blank before its count; any other line is all name.
     static Split SplitNameAndCount(const std::string& text, bool isResultLine);
+
+  private:
+    // The lines of the last paint whose names did not fit.
+    std::unordered_set<HTREEITEM> m_elidedNames;
 };
 
 // The colour of an unselected line's count.

@@ -1,6 +1,8 @@
 // The result tree's own painting: each shown line's stored text over the view's lines,
 // buttons and images, with the selection highlight and the focus rectangle.
 
+#include <algorithm>
+
 #include "tree/CTextTreeCtrl.h"
 #include "tree/LineText.h"
 #include "tree/VisibleText.h"
@@ -93,6 +95,14 @@ CCountTreeCtrl::Split CCountTreeCtrl::SplitNameAndCount(const std::string& text,
 
 namespace {
 
+// The width a line fitted to rect takes: its text's, or what rect holds in whole blanks (the
+// placeholder is made of blanks, and must not reach past the right edge).
+int FittedWidth(DrawingContext& dc, const Rect& rect, int textWidth) {
+    const int room = std::max(0, rect.Width() - 2 * kTextInset);
+    const int blank = dc.CharWidth(' ');
+    return std::min(textWidth, blank > 0 ? room - room % blank : room);
+}
+
 // The name's room: from the line's text to where its count begins.
 Rect NameRoom(DrawingContext& dc, const Rect& rect, const std::string& count) {
     Rect room = rect;
@@ -106,23 +116,36 @@ Rect NameRoom(DrawingContext& dc, const Rect& rect, const std::string& count) {
 
 }  // namespace
 
+void CCountTreeCtrl::OnPaint(TreeViewPort& view, DrawingContext& dc) {
+    m_elidedNames.clear();
+    CTextTreeCtrl::OnPaint(view, dc);
+}
+
+std::string CCountTreeCtrl::ItemDetail(HTREEITEM item) const {
+    return m_elidedNames.contains(item) ? ItemName(item) : CTextTreeCtrl::ItemDetail(item);
+}
+
 int CCountTreeCtrl::DrawItem(HTREEITEM item, DrawingContext& dc, Rect& rect, unsigned state,
                              bool hasFocus) {
     const std::string text = VisibleText(GetItemText(item));
     const Split split = SplitNameAndCount(text, CarriesData(item));
+    Rect inner = rect;
+    inner.left += kTextInset;
+    Rect nameRoom = NameRoom(dc, inner, split.count);
     // Lines without a count keep their whole text, to be scrolled to.
-    const unsigned nameFormat = split.count.empty() ? kNameFormat : kElidedNameFormat;
+    const bool fitted = !split.count.empty();
+    if (fitted && MeasureText(dc, split.name) > nameRoom.Width()) {
+        m_elidedNames.insert(item);
+    }
+    const unsigned nameFormat = fitted ? kElidedNameFormat : kNameFormat;
     if ((state & TVIS_SELECTED) != 0) {
         dc.FillSolidRect(rect, dc.SysColor(COLOR_HIGHLIGHT));
         const Color oldText = dc.SetTextColor(dc.SysColor(COLOR_HIGHLIGHTTEXT));
         const Color oldBack = dc.SetBkColor(dc.SysColor(COLOR_HIGHLIGHT));
-        rect.left += kTextInset;
-        Rect nameRoom = NameRoom(dc, rect, split.count);
         dc.DrawText(split.name, nameRoom, nameFormat);
-        if (!split.count.empty()) {
-            dc.DrawText(split.count, rect, kCountFormat);
+        if (fitted) {
+            dc.DrawText(split.count, inner, kCountFormat);
         }
-        rect.left -= kTextInset;
         dc.SetTextColor(oldText);
         dc.SetBkColor(oldBack);
         if (hasFocus) {
@@ -130,17 +153,15 @@ int CCountTreeCtrl::DrawItem(HTREEITEM item, DrawingContext& dc, Rect& rect, uns
         }
     } else {
         dc.FillSolidRect(rect, dc.SysColor(COLOR_WINDOW));
-        rect.left += kTextInset;
-        Rect nameRoom = NameRoom(dc, rect, split.count);
         dc.DrawText(split.name, nameRoom, nameFormat);
-        if (!split.count.empty()) {
+        if (fitted) {
             const Color oldText = dc.SetTextColor(kCountBlue);
-            dc.DrawText(split.count, rect, kCountFormat);
+            dc.DrawText(split.count, inner, kCountFormat);
             dc.SetTextColor(oldText);
         }
-        rect.left -= kTextInset;
     }
-    return MeasureText(dc, text);
+    const int width = MeasureText(dc, text);
+    return fitted ? FittedWidth(dc, rect, width) : width;
 }
 
 }  // namespace vantor

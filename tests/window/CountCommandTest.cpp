@@ -4,6 +4,7 @@
 #include <QAbstractButton>
 #include <QCoreApplication>
 #include <QHelpEvent>
+#include <QScrollBar>
 #include <QToolTip>
 #include <algorithm>
 #include <ostream>
@@ -183,7 +184,9 @@ TEST_F(CountCommand, ErrorHeaderComesFirstUnderItsResultLineExpandedWithErrorsIn
     ExpectDirectoryReleased();
 }
 
-TEST_F(CountCommand, AnErrorLinesTooltipTellsTheCauseOfItsFailedCall) {
+TEST_F(CountCommand, ALinesTooltipTellsWhatItCannotShow) {
+    const std::string longName(60, 'N');
+    dir.AddObjects(dir.Path(longName + ".acme"), "User", 1);
     client.InjectFailure({DirOp::Search, -601, "Dev.acme", 0});
     Press(res::IDC_BY_CONTAINER);
     Press(res::IDC_COUNT);
@@ -193,13 +196,30 @@ TEST_F(CountCommand, AnErrorLinesTooltipTellsTheCauseOfItsFailedCall) {
         const QPoint at(text.left + 2, (text.top + text.bottom) / 2);
         QHelpEvent help(QEvent::ToolTip, at, View()->viewport()->mapToGlobal(at));
         QCoreApplication::sendEvent(View()->viewport(), &help);
-        return QToolTip::isVisible() ? QToolTip::text().toStdString() : std::string();
+        // A tip shown before fades out for a while: only an accepted event showed one.
+        return help.isAccepted() && QToolTip::isVisible() ? QToolTip::text().toStdString()
+                                                          : std::string();
     };
-    EXPECT_EQ(tooltipAt(FindLine("acme 4")), "");
+    const HTREEITEM elided = FindLine(longName + " 1");
+    ASSERT_NE(elided, 0u);
     const HTREEITEM error = FindLine("-601:NWDSSearch:Dev.acme");
     ASSERT_NE(error, 0u);
-    // The error line keeps its form; the cause is its tooltip.
-    EXPECT_EQ(tooltipAt(error), "injected failure -601");
+    // The name is elided to fit before its count, so the tree has nothing to scroll sideways,
+    // also after the window was wider and shrank again.
+    const QSize templateSize = host->size();
+    for (const QSize size : {templateSize, templateSize + QSize(400, 0), templateSize}) {
+        host->resize(size);
+        const std::pair<HTREEITEM, std::string> cases[] = {
+            {FindLine("acme 4"), ""},
+            {error, "injected failure -601"},  // the error line keeps its form
+            {elided, size == templateSize ? longName : ""},
+        };
+        for (const auto& [line, tooltip] : cases) {
+            EXPECT_EQ(tooltipAt(line), tooltip) << size.width() << " " << line;
+        }
+        PaintTree();
+        EXPECT_EQ(View()->horizontalScrollBar()->maximum(), 0) << size.width();
+    }
 }
 
 // ---- Kinds and mode ----

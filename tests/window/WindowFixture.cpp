@@ -97,6 +97,10 @@ void WindowTest::TearDown() {
 
 QImage WindowTest::PaintTree() {
     QCoreApplication::processEvents();
+    // The view follows the tree's changes at most every few tens of ms.
+    for (int i = 0; i < 100 && View()->RefreshPending(); ++i) {
+        QTest::qWait(5);
+    }
     return View()->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 

@@ -206,7 +206,6 @@ Rect QtTreeView::ItemTextRect(HTREEITEM item) const {
     const int level = tree_->Level(item);
     const int left = layout_.TextLeft(level);
     const int right = left + layout_.TextWidth(TextAdvance(item));
-    widest_ = std::max(widest_, right);
     const int scrollX = horizontalScrollBar()->value();
     const int top = RowTop(row);
     return {left - scrollX, top, right - scrollX, top + layout_.rowHeight};
@@ -239,7 +238,6 @@ void QtTreeView::paintEvent(QPaintEvent*) {
     const std::size_t first = tree_->FirstVisibleRow();
     const HTREEITEM firstItem = first < tree_->VisibleRows() ? tree_->ItemAtRow(first) : 0;
     const int height = viewport()->height();
-    const int widestBefore = widest_;
 
     // Only the rows in view are painted: a tree may have tens of thousands.
     TreeRowPainter rows(painter, layout_, palette(), images_, scrollX);
@@ -247,8 +245,6 @@ void QtTreeView::paintEvent(QPaintEvent*) {
     for (HTREEITEM item = firstItem; item != 0 && top < height;
          item = tree_->Next(item, TVGN_NEXTVISIBLE), top += layout_.rowHeight) {
         rows.Paint(*tree_, item, top);
-        widest_ = std::max(
-            widest_, layout_.TextLeft(tree_->Level(item)) + layout_.TextWidth(TextAdvance(item)));
     }
 
     // The tree paints its texts over the lines, reading them from the first row in view on.
@@ -257,6 +253,19 @@ void QtTreeView::paintEvent(QPaintEvent*) {
     QtDrawingContext dc(painter, font(), palette());
     tree_->OnPaint(*this, dc);
 
+    // Measured after the tree's painting, which fits the placeholders to what it drew. Lines
+    // fitted to another width may have been wider: that width's measure is dropped.
+    const int widestBefore = widest_;
+    if (viewport()->width() != widestAtWidth_) {
+        widest_ = 0;
+        widestAtWidth_ = viewport()->width();
+    }
+    top = 0;
+    for (HTREEITEM item = firstItem; item != 0 && top < height;
+         item = tree_->Next(item, TVGN_NEXTVISIBLE), top += layout_.rowHeight) {
+        widest_ = std::max(
+            widest_, layout_.TextLeft(tree_->Level(item)) + layout_.TextWidth(TextAdvance(item)));
+    }
     if (widest_ != widestBefore) {
         ScheduleScrollSync();
     }

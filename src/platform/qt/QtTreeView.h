@@ -99,8 +99,10 @@ class QtTreeView : public QAbstractScrollArea, public TreeViewPort {
     // of a known row is the next row, which spares the walk from the root.
     mutable HTREEITEM cachedItem_ = 0;
     mutable std::size_t cachedRow_ = 0;
-    // The widest text rectangle seen (right edge in content pixels): the horizontal extent.
-    mutable int widest_ = 0;
+    // The widest text rectangle painted at the viewport's width widestAtWidth_ (right edge in
+    // content pixels): the horizontal extent.
+    int widest_ = 0;
+    int widestAtWidth_ = 0;
     QString typed_;
     QElapsedTimer sinceTyped_;
 };
