@@ -302,7 +302,7 @@ void QtTreeView::mousePressEvent(QMouseEvent* event) {
     if (part == TreeRowLayout::Part::kButton) {
         tree_->Expand(item, TVE_TOGGLE);
     } else if (part == TreeRowLayout::Part::kItem) {
-        tree_->Select(item);
+        SelectLine(item);
     }
 }
 
@@ -314,7 +314,7 @@ void QtTreeView::mouseDoubleClickEvent(QMouseEvent* event) {
     TreeRowLayout::Part part = TreeRowLayout::Part::kNone;
     const HTREEITEM item = HitTest(event->position().toPoint(), part);
     if (part == TreeRowLayout::Part::kItem) {
-        tree_->Select(item);  // normally done by the first click already
+        SelectLine(item);  // normally done by the first click already
     }
     if (part != TreeRowLayout::Part::kNone) {
         tree_->Expand(item, TVE_TOGGLE);
@@ -444,8 +444,21 @@ void QtTreeView::MoveSelection(HTREEITEM item) {
     if (item == 0) {
         return;
     }
-    tree_->Select(item);
+    SelectLine(item);
     EnsureVisible(item);
+}
+
+void QtTreeView::SelectLine(HTREEITEM item) {
+    if (item == tree_->Selected()) {
+        return;
+    }
+    tree_->Select(item);
+    // The lines are painted, so the view tells a screen reader which one it now stands on.
+    if (QAccessible::isActive()) {
+        for (const auto& event : SelectionEvents(*this, item)) {
+            QAccessible::updateAccessibility(event.get());
+        }
+    }
 }
 
 void QtTreeView::EnsureVisible(HTREEITEM item) {

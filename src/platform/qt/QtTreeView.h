@@ -80,6 +80,8 @@ class QtTreeView : public QAbstractScrollArea, public TreeViewPort {
     HTREEITEM HitTest(const QPoint& point, TreeRowLayout::Part& part) const;
     HTREEITEM KeyTarget(int key, HTREEITEM selected);
     void MoveSelection(HTREEITEM item);
+    // Selects item as the user's click or key does, and tells assistive technology.
+    void SelectLine(HTREEITEM item);
     // A printable key selects the next line whose name starts with what was typed within the
     // keyboard input interval; false for keys that are not typing.
     bool TypeAhead(const QKeyEvent& event);

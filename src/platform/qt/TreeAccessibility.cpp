@@ -12,6 +12,14 @@ namespace vantor {
 
 namespace {
 
+// The row of a shown line, or -1.
+int ShownRow(const TreeControl& tree, HTREEITEM item) {
+    const std::size_t row = tree.RowOf(item);
+    return item != 0 && row < tree.VisibleRows() && tree.ItemAtRow(row) == item
+               ? static_cast<int>(std::min<std::size_t>(row, std::numeric_limits<int>::max()))
+               : -1;
+}
+
 // One shown line; it reads the tree afresh on every question, so it is never stale.
 class AccessibleTreeLine : public QAccessibleInterface {
   public:
@@ -80,13 +88,7 @@ class AccessibleTreeLine : public QAccessibleInterface {
         return state;
     }
 
-    int Row() const {
-        const TreeControl& tree = *view_->Tree();
-        const std::size_t row = tree.RowOf(item_);
-        return row < tree.VisibleRows() && tree.ItemAtRow(row) == item_
-                   ? static_cast<int>(std::min<std::size_t>(row, std::numeric_limits<int>::max()))
-                   : -1;
-    }
+    int Row() const { return ShownRow(*view_->Tree(), item_); }
 
   private:
     QPointer<QtTreeView> view_;
@@ -151,6 +153,23 @@ class AccessibleTreeView : public QAccessibleWidget {
 };
 
 }  // namespace
+
+std::vector<std::unique_ptr<QAccessibleEvent>> SelectionEvents(QtTreeView& view, HTREEITEM item) {
+    std::vector<std::unique_ptr<QAccessibleEvent>> events;
+    const int row = view.Tree() != nullptr ? ShownRow(*view.Tree(), item) : -1;
+    if (row < 0) {
+        return events;
+    }
+    for (const QAccessible::Event type : {QAccessible::Selection, QAccessible::Focus}) {
+        if (type == QAccessible::Focus && !view.hasFocus()) {
+            continue;
+        }
+        auto event = std::make_unique<QAccessibleEvent>(&view, type);
+        event->setChild(row);
+        events.push_back(std::move(event));
+    }
+    return events;
+}
 
 QAccessibleInterface* TreeAccessibleFactory(const QString& className, QObject* object) {
     auto* view = qobject_cast<QtTreeView*>(object);

@@ -11,6 +11,7 @@
 #include "platform/ResourceIds.h"
 #include "platform/qt/QtResources.h"
 #include "platform/qt/QtTreeView.h"
+#include "platform/qt/TreeAccessibility.h"
 
 namespace vantor {
 namespace {
@@ -482,6 +483,49 @@ TEST(TreeAccessibility, EachShownLineTellsItsNameAndCount) {
     tree.Clear();
     add(TVI_ROOT, "Dev", 5);
     EXPECT_EQ(names(shown()), (QStringList{"Dev|5"}));
+}
+
+TEST(TreeAccessibility, ASelectedLineIsAnnouncedAsTheChildAtItsRow) {
+    CountingTree tree;
+    QtTreeView view;
+    view.resize(240, 120);
+    view.SetTree(&tree);
+    view.show();
+    view.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
+    std::vector<HTREEITEM> lines;
+    const HTREEITEM root = Add(tree, TVI_ROOT, 0, 0, true);
+    const HTREEITEM hidden = Add(tree, Add(tree, root));  // under a collapsed line
+    for (int i = 0; i < 30; ++i) {
+        lines.push_back(Add(tree, root));
+        tree.SetControlText(lines.back(), "line" + std::to_string(i));
+    }
+    tree.SetFirstVisibleRow(10);  // the children count rows of the whole tree, not of the view
+
+    struct Case {
+        HTREEITEM item;
+        bool focused;
+        QStringList expected;  // event type and the name of the line it resolves to
+    };
+    const Case cases[] = {
+        {lines[20], true, {"Selection line20 22", "Focus line20 22"}},
+        {lines[3], false, {"Selection line3 5"}},
+        {hidden, true, {}},
+    };
+    for (const Case& c : cases) {
+        if (c.focused) {
+            view.setFocus();
+        } else {
+            view.clearFocus();
+        }
+        QStringList seen;
+        for (const auto& event : SelectionEvents(view, c.item)) {
+            const QString type = event->type() == QAccessible::Focus ? "Focus" : "Selection";
+            seen << type + " " + event->accessibleInterface()->text(QAccessible::Name) + " " +
+                        QString::number(event->child());
+        }
+        EXPECT_EQ(seen, c.expected);
+    }
 }
 
 }  // namespace
