@@ -23,13 +23,13 @@ void LoadingSplash::Build() {
     dialog_ = std::make_unique<QDialog>();
     dialog_->setWindowTitle(QCoreApplication::applicationName());
     auto* layout = new QVBoxLayout(dialog_.get());
-    const QPixmap splash = BitmapResource(res::IDB_SPLASH);
+    const QPixmap splash = BitmapResource(res::IDB_SPLASH, dialog_->devicePixelRatioF());
     auto* picture = new QLabel(dialog_.get());
     picture->setPixmap(splash);
     layout->addWidget(picture);
     text_ = new QLabel(dialog_.get());
     text_->setWordWrap(true);  // as wide as the picture, however long the file's name
-    text_->setFixedWidth(splash.width());
+    text_->setFixedWidth(qRound(splash.deviceIndependentSize().width()));
     layout->addWidget(text_);
     bar_ = new QProgressBar(dialog_.get());
     layout->addWidget(bar_);

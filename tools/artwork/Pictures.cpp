@@ -16,8 +16,10 @@ constexpr int kBandHeight = 78;
 constexpr int kMargin = 16;
 constexpr int kLine = 1;  // thickness of rules
 
-QImage BlankPicture() {
-    QImage image(kWidth, kHeight, QImage::Format_RGB32);
+// scale device pixels per picture pixel: the drawing below stays in picture pixels.
+QImage BlankPicture(int scale) {
+    QImage image(kWidth * scale, kHeight * scale, QImage::Format_RGB32);
+    image.setDevicePixelRatio(scale);
     image.fill(kPaper);
     return image;
 }
@@ -78,8 +80,8 @@ void DrawClock(QPainter& painter, const QPointF& centre, double radius) {
 
 }  // namespace
 
-QImage SplashPicture(QStringList& overflows) {
-    QImage image = BlankPicture();
+QImage SplashPicture(QStringList& overflows, int scale) {
+    QImage image = BlankPicture(scale);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::TextAntialiasing);
     DrawBand(painter, QStringLiteral("Directory object counter"), overflows);
@@ -116,8 +118,8 @@ QImage SplashPicture(QStringList& overflows) {
     return image;
 }
 
-QImage AboutPicture(QStringList& overflows) {
-    QImage image = BlankPicture();
+QImage AboutPicture(QStringList& overflows, int scale) {
+    QImage image = BlankPicture(scale);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::TextAntialiasing);
     DrawBand(painter, QStringLiteral("Directory object counter"), overflows);
@@ -147,8 +149,8 @@ QImage AboutPicture(QStringList& overflows) {
     return image;
 }
 
-QImage NoticePicture(QStringList& overflows) {
-    QImage image = BlankPicture();
+QImage NoticePicture(QStringList& overflows, int scale) {
+    QImage image = BlankPicture(scale);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::TextAntialiasing);
     DrawBand(painter, QString(), overflows);

@@ -9,7 +9,8 @@ namespace artwork {
 
 namespace {
 
-constexpr int kSide = 12;
+constexpr std::size_t kSide = 12;
+constexpr std::size_t kSide2x = 2 * kSide;
 
 // The 16 standard colours, in their usual order; one letter per pixel names one of them.
 constexpr std::string_view kLetters = "KMGONPTSDRLYBFAW";
@@ -25,11 +26,12 @@ constexpr std::size_t IndexOf(char letter) {
     return kLetters.find(letter == '.' ? 'W' : letter);
 }
 
-using Grid = std::array<std::string_view, kSide>;
+template <std::size_t Side>
+using Grid = std::array<std::string_view, Side>;
 
 // One string per row of pixels.
 // clang-format off
-constexpr Grid kPartition = {
+constexpr Grid<kSide> kPartition = {
     "....KKKK....",
     "..KKTTKYKK..",
     ".KATTTKYYYK.",
@@ -44,7 +46,7 @@ constexpr Grid kPartition = {
     "....KKKK....",
 };
 
-constexpr Grid kContainer = {
+constexpr Grid<kSide> kContainer = {
     "............",
     ".KKKK.......",
     "KYYYYK......",
@@ -59,7 +61,7 @@ constexpr Grid kContainer = {
     "............",
 };
 // A failed directory call: a red disc with an exclamation mark.
-constexpr Grid kError = {
+constexpr Grid<kSide> kError = {
     "....KKKK....",
     "..KKRRRRKK..",
     ".KRRRWWRRRK.",
@@ -75,7 +77,7 @@ constexpr Grid kError = {
 };
 
 // A count stopped by the user: a grey disc with the stop square.
-constexpr Grid kCancelled = {
+constexpr Grid<kSide> kCancelled = {
     "....KKKK....",
     "..KKWWWWKK..",
     ".KWWSSSSSSK.",
@@ -89,11 +91,122 @@ constexpr Grid kCancelled = {
     "..KKDDDDKK..",
     "....KKKK....",
 };
+
+// The same four at twice the resolution, for screens that show two pixels per point: drawn
+// again with one-pixel outlines, not the small ones' pixels doubled.
+constexpr Grid<kSide2x> kPartition2x = {
+    "..........KKKK..........",
+    ".......KKKAAKYKKK.......",
+    ".....KKAAAAAKYYYYKK.....",
+    "....KAAAAAAAKYYYYYYK....",
+    "...KAAAAATTTKYYYYYYYK...",
+    "..KAAATTTTTTKYYYYYYYYK..",
+    "..KAATTTTTTTKYYYYYYYYK..",
+    ".KAATTTTTTTTKYYYYYYYYYK.",
+    ".KAATTTTTTTTKYYYYYYYYYK.",
+    ".KATTTTTTTTTKYYYYYYYYYK.",
+    "KAATTTTTTTTTKYYYYYYYYYYK",
+    "KAATTTTTTTTTKYYYYYYYYYYK",
+    "KAATTTTTTTTTKKKKKKKKKKKK",
+    "KAATTTTTTTTTTTTTTTTTTTTK",
+    ".KATTTTTTTTTTTTTTTTTTTK.",
+    ".KTTTTTTTTTTTTTTTTTTTTK.",
+    ".KTTTTTTTTTTTTTTTTTTTTK.",
+    "..KTTTTTTTTTTTTTTTTTTK..",
+    "..KTTTTTTTTTTTTTTTTTTK..",
+    "...KTTTTTTTTTTTTTTTTK...",
+    "....KTTTTTTTTTTTTTTK....",
+    ".....KKTTTTTTTTTTKK.....",
+    ".......KKKTTTTKKK.......",
+    "..........KKKK..........",
+};
+
+constexpr Grid<kSide2x> kContainer2x = {
+    "........................",
+    "........................",
+    "...KKKKKKK..............",
+    "..KYYYYYYYK.............",
+    ".KYYYYYYYYYK............",
+    "KYYYYYYYYYYYKKKKKKKKKKK.",
+    "KYYYYYYYYYYYYYYYYYYYYYYK",
+    "KYYYYYYYYYYYYYYYYYYYYYYK",
+    "KSSSSSSSSSSSSSSSSSSSSSSK",
+    "KSSSSSSSSSSSSSSSSSSSSSSK",
+    "KYYYYYYYYYYYYYYYYYYYYYYK",
+    "KYYYYYYYYYYYYYYYYYYYYYYK",
+    "KYYYYYYYYYYYYYYYYYYYYYYK",
+    "KYYYYYYYYYYYYYYYYYYYYYYK",
+    "KYYYYYYYYYYYYYYYYYYYYYYK",
+    "KYYYYYYYYYYYYYYYYYYYYYYK",
+    "KYYYYYYYYYYYYYYYYYYYYYYK",
+    "KYYYYYYYYYYYYYYYYYYYYYYK",
+    "KOOOOOOOOOOOOOOOOOOOOOOK",
+    "KOOOOOOOOOOOOOOOOOOOOOOK",
+    "KKKKKKKKKKKKKKKKKKKKKKKK",
+    "........................",
+    "........................",
+    "........................",
+};
+
+constexpr Grid<kSide2x> kError2x = {
+    "..........KKKK..........",
+    ".......KKKRRRRKKK.......",
+    ".....KKRRRRRRRRRRKK.....",
+    "....KRRRRRRRRRRRRRRK....",
+    "...KRRRRRRWWWWRRRRRRK...",
+    "..KRRRRRRRWWWWRRRRRRRK..",
+    "..KRRRRRRRWWWWRRRRRRRK..",
+    ".KRRRRRRRRWWWWRRRRRRRMK.",
+    ".KRRRRRRRRWWWWRRRRRRMMK.",
+    ".KRRRRRRRRWWWWRRRRRRRMK.",
+    "KRRRRRRRRRWWWWRRRRRRRMMK",
+    "KRRRRRRRRRRWWRRRRRRRRMMK",
+    "KRRRRRRRRRRWWRRRRRRRRMMK",
+    "KRRRRRRRRRRWWRRRRRRRRMMK",
+    ".KRRRRRRRRRRRRRRRRRRMMK.",
+    ".KRRRRRRRRRRRRRRRRRRMMK.",
+    ".KRRRRRRRRRWWRRRRRRRMMK.",
+    "..KRRRRRRRWWWWRRRRRMMK..",
+    "..KRRRRRRRWWWWRRRRMMMK..",
+    "...KMMMMMRRWWRRMMMMMK...",
+    "....KMMMMMMMMMMMMMMK....",
+    ".....KKMMMMMMMMMMKK.....",
+    ".......KKKMMMMKKK.......",
+    "..........KKKK..........",
+};
+
+constexpr Grid<kSide2x> kCancelled2x = {
+    "..........KKKK..........",
+    ".......KKKWWWWKKK.......",
+    ".....KKWWWWWWWWWWKK.....",
+    "....KWWWWWWWWSSSSSSK....",
+    "...KWWWWSSSSSSSSSSSSK...",
+    "..KWWWSSSSSSSSSSSSSSSK..",
+    "..KWWSSSSSSSSSSSSSSSSK..",
+    ".KWWSSSSSSSSSSSSSSSSSDK.",
+    ".KWWSSSSKKKKKKKKSSSSDDK.",
+    ".KWSSSSSKKKKKKKKSSSSSDK.",
+    "KWWSSSSSKKKKKKKKSSSSSDDK",
+    "KWWSSSSSKKKKKKKKSSSSSDDK",
+    "KWWSSSSSKKKKKKKKSSSSSDDK",
+    "KWWSSSSSKKKKKKKKSSSSSDDK",
+    ".KWSSSSSKKKKKKKKSSSSSDK.",
+    ".KWWSSSSKKKKKKKKSSSSDDK.",
+    ".KWWSSSSSSSSSSSSSSSSDDK.",
+    "..KWSSSSSSSSSSSSSSSDDK..",
+    "..KSSSSSSSSSSSSSSSDDDK..",
+    "...KDDDDDSSSSSSDDDDDK...",
+    "....KDDDDDDDDDDDDDDK....",
+    ".....KKDDDDDDDDDDKK.....",
+    ".......KKKDDDDKKK.......",
+    "..........KKKK..........",
+};
 // clang-format on
 
-constexpr bool EveryLetterKnown(const Grid& grid) {
+template <std::size_t Side>
+constexpr bool EveryLetterKnown(const Grid<Side>& grid) {
     for (std::string_view row : grid) {
-        if (row.size() != kSide) {
+        if (row.size() != Side) {
             return false;
         }
         for (char letter : row) {
@@ -106,25 +219,36 @@ constexpr bool EveryLetterKnown(const Grid& grid) {
 }
 static_assert(EveryLetterKnown(kPartition) && EveryLetterKnown(kContainer) &&
               EveryLetterKnown(kError) && EveryLetterKnown(kCancelled));
+static_assert(EveryLetterKnown(kPartition2x) && EveryLetterKnown(kContainer2x) &&
+              EveryLetterKnown(kError2x) && EveryLetterKnown(kCancelled2x));
 
-void Paint(QImage& image, const Grid& grid, int left) {
-    for (int y = 0; y < kSide; ++y) {
-        for (int x = 0; x < kSide; ++x) {
-            image.setPixel(left + x, y, static_cast<uint>(IndexOf(grid[y][x])));
+template <std::size_t Side>
+QImage Strip(const std::array<Grid<Side>, 4>& grids) {
+    constexpr int side = static_cast<int>(Side);
+    QImage image(4 * side, side, QImage::Format_Indexed8);
+    image.setColorTable(QList<QRgb>(kColours.begin(), kColours.end()));
+    for (int i = 0; i < 4; ++i) {
+        const Grid<Side>& grid = grids[static_cast<std::size_t>(i)];
+        for (int y = 0; y < side; ++y) {
+            for (int x = 0; x < side; ++x) {
+                image.setPixel(
+                    i * side + x, y,
+                    static_cast<uint>(
+                        IndexOf(grid[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)])));
+            }
         }
     }
+    return image;
 }
 
 }  // namespace
 
 QImage TreeImages() {
-    QImage image(4 * kSide, kSide, QImage::Format_Indexed8);
-    image.setColorTable(QList<QRgb>(kColours.begin(), kColours.end()));
-    Paint(image, kPartition, 0);
-    Paint(image, kContainer, kSide);
-    Paint(image, kError, 2 * kSide);
-    Paint(image, kCancelled, 3 * kSide);
-    return image;
+    return Strip<kSide>({kPartition, kContainer, kError, kCancelled});
+}
+
+QImage TreeImages2x() {
+    return Strip<kSide2x>({kPartition2x, kContainer2x, kError2x, kCancelled2x});
 }
 
 }  // namespace artwork

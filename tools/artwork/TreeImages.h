@@ -9,5 +9,7 @@
 namespace artwork {
 
 QImage TreeImages();
+// The same images 24 by 24 pixels each, for a device pixel ratio of 2.
+QImage TreeImages2x();
 
 }  // namespace artwork

@@ -1,5 +1,6 @@
-// Draws the program's artwork into a directory: the three dialog pictures, the tree images and
-// the window icon in three sizes and as SVG. Run it offscreen: QT_QPA_PLATFORM=offscreen.
+// Draws the program's artwork into a directory: the three dialog pictures and the tree images
+// (each also at twice the resolution), and the window icon in three sizes and as SVG. Run it
+// offscreen: QT_QPA_PLATFORM=offscreen.
 
 #include <QDir>
 #include <QFontInfo>
@@ -71,10 +72,20 @@ int main(int argc, char* argv[]) {
     }
 
     QStringList overflows;
-    bool saved = Save(artwork::SplashPicture(overflows), dir, "splash.png", err);
-    saved = Save(artwork::AboutPicture(overflows), dir, "about.png", err) && saved;
-    saved = Save(artwork::NoticePicture(overflows), dir, "notice.png", err) && saved;
+    bool saved = true;
+    const std::pair<const char*, QImage (*)(QStringList&, int)> pictures[] = {
+        {"splash", &artwork::SplashPicture},
+        {"about", &artwork::AboutPicture},
+        {"notice", &artwork::NoticePicture}};
+    // "@2x" names the drawing for two device pixels per pixel, as Qt's image loading reads it.
+    for (const int scale : {1, 2}) {
+        const QString suffix = scale == 1 ? QStringLiteral(".png") : QStringLiteral("@2x.png");
+        for (const auto& [name, draw] : pictures) {
+            saved = Save(draw(overflows, scale), dir, QLatin1String(name) + suffix, err) && saved;
+        }
+    }
     saved = Save(artwork::TreeImages(), dir, "tree_images.png", err) && saved;
+    saved = Save(artwork::TreeImages2x(), dir, "tree_images@2x.png", err) && saved;
     for (const int side : {32, 48, 256}) {
         saved = Save(Icon(side), dir, QStringLiteral("vantor-%1.png").arg(side), err) && saved;
     }

@@ -96,7 +96,7 @@ QWidget* CreateControl(const ControlTemplate& control, QWidget* parent) {
         }
         case ControlKind::kPicture: {
             auto* picture = new QLabel(parent);
-            picture->setPixmap(BitmapResource(control.bitmapId));
+            picture->setPixmap(BitmapResource(control.bitmapId, picture->devicePixelRatioF()));
             return picture;
         }
     }

@@ -216,7 +216,8 @@ int QtDialogHost::Check(int id) const {
 
 void QtDialogHost::AttachTree(int id, TreeControl& tree, int bitmapId, int imageWidth) {
     if (QtTreeView* view = TreeView(id)) {
-        view->SetImageList(CutImageStrip(BitmapResource(bitmapId), imageWidth));
+        view->SetImageList(CutImageStrip(BitmapResource(bitmapId), imageWidth),
+                           CutImageStrip(BitmapResource(bitmapId, 2), imageWidth));
         view->SetTree(&tree);
     }
 }

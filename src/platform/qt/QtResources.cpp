@@ -4,19 +4,35 @@
 
 namespace vantor {
 
-QPixmap BitmapResource(int bitmapId) {
+namespace {
+
+const char* BitmapName(int bitmapId) {
     switch (bitmapId) {
         case res::IDB_TREE_IMAGES:
-            return QPixmap(QStringLiteral(":/images/tree_images.png"));
+            return "tree_images";
         case res::IDB_ABOUT:
-            return QPixmap(QStringLiteral(":/images/about.png"));
+            return "about";
         case res::IDB_SPLASH:
-            return QPixmap(QStringLiteral(":/images/splash.png"));
+            return "splash";
         case res::IDB_NOTICE:
-            return QPixmap(QStringLiteral(":/images/notice.png"));
+            return "notice";
         default:
-            return {};
+            return nullptr;
     }
+}
+
+}  // namespace
+
+QPixmap BitmapResource(int bitmapId, qreal devicePixelRatio) {
+    const char* name = BitmapName(bitmapId);
+    if (name == nullptr) {
+        return {};
+    }
+    const bool sharp = devicePixelRatio > 1;
+    QPixmap bitmap(QStringLiteral(":/images/%1%2.png")
+                       .arg(QLatin1String(name), sharp ? QStringLiteral("@2x") : QString()));
+    bitmap.setDevicePixelRatio(sharp ? 2 : 1);
+    return bitmap;
 }
 
 QIcon IconResource(int iconId) {
@@ -34,8 +50,12 @@ std::vector<QPixmap> CutImageStrip(const QPixmap& strip, int imageWidth) {
     if (imageWidth <= 0) {
         return images;
     }
-    for (int left = 0; left + imageWidth <= strip.width(); left += imageWidth) {
-        images.push_back(strip.copy(left, 0, imageWidth, strip.height()));
+    const qreal ratio = strip.devicePixelRatio();
+    const int width = qRound(imageWidth * ratio);
+    for (int left = 0; left + width <= strip.width(); left += width) {
+        QPixmap image = strip.copy(left, 0, width, strip.height());
+        image.setDevicePixelRatio(ratio);
+        images.push_back(image);
     }
     return images;
 }

@@ -60,8 +60,10 @@ void QtTreeView::SetTree(TreeControl* tree) {
     viewport()->update();
 }
 
-void QtTreeView::SetImageList(std::vector<QPixmap> images) {
+void QtTreeView::SetImageList(std::vector<QPixmap> images, std::vector<QPixmap> sharpImages) {
     images_ = std::move(images);
+    sharpImages_ =
+        sharpImages.size() == images_.size() ? std::move(sharpImages) : std::vector<QPixmap>();
     UpdateLayout();
 }
 
@@ -71,8 +73,9 @@ void QtTreeView::SetIndent(int indent) {
 }
 
 void QtTreeView::UpdateLayout() {
-    layout_.imageWidth = images_.empty() ? 0 : images_.front().width();
-    layout_.imageHeight = images_.empty() ? 0 : images_.front().height();
+    const QSizeF image = images_.empty() ? QSizeF() : images_.front().deviceIndependentSize();
+    layout_.imageWidth = qRound(image.width());
+    layout_.imageHeight = qRound(image.height());
     layout_.rowHeight = TreeRowHeight(fontMetrics(), layout_.imageHeight);
     ScheduleScrollSync();
     viewport()->update();
@@ -240,7 +243,10 @@ void QtTreeView::paintEvent(QPaintEvent*) {
     const int height = viewport()->height();
 
     // Only the rows in view are painted: a tree may have tens of thousands.
-    TreeRowPainter rows(painter, layout_, palette(), images_, scrollX);
+    // Device pixels per pixel, however the painter reaches the device (a screen, or a picture
+    // of the widget rendered at a higher resolution).
+    const bool sharp = painter.deviceTransform().m22() > 1 && !sharpImages_.empty();
+    TreeRowPainter rows(painter, layout_, palette(), sharp ? sharpImages_ : images_, scrollX);
     int top = 0;
     for (HTREEITEM item = firstItem; item != 0 && top < height;
          item = tree_->Next(item, TVGN_NEXTVISIBLE), top += layout_.rowHeight) {

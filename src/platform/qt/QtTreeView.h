@@ -32,7 +32,9 @@ class QtTreeView : public QAbstractScrollArea, public TreeViewPort {
     // nothing). The view takes the tree's onChanged to repaint.
     void SetTree(TreeControl* tree);
     TreeControl* Tree() const { return tree_; }
-    void SetImageList(std::vector<QPixmap> images);
+    // The line images, and the same drawn for a device pixel ratio of 2 (device pixel ratio 2,
+    // as many; none: the plain ones are scaled there).
+    void SetImageList(std::vector<QPixmap> images, std::vector<QPixmap> sharpImages = {});
     int Indent() const { return layout_.indent; }
     void SetIndent(int indent);
     int RowHeight() const { return layout_.rowHeight; }
@@ -88,6 +90,7 @@ class QtTreeView : public QAbstractScrollArea, public TreeViewPort {
 
     TreeControl* tree_ = nullptr;
     std::vector<QPixmap> images_;
+    std::vector<QPixmap> sharpImages_;
     TreeRowLayout layout_;
     bool scrollSyncPending_ = false;
     bool syncingScrollBars_ = false;

@@ -68,7 +68,7 @@ void TreeRowPainter::Paint(const TreeControl& tree, HTREEITEM item, int top) {
     if (image >= 0 && static_cast<std::size_t>(image) < images_.size()) {
         const QPixmap& pixmap = images_[static_cast<std::size_t>(image)];
         painter_.drawPixmap(layout_.ImageLeft(level) - scrollX_,
-                            top + (layout_.rowHeight - pixmap.height()) / 2, pixmap);
+                            top + (layout_.rowHeight - layout_.imageHeight) / 2, pixmap);
     }
 
     const std::string& text = tree.ControlText(item);

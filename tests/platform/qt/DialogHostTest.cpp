@@ -12,6 +12,7 @@
 #include "DialogDriver.h"
 #include "TestDialogs.h"
 #include "platform/ResourceIds.h"
+#include "platform/qt/QtResources.h"
 #include "platform/qt/QtTreeView.h"
 #include "platform/qt/QtUiServices.h"
 
@@ -195,6 +196,20 @@ TEST(DialogFrames, PicturesKeepTheirBitmapsSize) {
     EXPECT_EQ(pictures.front()->pos(), QPoint(units.X(1), units.Y(1)));
     // The splash window has room for its picture.
     EXPECT_TRUE(host->rect().contains(pictures.front()->geometry()));
+}
+
+TEST(DialogFrames, PicturesComeDrawnAtTwiceTheResolutionForTwoDevicePixelsPerPixel) {
+    for (const int id : {res::IDB_SPLASH, res::IDB_ABOUT, res::IDB_NOTICE}) {
+        const QPixmap plain = BitmapResource(id);
+        const QPixmap sharp = BitmapResource(id, 2);
+        EXPECT_EQ(plain.size(), QSize(359, 269)) << id;
+        EXPECT_EQ(sharp.size(), plain.size() * 2) << id;
+        EXPECT_EQ(sharp.deviceIndependentSize(), QSizeF(plain.size())) << id;
+        // Drawn anew, not the plain picture's pixels doubled.
+        EXPECT_NE(sharp.toImage().convertToFormat(QImage::Format_RGB32),
+                  plain.toImage().convertToFormat(QImage::Format_RGB32).scaled(sharp.size()))
+            << id;
+    }
 }
 
 TEST(DialogFrames, ButtonsStayInFrontOfPictures) {

@@ -205,6 +205,31 @@ TEST_F(TreeView, TheSelectedItemShowsItsSelectedImage) {
     EXPECT_TRUE(Same(painted, ImageArea(second), TreeImage(0)));
 }
 
+TEST_F(TreeView, TwoDevicePixelsPerPixelShowTheImagesDrawnAtTwiceTheResolution) {
+    const QPixmap plain = BitmapResource(res::IDB_TREE_IMAGES);
+    const QPixmap sharp = BitmapResource(res::IDB_TREE_IMAGES, 2);
+    ASSERT_EQ(sharp.devicePixelRatio(), 2);
+    ASSERT_EQ(sharp.size(), plain.size() * 2);
+    view.SetImageList(CutImageStrip(plain, 12), CutImageStrip(sharp, 12));
+    std::vector<HTREEITEM> items;
+    for (int index = 0; index < 4; ++index) {
+        items.push_back(Add(tree, TVI_ROOT, index, index));
+    }
+    Settle();
+    QImage painted(view.viewport()->size() * 2, QImage::Format_RGB32);
+    painted.setDevicePixelRatio(2);
+    view.viewport()->render(&painted);
+    for (int index = 0; index < 4; ++index) {
+        // The same place as at one device pixel per pixel, in device-independent pixels.
+        const QRect area = ImageArea(items[static_cast<std::size_t>(index)]);
+        const QImage drawn =
+            sharp.toImage().convertToFormat(QImage::Format_RGB32).copy(index * 24, 0, 24, 24);
+        EXPECT_TRUE(Same(painted, QRect(area.topLeft() * 2, QSize(24, 24)), drawn)) << index;
+        // Drawn anew, not the plain image's pixels doubled.
+        EXPECT_NE(drawn, TreeImage(index).scaled(24, 24)) << index;
+    }
+}
+
 TEST_F(TreeView, LinesJoinSiblingsAndRunPastChildrenOnlyWhereSiblingsFollow) {
     const HTREEITEM root = Add(tree, TVI_ROOT, 0, 0, true);
     const HTREEITEM a = Add(tree, root, 0, 0, true);
