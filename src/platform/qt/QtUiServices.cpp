@@ -7,6 +7,9 @@
 #include <QMessageBox>
 #include <QSettings>
 
+#include "platform/DialogTemplate.h"
+#include "platform/ResourceIds.h"
+#include "platform/qt/DialogUnits.h"
 #include "platform/qt/FileFilter.h"
 
 namespace vantor {
@@ -51,6 +54,11 @@ QtUiServices::QtUiServices() : quitWatch_(std::make_unique<QuitWatch>()) {
     // no file the user did not name: settings go to a folder that cannot exist (a device is no
     // folder), so they are never written.
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("/dev/null"));
+    // Message boxes and the file, print and password dialogs speak in the main window's font,
+    // not in the toolkit's default one beside it.
+    if (const DialogTemplate* main = FindDialogTemplate(res::IDD_MAIN)) {
+        QApplication::setFont(DialogFont(*main));
+    }
 }
 
 QtUiServices::~QtUiServices() {

@@ -12,7 +12,8 @@ namespace vantor {
 
 class QtUiServices : public UiServices {
   public:
-    // Needs the QApplication to exist already. From now on the process writes no Qt settings.
+    // Needs the QApplication to exist already. From now on the process writes no Qt settings,
+    // and every window it opens uses the main window's font.
     QtUiServices();
     ~QtUiServices() override;
     QtUiServices(const QtUiServices&) = delete;

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFontInfo>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -13,6 +14,7 @@
 #include "DialogDriver.h"
 #include "TestDialogs.h"
 #include "platform/ResourceIds.h"
+#include "platform/qt/DialogUnits.h"
 #include "platform/qt/QtUiServices.h"
 
 namespace vantor {
@@ -20,6 +22,13 @@ namespace {
 
 using test::ActiveModal;
 using test::RecordingDialog;
+
+// The family and size the main window's controls are drawn in.
+bool InTheMainWindowsFont(const QFont& font) {
+    const QFontInfo main(DialogFont(*FindDialogTemplate(res::IDD_MAIN)));
+    const QFontInfo used(font);
+    return used.family() == main.family() && used.pointSizeF() == main.pointSizeF();
+}
 
 // Closes whatever modal window is still running after a while, so that a failing test ends
 // instead of waiting for a user.
@@ -132,9 +141,11 @@ TEST(MessageBox, ShowsTheTextLiterallyUnderTheProgramsName) {
     QString text;
     Qt::TextFormat format = Qt::AutoText;
     int buttons = 0;
+    QFont font;
     QTimer::singleShot(0, &context, [&] {
         auto* box = ActiveModal<QMessageBox>();
         ASSERT_NE(box, nullptr);
+        font = box->font();
         title = box->windowTitle();
         text = box->text();
         format = box->textFormat();
@@ -148,6 +159,7 @@ TEST(MessageBox, ShowsTheTextLiterallyUnderTheProgramsName) {
     EXPECT_EQ(text, "Could not create context <b>&</b>");
     EXPECT_EQ(format, Qt::PlainText);
     EXPECT_EQ(buttons, 1);
+    EXPECT_TRUE(InTheMainWindowsFont(font)) << font.toString().toStdString();
 }
 
 TEST(AskYesNo, NoIsTheDefaultAndTheEscapeAnswer) {
@@ -198,7 +210,9 @@ TEST_F(SaveDialog, OffersTheDefaultNameAndFilterAndAddsTheExtension) {
     QFileDialog::AcceptMode mode = QFileDialog::AcceptOpen;
     QStringList filters;
     QString initial;
+    QFont font;
     const auto path = Run([&](QFileDialog& dialog) {
+        font = dialog.font();
         mode = dialog.acceptMode();
         filters = dialog.nameFilters();
         initial = dialog.selectedFiles().value(0);
@@ -211,6 +225,7 @@ TEST_F(SaveDialog, OffersTheDefaultNameAndFilterAndAddsTheExtension) {
     EXPECT_TRUE(initial.endsWith("vantor.txt")) << initial.toStdString();
     ASSERT_TRUE(path.has_value());
     EXPECT_EQ(QString::fromStdString(*path), InDir("report.txt"));
+    EXPECT_TRUE(InTheMainWindowsFont(font)) << font.toString().toStdString();
 }
 
 TEST_F(SaveDialog, CancelGivesNothing) {
