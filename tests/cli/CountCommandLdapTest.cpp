@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "cli/EveryKindColumns.h"
 #include "directory/ldap/LdapTestSupport.h"
 #include "support/ChildProcess.h"
+#include "support/EveryKindColumns.h"
 #include "support/TestFiles.h"
 
 namespace vantor::test {

@@ -23,7 +23,7 @@
 #include <thread>
 #include <vector>
 
-#include "cli/EveryKindColumns.h"
+#include "support/EveryKindColumns.h"
 #include "support/TestFiles.h"
 
 namespace vantor {

@@ -10,6 +10,7 @@
 
 #include "directory/dn/Dn.h"
 #include "support/ChildProcess.h"
+#include "support/EveryKindColumns.h"
 #include "support/TestFiles.h"
 
 namespace vantor::test {
@@ -53,7 +54,14 @@ std::string AnyOfClasses(const std::vector<std::string>& classes) {
     return filter + ")";
 }
 
-// True when dn is one of the DNs or lies below one of them.
+// vantor-count bound as login, quiet, writing to output.
+std::vector<std::string> CounterCommand(const LdapLogin& login, const std::string& output) {
+    std::vector<std::string> argv = {VANTOR_COUNT, "-H", login.uri, "-q", "-o", output};
+    if (!login.bindDn.empty()) {
+        argv.insert(argv.end(), {"-D", login.bindDn, "-y", login.passwordFile});
+    }
+    return argv;
+}
 
 }  // namespace
 
@@ -63,11 +71,8 @@ CounterRun RunCounter(const LdapLogin& login, const std::vector<std::string>& ar
     const std::string log = workFolder + "/count.err";
     std::remove(output.c_str());
     std::remove(log.c_str());
-    std::vector<std::string> argv = {VANTOR_COUNT, "-H",  login.uri, "-q",
-                                     "--format",   "csv", "-o",      output};
-    if (!login.bindDn.empty()) {
-        argv.insert(argv.end(), {"-D", login.bindDn, "-y", login.passwordFile});
-    }
+    std::vector<std::string> argv = CounterCommand(login, output);
+    argv.insert(argv.end(), {"--format", "csv"});
     argv.insert(argv.end(), arguments.begin(), arguments.end());
 
     CounterRun run;
@@ -183,6 +188,23 @@ void ExpectCountsAgreeWithLdapsearch(const LdapLogin& login, const ClassProfile&
     const CounterRun run = RunCounter(login, arguments, work.Path());
     EXPECT_EQ(run.exitCode, 0) << run.standardError;
     ExpectEachLineCountsItsContainer(run, expected);
+}
+
+void ExpectEveryKindAsEachKindAlone(const LdapLogin& login, const ClassProfile& profile,
+                                    const std::vector<std::string>& options,
+                                    const std::set<std::string>& absent) {
+    const TemporaryFolder work;
+    const std::string output = (work.Path() / "count.csv").string();
+    const std::string log = (work.Path() / "count.err").string();
+    const auto csv = [&](const std::vector<std::string>& arguments) {
+        std::vector<std::string> argv = CounterCommand(login, output);
+        argv.insert(argv.end(), arguments.begin(), arguments.end());
+        EXPECT_EQ(RunProgram(argv, log, kCounterSeconds), 0) << ReadTextFile(log);
+        return ReadTextFile(output);
+    };
+    std::vector<std::string> arguments = {"--profile", profile.name, "--by-container"};
+    arguments.insert(arguments.end(), options.begin(), options.end());
+    ExpectEachKindAsItsOwnRun(csv, arguments, absent);
 }
 
 }  // namespace vantor::test

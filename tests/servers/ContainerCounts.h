@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -55,5 +56,12 @@ void ExpectEachLineCountsItsContainer(const CounterRun& run,
 void ExpectCountsAgreeWithLdapsearch(const LdapLogin& login, const ClassProfile& profile,
                                      const std::string& kind,
                                      const std::vector<std::string>& options = {});
+
+// Counts by container with --kind all and with each kind alone, bound as login with the profile
+// and the options, and expects each kind's columns to be that kind's own run, line by line;
+// every kind must count something but the absent ones.
+void ExpectEveryKindAsEachKindAlone(const LdapLogin& login, const ClassProfile& profile,
+                                    const std::vector<std::string>& options,
+                                    const std::set<std::string>& absent = {});
 
 }  // namespace vantor::test

@@ -1,8 +1,8 @@
 // The command-line counter against a private Samba AD domain controller holding the AD test
 // directory: every line it shows counts what ldapsearch finds directly in that container, for
-// users, computers and groups, in all five naming contexts, and every container that today's
-// walk reaches is a line: the five nested units of 62-character names too, whose full names pass
-// 256 characters.
+// users, computers and groups (and with --kind all, as each kind's own run), in all five naming
+// contexts, and every container that today's walk reaches is a line: the five nested units of
+// 62-character names too, whose full names pass 256 characters.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -39,13 +39,19 @@ class SambaAdCounts : public testing::TestWithParam<std::tuple<const char*, bool
 TEST_P(SambaAdCounts, EachLineCountsWhatLdapsearchFindsInItsContainer) {
     REQUIRE_SERVER(environment, SambaAdServer);
     const auto [kind, perContainer] = GetParam();
-    ExpectCountsAgreeWithLdapsearch(
-        environment->server()->AdminLogin(), ActiveDirectoryProfile(), kind,
-        perContainer ? std::vector<std::string>{"--per-container"} : std::vector<std::string>{});
+    const std::vector<std::string> options =
+        perContainer ? std::vector<std::string>{"--per-container"} : std::vector<std::string>{};
+    if (std::string(kind) == "all") {
+        ExpectEveryKindAsEachKindAlone(environment->server()->AdminLogin(),
+                                       ActiveDirectoryProfile(), options);
+    } else {
+        ExpectCountsAgreeWithLdapsearch(environment->server()->AdminLogin(),
+                                        ActiveDirectoryProfile(), kind, options);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, SambaAdCounts,
-                         testing::Combine(testing::Values("users", "servers", "groups"),
+                         testing::Combine(testing::Values("users", "servers", "groups", "all"),
                                           testing::Bool()),
                          [](const testing::TestParamInfo<std::tuple<const char*, bool>>& param) {
                              return std::string(std::get<0>(param.param)) +
@@ -91,7 +97,7 @@ TEST(SambaAdBind, AWrongPasswordIsSaidInWords) {
 }
 
 // The situations the counts above must hold in are really in the test directory.
-TEST(SambaAdDirectory, HasNamingContextsLostObjectsAStoreObjectsBelowSettingsDeepUnits) {
+TEST(SambaAdDirectory, HasNamingContextsLostObjectsAStoreObjectsBelowSettingsDeepUnitsAPersonPc) {
     REQUIRE_SERVER(environment, SambaAdServer);
     const LdapLogin login = environment->server()->AdminLogin();
     const TemporaryFolder work;
@@ -109,6 +115,9 @@ TEST(SambaAdDirectory, HasNamingContextsLostObjectsAStoreObjectsBelowSettingsDee
                     "DC=example",
                     "sub", "(|(objectClass=user)(objectClass=group))", "dn"),
               3u);
+    EXPECT_EQ(count("DC=corp,DC=example", "sub", "(&(objectClass=computer)(objectCategory=person))",
+                    "dn"),
+              1u);
 }
 
 }  // namespace

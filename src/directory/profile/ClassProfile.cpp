@@ -59,7 +59,11 @@ ClassProfile MakeActiveDirectory() {
                           "lostAndFound", "msDS-AzAdminManager", "msDS-AzApplication",
                           "msDS-AzScope"};
     p.partitionClass = "domainDNS";
-    p.kinds[0] = {{"user"}, {"computer"}, "(&(objectClass=user)(objectCategory=person))"};
+    // A computer is of class user too, and may be filed as a person: the filter leaves it out as
+    // the classes do, so that it is a server only, searched alone or with the other kinds.
+    p.kinds[0] = {{"user"},
+                  {"computer"},
+                  "(&(objectClass=user)(objectCategory=person)(!(objectClass=computer)))"};
     p.kinds[1] = {{"computer"}, {}, "(objectClass=computer)"};
     p.kinds[2] = {{"group"}, {}, "(objectClass=group)"};
     p.kinds[3] = {{"domainDNS"}, {}, "(objectClass=domainDNS)"};

@@ -172,6 +172,13 @@ def samba_ad():
     workstations = f"OU=Workstations,{root}"
     text += ad_ou(workstations)
     text += "".join(ad_computer(workstations, f"WS{i:02d}") for i in range(1, 6))
+    # Objects filed under another category than their class's: a user as a computer (no kind's
+    # filter takes it) and a computer as a person (the users' filter would take it too).
+    schema = f"CN=Schema,CN=Configuration,{root}"
+    text += entry(f"CN=Kiosk Account,{workstations}", "objectClass: user",
+                  "sAMAccountName: kioskaccount", f"objectCategory: CN=Computer,{schema}")
+    text += entry(f"CN=KIOSK-PC,{workstations}", "objectClass: computer",
+                  "sAMAccountName: KIOSK-PC$", f"objectCategory: CN=Person,{schema}")
     text += ad_ou(f"OU=Empty,{root}")
     # Objects under CN=LostAndFound (class lostAndFound), where AD puts orphans.
     lost = f"CN=LostAndFound,{root}"
