@@ -3,6 +3,7 @@
 #include <ldap.h>
 
 #include <algorithm>
+#include <functional>
 #include <set>
 
 #include "directory/dn/SiblingNames.h"
@@ -369,6 +370,29 @@ int LdapSession::Marker(LDAP* ld, const Dn& entry, ChildrenMarker& marker) {
     return 0;
 }
 
+int LdapSession::ReadPaged(const std::string& what, const SearchSpec& spec, PageSink& sink,
+                           const std::function<void()>& restart, LdapOutcome& outcome) {
+    PagedSearch search(spec);
+    LDAP* ld = nullptr;
+    do {
+        if (const int r = Connection(what, ld); r != 0) {
+            return r;
+        }
+        outcome = NextPage(ld, search, sink);
+    } while (outcome.code == LDAP_SUCCESS && !search.Finished());
+    Ended(search);
+    // As with a listing, 389 Directory Server may end this with noSuchObject when it reaches a
+    // sub-suffix; unpaged it is whole.
+    if (outcome.code != LDAP_SUCCESS && !Lost(outcome.code) && search.Delivered() > 0) {
+        if (const int r = Connection(what, ld); r != 0) {
+            return r;
+        }
+        restart();
+        outcome = StreamSearches(ld, {{spec, &sink}}, limits_, 1);
+    }
+    return 0;
+}
+
 int LdapSession::NonContainerParents(const Dn& parent, const std::vector<ListedChild>& listed,
                                      std::vector<Dn>& parents) {
     const std::string what = "looking for entries with children under " + parent.Text();
@@ -381,25 +405,14 @@ int LdapSession::NonContainerParents(const Dn& parent, const std::vector<ListedC
         return r;
     }
     const std::string hasChildren = HasChildrenFilter(marker);
-    // Paged: without a marker this is every entry under parent.
-    PagedSearch search(OneLevel(parent, hasChildren.empty() ? "(objectClass=*)" : hasChildren));
+    // Without a marker this is every entry under parent.
     DnListSink found;
     LdapOutcome outcome;
-    do {
-        if (const int r = Connection(what, ld); r != 0) {
-            return r;
-        }
-        outcome = NextPage(ld, search, found);
-    } while (outcome.code == LDAP_SUCCESS && !search.Finished());
-    Ended(search);
-    // As with a listing, 389 Directory Server may end this with noSuchObject when it reaches a
-    // sub-suffix; unpaged it is whole.
-    if (outcome.code != LDAP_SUCCESS && !Lost(outcome.code) && search.Delivered() > 0) {
-        if (const int r = Connection(what, ld); r != 0) {
-            return r;
-        }
-        found = DnListSink{};
-        outcome = StreamSearches(ld, {{search.Spec(), &found}}, limits_, 1);
+    if (const int r = ReadPaged(
+            what, OneLevel(parent, hasChildren.empty() ? "(objectClass=*)" : hasChildren), found,
+            [&] { found = DnListSink{}; }, outcome);
+        r != 0) {
+        return r;
     }
     LeaveOut(listed, found.dns);
     // Without a marker, each entry of another class is asked for its children.
@@ -477,26 +490,29 @@ int LdapSession::CountUnder(const Dn& container, const std::vector<Dn>& parents,
     }
     const std::string what =
         "searching below the entries of other classes under " + container.Text();
-    LDAP* ld = nullptr;
-    if (const int r = Connection(what, ld); r != 0) {
-        return r;
-    }
-    std::vector<CountsByText> byParent(query.counted.size());
-    const auto sink = ObjectSink(query, byParent, {});
-    std::vector<StreamedSearch> searches;
-    searches.reserve(parents.size());
+    // Paged, one entry after the other, so that a server limit ends no search early.
     for (const Dn& parent : parents) {
-        searches.push_back(
-            {ObjectSearch(parent.Text(), LDAP_SCOPE_ONELEVEL, LDAP_DEREF_NEVER, query),
-             sink.get()});
-    }
-    const LdapOutcome outcome = StreamSearches(ld, searches, limits_, kSearchesInFlight);
-    if (outcome.code != LDAP_SUCCESS) {
-        return FailLdap(outcome, what);
-    }
-    for (std::size_t k = 0; k < byParent.size(); ++k) {
-        for (const auto& [parent, count] : byParent[k]) {
-            objects[k] += count;
+        std::vector<CountsByText> byParent(query.counted.size());
+        const auto sink = ObjectSink(query, byParent, {});
+        const auto restart = [&] {
+            for (CountsByText& kind : byParent) {
+                kind.clear();
+            }
+        };
+        LdapOutcome outcome;
+        if (const int r = ReadPaged(
+                what, ObjectSearch(parent.Text(), LDAP_SCOPE_ONELEVEL, LDAP_DEREF_NEVER, query),
+                *sink, restart, outcome);
+            r != 0) {
+            return r;
+        }
+        if (outcome.code != LDAP_SUCCESS) {
+            return FailLdap(outcome, what);
+        }
+        for (std::size_t k = 0; k < byParent.size(); ++k) {
+            for (const auto& [spelling, count] : byParent[k]) {
+                objects[k] += count;
+            }
         }
     }
     return 0;

@@ -37,6 +37,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -172,6 +173,11 @@ class LdapSession {
     SearchSpec OneLevel(const Dn& base, std::string filter) const;
     // The server's children marker, learnt from entry on first use.
     int Marker(struct ldap* ld, const Dn& entry, ChildrenMarker& marker);
+    // Reads spec's entries into sink page by page. Where 389 Directory Server ends the paged
+    // read with noSuchObject after some pages, reads it again unpaged after restart() has
+    // emptied what sink kept. Sets outcome; returns a failure to connect.
+    int ReadPaged(const std::string& what, const SearchSpec& spec, PageSink& sink,
+                  const std::function<void()>& restart, LdapOutcome& outcome);
     // The entries directly under parent that have children and are not among the containers
     // listed there: searched for by the marker, or else each entry asked for its children.
     int NonContainerParents(const Dn& parent, const std::vector<ListedChild>& listed,

@@ -20,10 +20,11 @@ std::string Container(const std::string& dn, const std::string& objectClass,
 }
 
 struct NamedCase {
-    std::string entries;               // LDIF under o=acme
-    std::string topSuffix;             // a second top entry's DN, when the case has one
-    std::string topEntries;            // LDIF under it, itself first
-    std::map<std::string, int> lines;  // full name -> users counted there
+    std::string entries;                  // LDIF under o=acme
+    std::string topSuffix;                // a second top entry's DN, when the case has one
+    std::string topEntries;               // LDIF under it, itself first
+    std::map<std::string, int> lines;     // full name -> users counted there
+    std::string sizeLimit = "unlimited";  // slapd's sizelimit setting
 };
 
 // Each row adds entries under o=acme and maybe a top entry; the lines below "acme" and of the
@@ -93,6 +94,14 @@ std::vector<NamedCase> Cases() {
           {"Desk.Panel.Kiosk.Sales.acme", 3},
           {"Shop", 2},
           {"Back.Till.Shop", 1}}},
+        // More users below an entry of another class than the server gives unpaged.
+        {Container("ou=Staff,o=acme", "organizationalUnit", "ou", "Staff") +
+             Container("cn=Kiosk,ou=Staff,o=acme", "device", "cn", "Kiosk") +
+             UsersLdif("cn=Kiosk,ou=Staff,o=acme", "k", 7),
+         "",
+         "",
+         {{"Staff.acme", 7}},
+         "size.soft=4 size.hard=4 size.prtotal=unlimited"},
         // A NUL byte in a value.
         {"dn: ou=a\\00b,o=acme\nobjectClass: organizationalUnit\nou:: YQBi\n\n" +
              UsersLdif("ou=a\\00b,o=acme", "n", 2),
@@ -123,6 +132,7 @@ TEST(LdapLdifNames, BothBackEndsListTheSameNamesWithTheSameCounts) {
         SCOPED_TRACE(testing::Message() << "row " << i);
         SlapdOptions options;
         options.ldif = Container("o=acme", "organization", "o", "acme") + row.entries;
+        options.sizeLimit = row.sizeLimit;
         if (!row.topSuffix.empty()) {
             options.subordinates = {
                 {row.topSuffix, SlapdDatabase::Glue::kSeparate, row.topEntries}};
