@@ -7,7 +7,22 @@ DirectoryArguments TakeWindowArguments(const std::vector<std::string>& arguments
     if (!chosen.error.empty()) {
         return chosen;
     }
-    for (const std::string& argument : chosen.rest) {
+    const std::vector<std::string>& rest = chosen.rest;
+    for (std::size_t i = 0; i < rest.size(); ++i) {
+        const std::string& argument = rest[i];
+        // Checked when the directory opens, as in the directory dialog.
+        if (argument.rfind("--filter=", 0) == 0) {
+            chosen.choice.filter = argument.substr(9);
+            continue;
+        }
+        if (argument == "--filter") {
+            if (i + 1 >= rest.size()) {
+                chosen.error = "option --filter needs a filter";
+                return chosen;
+            }
+            chosen.choice.filter = rest[++i];
+            continue;
+        }
         // "-" alone names standard input, as it does after --ldif.
         if (argument.size() > 1 && argument.front() == '-') {
             chosen.error = "unknown option " + argument;

@@ -1,6 +1,7 @@
 #pragma once
-// The window program's command line: the directory options of vantor-count, or one LDIF export
-// named on its own (vantor export.ldif), as a file manager's "Open with" passes it.
+// The window program's command line: the directory options of vantor-count and its --filter,
+// or one LDIF export named on its own (vantor export.ldif), as a file manager's "Open with"
+// passes it.
 
 #include <string>
 #include <vector>

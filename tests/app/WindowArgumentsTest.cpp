@@ -1,4 +1,4 @@
-// The window's command line: an export named alone is counted, as with --ldif.
+// The window's command line: an export named alone is counted, as with --ldif; --filter.
 
 #include <gtest/gtest.h>
 
@@ -7,12 +7,13 @@
 namespace vantor {
 namespace {
 
-TEST(WindowArguments, AnExportNamedAloneIsCountedAndAnythingElseIsRefused) {
+TEST(WindowArguments, AnExportNamedAloneIsCountedWithTheFilterGivenAndAnythingElseIsRefused) {
     struct Case {
         std::vector<std::string> arguments;
         std::string ldifPath;  // "" for none
         bool ldap;
         std::string error;  // "" for none
+        std::string filter = "";
     };
     const Case cases[] = {
         {{}, "", false, ""},
@@ -33,6 +34,9 @@ TEST(WindowArguments, AnExportNamedAloneIsCountedAndAnythingElseIsRefused) {
          true,
          "one directory only: \"a.ldif\" besides an LDAP server"},
         {{"a.ldif", "--frobnicate"}, "a.ldif", false, "unknown option --frobnicate"},
+        {{"--filter", "(sn=Ng)", "a.ldif"}, "a.ldif", false, "", "(sn=Ng)"},
+        {{"a.ldif", "--filter=(!(sn=Ng))"}, "a.ldif", false, "", "(!(sn=Ng))"},
+        {{"a.ldif", "--filter"}, "a.ldif", false, "option --filter needs a filter"},
     };
     for (const Case& c : cases) {
         const DirectoryArguments chosen = TakeWindowArguments(c.arguments);
@@ -40,6 +44,7 @@ TEST(WindowArguments, AnExportNamedAloneIsCountedAndAnythingElseIsRefused) {
         EXPECT_EQ(chosen.error, c.error) << shown;
         EXPECT_EQ(chosen.choice.ldifPath.value_or(""), c.ldifPath) << shown;
         EXPECT_EQ(chosen.choice.ldap, c.ldap) << shown;
+        EXPECT_EQ(chosen.choice.filter, c.filter) << shown;
     }
 }
 
