@@ -310,11 +310,16 @@ int LdapSession::ReadSubtree(const Dn& base, const ObjectQuery& query) {
     if (const int r = Connection(what, ld); r != 0) {
         return r;
     }
-    ChildrenMarker marker{};
-    if (const int r = Marker(ld, base, marker); r != 0) {
-        return r;
+    // Without a marker the objects are counted in one search of base as well: the split
+    // searches would miss those below entries of other classes under base.
+    std::string hasChildren;
+    if (!CountsSubtreesInOneSearch(dse_)) {
+        ChildrenMarker marker{};
+        if (const int r = Marker(ld, base, marker); r != 0) {
+            return r;
+        }
+        hasChildren = HasChildrenFilter(marker);
     }
-    const std::string hasChildren = HasChildrenFilter(marker);
     ListingSink containers(roots_);
     DnListSink parents;
     std::vector<StreamedSearch> searches = {
