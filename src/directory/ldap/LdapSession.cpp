@@ -269,36 +269,34 @@ std::unique_ptr<ParentCountingSink> LdapSession::ObjectSink(const ObjectQuery& q
 
 LdapOutcome LdapSession::CountObjectsBelow(LDAP* ld, const Dn& base, const ObjectQuery& query,
                                            const std::vector<ListedChild>& containers,
-                                           const std::vector<Dn>* parents,
+                                           const std::vector<Dn>& parents,
                                            std::vector<CountsByText>& counts) {
     const auto spec = [&](const std::string& dn, int scope) {
         return ObjectSearch(dn, scope, LDAP_DEREF_NEVER, query);
     };
-    if (parents != nullptr) {
-        std::vector<std::unique_ptr<ParentCountingSink>> sinks;
-        std::vector<StreamedSearch> searches;
-        const auto below = [&](const std::string& dn) {
-            sinks.push_back(ObjectSink(query, counts, dn));
-            searches.push_back({spec(dn, LDAP_SCOPE_SUBTREE), sinks.back().get()});
-        };
-        sinks.push_back(ObjectSink(query, counts, {}));
-        searches.push_back({spec(base.Text(), LDAP_SCOPE_ONELEVEL), sinks.back().get()});
-        for (const ListedChild& child : containers) {
-            if (child.referralUrls.empty() && child.dn.Depth() == base.Depth() + 1 &&
-                child.dn.IsUnder(base)) {
-                below(child.dn.Text());
-            }
+    std::vector<std::unique_ptr<ParentCountingSink>> sinks;
+    std::vector<StreamedSearch> searches;
+    const auto below = [&](const std::string& dn) {
+        sinks.push_back(ObjectSink(query, counts, dn));
+        searches.push_back({spec(dn, LDAP_SCOPE_SUBTREE), sinks.back().get()});
+    };
+    sinks.push_back(ObjectSink(query, counts, {}));
+    searches.push_back({spec(base.Text(), LDAP_SCOPE_ONELEVEL), sinks.back().get()});
+    for (const ListedChild& child : containers) {
+        if (child.referralUrls.empty() && child.dn.Depth() == base.Depth() + 1 &&
+            child.dn.IsUnder(base)) {
+            below(child.dn.Text());
         }
-        for (const Dn& parent : *parents) {
-            below(parent.Text());
-        }
-        LdapOutcome outcome = StreamSearches(ld, searches, limits_, kSearchesInFlight);
-        if (outcome.code == LDAP_SUCCESS || Lost(outcome.code)) {
-            return outcome;
-        }
-        for (CountsByText& kind : counts) {
-            kind.clear();
-        }
+    }
+    for (const Dn& parent : parents) {
+        below(parent.Text());
+    }
+    LdapOutcome outcome = StreamSearches(ld, searches, limits_, kSearchesInFlight);
+    if (outcome.code == LDAP_SUCCESS || Lost(outcome.code)) {
+        return outcome;
+    }
+    for (CountsByText& kind : counts) {
+        kind.clear();
     }
     const auto whole = ObjectSink(query, counts, {});
     return StreamSearches(ld, {{spec(base.Text(), LDAP_SCOPE_SUBTREE), whole.get()}}, limits_, 1);
@@ -311,7 +309,8 @@ int LdapSession::ReadSubtree(const Dn& base, const ObjectQuery& query) {
         return r;
     }
     // Without a marker the objects are counted in one search of base as well: the split
-    // searches would miss those below entries of other classes under base.
+    // searches would miss those below entries of other classes under base. That search needs
+    // nothing the listing finds, so it goes with it.
     std::string hasChildren;
     if (!CountsSubtreesInOneSearch(dse_)) {
         ChildrenMarker marker{};
@@ -322,17 +321,20 @@ int LdapSession::ReadSubtree(const Dn& base, const ObjectQuery& query) {
     }
     ListingSink containers(roots_);
     DnListSink parents;
+    std::vector<CountsByText> objects(query.counted.size());
+    const auto whole = ObjectSink(query, objects, {});
     std::vector<StreamedSearch> searches = {
         {ContainerSearch(base, LDAP_SCOPE_SUBTREE), &containers}};
-    if (!hasChildren.empty()) {
+    if (hasChildren.empty()) {
+        searches.push_back(
+            {ObjectSearch(base.Text(), LDAP_SCOPE_SUBTREE, LDAP_DEREF_NEVER, query), whole.get()});
+    } else {
         searches.push_back({OneLevel(base, hasChildren), &parents});
     }
     LdapOutcome outcome = StreamSearches(ld, searches, limits_, searches.size());
-    std::vector<CountsByText> objects(query.counted.size());
-    if (outcome.code == LDAP_SUCCESS) {
+    if (outcome.code == LDAP_SUCCESS && !hasChildren.empty()) {
         LeaveOut(containers.children, parents.dns);
-        outcome = CountObjectsBelow(ld, base, query, containers.children,
-                                    hasChildren.empty() ? nullptr : &parents.dns, objects);
+        outcome = CountObjectsBelow(ld, base, query, containers.children, parents.dns, objects);
     }
     if (outcome.code == LDAP_SUCCESS && containers.badDn.empty() && parents.badDn.empty()) {
         for (std::size_t i = 0; i < objects.size(); ++i) {

@@ -161,13 +161,12 @@ class LdapSession {
     // Counts the objects of base's subtree that match filter by parent: base's own in a
     // one-level search and each child container's and each of parents' in a subtree search,
     // side by side, so that the server can work on several cores. parents are base's children
-    // of no container class that have children; without them (a server that cannot tell), and
-    // where one of those searches is refused (a container that may be read but not searched, a
-    // limit), the whole subtree in one search, so that a read counts what a subtree search of
-    // base may read wherever the refusal is.
+    // of no container class that have children. Where one of those searches is refused (a
+    // container that may be read but not searched, a limit), the whole subtree in one search,
+    // so that a read counts what a subtree search of base may read wherever the refusal is.
     LdapOutcome CountObjectsBelow(struct ldap* ld, const Dn& base, const ObjectQuery& query,
                                   const std::vector<ListedChild>& containers,
-                                  const std::vector<Dn>* parents,
+                                  const std::vector<Dn>& parents,
                                   std::vector<CountsByText>& counts);
     // A one-level search under base that reads no attributes, referral objects as entries.
     SearchSpec OneLevel(const Dn& base, std::string filter) const;
