@@ -51,7 +51,7 @@ complete_words() {
     "$root/usr/share/bash-completion/completions/vantor-count" "$@"
 }
 [ "$(complete_words vantor-count --ki)" = "--kind" ] || fail "completion of --ki"
-[ "$(complete_words vantor-count --kind "")" = "users servers groups partitions" ] ||
+[ "$(complete_words vantor-count --kind "")" = "users servers groups partitions all" ] ||
   fail "completion of --kind"
 
 desktop-file-validate "$root/usr/share/applications/vantor.desktop"
