@@ -308,16 +308,14 @@ int LdapSession::ReadSubtree(const Dn& base, const ObjectQuery& query) {
     if (const int r = Connection(what, ld); r != 0) {
         return r;
     }
-    // Without a marker the objects are counted in one search of base as well: the split
-    // searches would miss those below entries of other classes under base. That search needs
-    // nothing the listing finds, so it goes with it.
+    // Without a marker (or on a server that reads its whole back end per search) the objects
+    // are counted in one search of base: the split searches would miss those below entries of
+    // other classes under base. That search needs nothing the listing finds, so it goes with it.
     std::string hasChildren;
     if (!CountsSubtreesInOneSearch(dse_)) {
-        ChildrenMarker marker{};
-        if (const int r = Marker(ld, base, marker); r != 0) {
+        if (const int r = HasChildren(ld, base, hasChildren); r != 0) {
             return r;
         }
-        hasChildren = HasChildrenFilter(marker);
     }
     ListingSink containers(roots_);
     DnListSink parents;
@@ -359,7 +357,7 @@ SearchSpec LdapSession::OneLevel(const Dn& base, std::string filter) const {
     return spec;
 }
 
-int LdapSession::Marker(LDAP* ld, const Dn& entry, ChildrenMarker& marker) {
+int LdapSession::HasChildren(LDAP* ld, const Dn& entry, std::string& filter) {
     if (!marker_) {
         Attributes attributes;
         const LdapOutcome outcome =
@@ -368,12 +366,12 @@ int LdapSession::Marker(LDAP* ld, const Dn& entry, ChildrenMarker& marker) {
             return FailLdap(outcome, "reading " + entry.Text());
         }
         if (outcome.code != LDAP_SUCCESS) {
-            marker = ChildrenMarker::kNone;  // asked again of the next entry
+            filter = HasChildrenFilter(ChildrenMarker::kNone);  // asked again of the next entry
             return 0;
         }
         marker_ = MarkerOf(attributes);
     }
-    marker = *marker_;
+    filter = HasChildrenFilter(*marker_);
     return 0;
 }
 
@@ -407,11 +405,10 @@ int LdapSession::NonContainerParents(const Dn& parent, const std::vector<ListedC
     if (const int r = Connection(what, ld); r != 0) {
         return r;
     }
-    ChildrenMarker marker{};
-    if (const int r = Marker(ld, parent, marker); r != 0) {
+    std::string hasChildren;
+    if (const int r = HasChildren(ld, parent, hasChildren); r != 0) {
         return r;
     }
-    const std::string hasChildren = HasChildrenFilter(marker);
     // Without a marker this is every entry under parent.
     DnListSink found;
     LdapOutcome outcome;

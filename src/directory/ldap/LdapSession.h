@@ -170,8 +170,9 @@ class LdapSession {
                                   std::vector<CountsByText>& counts);
     // A one-level search under base that reads no attributes, referral objects as entries.
     SearchSpec OneLevel(const Dn& base, std::string filter) const;
-    // The server's children marker, learnt from entry on first use.
-    int Marker(struct ldap* ld, const Dn& entry, ChildrenMarker& marker);
+    // The filter that finds entries with children by the server's marker ("" without one); the
+    // marker is learnt from entry on first use.
+    int HasChildren(struct ldap* ld, const Dn& entry, std::string& filter);
     // Reads spec's entries into sink page by page. Where 389 Directory Server ends the paged
     // read with noSuchObject after some pages, reads it again unpaged after restart() has
     // emptied what sink kept. Sets outcome; returns a failure to connect.
