@@ -182,16 +182,6 @@ bool StartTls(const LdapSettings& settings, LDAP* ld, ConnectResult& result) {
     return true;
 }
 
-// libldap reads a TCP connection message by message, a header and a body each, with a poll
-// before each: two reads and a poll per entry of a large search. A read-ahead buffer under the
-// transport makes that a read per few kilobytes.
-void ReadAhead(LDAP* ld) {
-    Sockbuf* sb = nullptr;
-    if (ldap_get_option(ld, LDAP_OPT_SOCKBUF, &sb) == LDAP_OPT_SUCCESS && sb != nullptr) {
-        ber_sockbuf_add_io(sb, &ber_sockbuf_io_readahead, LBER_SBIOD_LEVEL_PROVIDER, nullptr);
-    }
-}
-
 }  // namespace
 
 ConnectResult Connect(const LdapSettings& settings) {
@@ -212,7 +202,6 @@ ConnectResult Connect(const LdapSettings& settings) {
         result.cause = BindFailure(settings, result, diagnostic);
         return result;
     }
-    ReadAhead(ld.get());
     result.handle = std::move(ld);
     return result;
 }
