@@ -17,9 +17,9 @@ namespace vantor {
 
 namespace {
 
-// Object searches of one subtree read that may be outstanding together: enough to keep a
-// server's cores busy, far below the hundred or so requests at which slapd drops a connection.
-constexpr std::size_t kSearchesInFlight = 8;
+// Listings that may be outstanding together: enough to keep a server's cores busy, far below
+// the hundred or so requests at which slapd drops a connection.
+constexpr std::size_t kListingsInFlight = 8;
 
 constexpr std::size_t kPartitionKind = 3;  // "Partition" in kKindClassNames
 
@@ -259,47 +259,11 @@ SearchSpec LdapSession::ObjectSearch(const std::string& dn, int scope, int deref
 }
 
 std::unique_ptr<ParentCountingSink> LdapSession::ObjectSink(const ObjectQuery& query,
-                                                            std::vector<CountsByText>& counts,
-                                                            std::string skipDn) {
+                                                            std::vector<CountsByText>& counts) {
     if (query.sorting) {
-        return std::make_unique<ParentCountingSink>(counts, *query.sorting, std::move(skipDn));
+        return std::make_unique<ParentCountingSink>(counts, *query.sorting);
     }
-    return std::make_unique<ParentCountingSink>(counts.at(0), std::move(skipDn));
-}
-
-LdapOutcome LdapSession::CountObjectsBelow(LDAP* ld, const Dn& base, const ObjectQuery& query,
-                                           const std::vector<ListedChild>& containers,
-                                           const std::vector<Dn>& parents,
-                                           std::vector<CountsByText>& counts) {
-    const auto spec = [&](const std::string& dn, int scope) {
-        return ObjectSearch(dn, scope, LDAP_DEREF_NEVER, query);
-    };
-    std::vector<std::unique_ptr<ParentCountingSink>> sinks;
-    std::vector<StreamedSearch> searches;
-    const auto below = [&](const std::string& dn) {
-        sinks.push_back(ObjectSink(query, counts, dn));
-        searches.push_back({spec(dn, LDAP_SCOPE_SUBTREE), sinks.back().get()});
-    };
-    sinks.push_back(ObjectSink(query, counts, {}));
-    searches.push_back({spec(base.Text(), LDAP_SCOPE_ONELEVEL), sinks.back().get()});
-    for (const ListedChild& child : containers) {
-        if (child.referralUrls.empty() && child.dn.Depth() == base.Depth() + 1 &&
-            child.dn.IsUnder(base)) {
-            below(child.dn.Text());
-        }
-    }
-    for (const Dn& parent : parents) {
-        below(parent.Text());
-    }
-    LdapOutcome outcome = StreamSearches(ld, searches, limits_, kSearchesInFlight);
-    if (outcome.code == LDAP_SUCCESS || Lost(outcome.code)) {
-        return outcome;
-    }
-    for (CountsByText& kind : counts) {
-        kind.clear();
-    }
-    const auto whole = ObjectSink(query, counts, {});
-    return StreamSearches(ld, {{spec(base.Text(), LDAP_SCOPE_SUBTREE), whole.get()}}, limits_, 1);
+    return std::make_unique<ParentCountingSink>(counts.at(0));
 }
 
 int LdapSession::ReadSubtree(const Dn& base, const ObjectQuery& query) {
@@ -308,33 +272,19 @@ int LdapSession::ReadSubtree(const Dn& base, const ObjectQuery& query) {
     if (const int r = Connection(what, ld); r != 0) {
         return r;
     }
-    // Without a marker (or on a server that reads its whole back end per search) the objects
-    // are counted in one search of base: the split searches would miss those below entries of
-    // other classes under base. That search needs nothing the listing finds, so it goes with it.
-    std::string hasChildren;
-    if (!CountsSubtreesInOneSearch(dse_)) {
-        if (const int r = HasChildren(ld, base, hasChildren); r != 0) {
-            return r;
-        }
-    }
+    // The objects in one search of base, sent with the container listing. Searches of base's
+    // parts side by side on one connection cost the server more than the whole in one: their
+    // threads contend for the connection, and a server that reads its whole back end for a
+    // filter its index cannot narrow (389) reads it once per search.
     ListingSink containers(roots_);
-    DnListSink parents;
     std::vector<CountsByText> objects(query.counted.size());
-    const auto whole = ObjectSink(query, objects, {});
-    std::vector<StreamedSearch> searches = {
-        {ContainerSearch(base, LDAP_SCOPE_SUBTREE), &containers}};
-    if (hasChildren.empty()) {
-        searches.push_back(
-            {ObjectSearch(base.Text(), LDAP_SCOPE_SUBTREE, LDAP_DEREF_NEVER, query), whole.get()});
-    } else {
-        searches.push_back({OneLevel(base, hasChildren), &parents});
-    }
-    LdapOutcome outcome = StreamSearches(ld, searches, limits_, searches.size());
-    if (outcome.code == LDAP_SUCCESS && !hasChildren.empty()) {
-        LeaveOut(containers.children, parents.dns);
-        outcome = CountObjectsBelow(ld, base, query, containers.children, parents.dns, objects);
-    }
-    if (outcome.code == LDAP_SUCCESS && containers.badDn.empty() && parents.badDn.empty()) {
+    const auto whole = ObjectSink(query, objects);
+    const LdapOutcome outcome = StreamSearches(
+        ld,
+        {{ContainerSearch(base, LDAP_SCOPE_SUBTREE), &containers},
+         {ObjectSearch(base.Text(), LDAP_SCOPE_SUBTREE, LDAP_DEREF_NEVER, query), whole.get()}},
+        limits_, 2);
+    if (outcome.code == LDAP_SUCCESS && containers.badDn.empty()) {
         for (std::size_t i = 0; i < objects.size(); ++i) {
             subtrees_.Add(base, query.counted[i], containers.children, objects[i]);
         }
@@ -430,7 +380,7 @@ int LdapSession::NonContainerParents(const Dn& parent, const std::vector<ListedC
         if (const int r = Connection(what, ld); r != 0) {
             return r;
         }
-        outcome = StreamSearches(ld, listings, limits_, kSearchesInFlight);
+        outcome = StreamSearches(ld, listings, limits_, kListingsInFlight);
     }
     if (outcome.code != LDAP_SUCCESS) {
         return FailLdap(outcome, what);
@@ -497,7 +447,7 @@ int LdapSession::CountUnder(const Dn& container, const std::vector<Dn>& parents,
     // Paged, one entry after the other, so that a server limit ends no search early.
     for (const Dn& parent : parents) {
         std::vector<CountsByText> byParent(query.counted.size());
-        const auto sink = ObjectSink(query, byParent, {});
+        const auto sink = ObjectSink(query, byParent);
         const auto restart = [&] {
             for (CountsByText& kind : byParent) {
                 kind.clear();

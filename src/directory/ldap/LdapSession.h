@@ -135,8 +135,7 @@ class LdapSession {
     static SearchSpec ObjectSearch(const std::string& dn, int scope, int deref,
                                    const ObjectQuery& query);
     static std::unique_ptr<ParentCountingSink> ObjectSink(const ObjectQuery& query,
-                                                          std::vector<CountsByText>& counts,
-                                                          std::string skipDn);
+                                                          std::vector<CountsByText>& counts);
     // The entry a search names, which must not be a referral; 0 or a failure.
     int SearchBase(std::string_view base, const Dn*& dn);
     // One batch of a search of objects, counts[i] the objects that filters[i] matches; with
@@ -158,16 +157,6 @@ class LdapSession {
     // Reads base's subtree into subtrees_: 0, or kAskEachContainer when the server would not
     // give it whole, or the failure of a lost connection or a cancel.
     int ReadSubtree(const Dn& base, const ObjectQuery& query);
-    // Counts the objects of base's subtree that match filter by parent: base's own in a
-    // one-level search and each child container's and each of parents' in a subtree search,
-    // side by side, so that the server can work on several cores. parents are base's children
-    // of no container class that have children. Where one of those searches is refused (a
-    // container that may be read but not searched, a limit), the whole subtree in one search,
-    // so that a read counts what a subtree search of base may read wherever the refusal is.
-    LdapOutcome CountObjectsBelow(struct ldap* ld, const Dn& base, const ObjectQuery& query,
-                                  const std::vector<ListedChild>& containers,
-                                  const std::vector<Dn>& parents,
-                                  std::vector<CountsByText>& counts);
     // A one-level search under base that reads no attributes, referral objects as entries.
     SearchSpec OneLevel(const Dn& base, std::string filter) const;
     // The filter that finds entries with children by the server's marker ("" without one); the

@@ -81,8 +81,8 @@ void ListingSink::Reference(const std::vector<std::string>& urls) {
 }
 
 ParentCountingSink::ParentCountingSink(std::vector<CountsByText>& countsByKind,
-                                       const KindSorting& sorting, std::string skipDn)
-    : sorting_(&sorting), skipDn_(std::move(skipDn)) {
+                                       const KindSorting& sorting)
+    : sorting_(&sorting) {
     for (CountsByText& counts : countsByKind) {
         counts_.push_back(&counts);
     }
@@ -91,8 +91,7 @@ ParentCountingSink::ParentCountingSink(std::vector<CountsByText>& countsByKind,
 void ParentCountingSink::Entry(LDAP* ld, LDAPMessage* entry) {
     BerElement* ber = nullptr;
     berval dn{0, nullptr};
-    if (ldap_get_dn_ber(ld, entry, &ber, &dn) == LDAP_SUCCESS &&
-        std::string_view(dn.bv_val, dn.bv_len) != skipDn_) {
+    if (ldap_get_dn_ber(ld, entry, &ber, &dn) == LDAP_SUCCESS) {
         const std::string_view parent = ParentText({dn.bv_val, dn.bv_len});
         std::vector<std::string> classes;
         if (sorting_ != nullptr) {

@@ -77,14 +77,12 @@ struct KindSorting {
 
 // Counts the entries of a search by their parent's DN as the server spells it, into counts that
 // several searches share: the objects of a whole subtree in one counter per parent, none of them
-// kept. The entry skipDn (a subtree search's base, counted by its parent's search) and
-// references are left out. With a sorting, one set of counts per sorted kind, in its order.
+// kept. References are left out. With a sorting, one set of counts per sorted kind, in its
+// order.
 class ParentCountingSink final : public PageSink {
   public:
-    explicit ParentCountingSink(CountsByText& counts, std::string skipDn = {})
-        : counts_{&counts}, skipDn_(std::move(skipDn)) {}
-    ParentCountingSink(std::vector<CountsByText>& countsByKind, const KindSorting& sorting,
-                       std::string skipDn = {});
+    explicit ParentCountingSink(CountsByText& counts) : counts_{&counts} {}
+    ParentCountingSink(std::vector<CountsByText>& countsByKind, const KindSorting& sorting);
 
     void Entry(struct ldap* ld, struct ldapmsg* entry) override;
     void Reference(const std::vector<std::string>& /*urls*/) override {}
@@ -92,7 +90,6 @@ class ParentCountingSink final : public PageSink {
   private:
     std::vector<CountsByText*> counts_;
     const KindSorting* sorting_ = nullptr;
-    std::string skipDn_;
 };
 
 }  // namespace vantor

@@ -75,9 +75,4 @@ const ClassProfile& ChooseProfile(const RootDse& dse) {
     return GenericProfile();
 }
 
-bool CountsSubtreesInOneSearch(const RootDse& dse) {
-    return ContainsIgnoreCase(dse.vendorName, "389 Project") ||
-           ContainsIgnoreCase(dse.vendorVersion, "389-Directory");
-}
-
 }  // namespace vantor

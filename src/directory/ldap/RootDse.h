@@ -25,10 +25,4 @@ int ReadRootDse(struct ldap* ld, const WaitLimits& limits, RootDse& dse, std::st
 // eDirectory when its vendor is Novell or NetIQ (or its version names eDirectory), else generic.
 const ClassProfile& ChooseProfile(const RootDse& dse);
 
-// Whether a subtree's objects are counted by one search of its base rather than by searches of
-// its parts side by side. 389 Directory Server answers a filter its index cannot narrow (a class
-// held by more entries than its ID-list scan limit, 4,000 by default) by reading the whole back
-// end once per search, so ten searches of ten parts cost it ten whole reads.
-bool CountsSubtreesInOneSearch(const RootDse& dse);
-
 }  // namespace vantor
