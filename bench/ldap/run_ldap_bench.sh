@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Counts the users of a private slapd, then of a private 389 Directory Server, both on
 # 127.0.0.1 and loaded with the same data, with ldapsearch and with vantor-count, the commands
-# interleaved round by round, and prints for each server and command the median wall time, its
-# ratio to the unpaged ldapsearch count, the median CPU time the server spent on it (from /proc)
-# and the server operations it asked for per container (from the server's cn=Monitor).
+# interleaved round by round (each round's order rotated by one), and prints for each server
+# and command the median wall time, its ratio to the unpaged ldapsearch count, the median CPU
+# time the server spent on it (from /proc) and the server operations it asked for per container
+# (from the server's cn=Monitor).
 #
 #   bench/ldap/run_ldap_bench.sh [COUNTER] [SHAPE] [ROUNDS] [OTHER_COUNTER]
 #
@@ -179,8 +180,12 @@ measure() {
 
   local results="$folder/results-$server" round operations ticks start end found
   : > "$results"
+  local rotated
   for round in $(seq "$rounds"); do
-    for name in "${order[@]}"; do
+    # Each round starts one command further on, so that no command always runs after the same
+    # one: a server's background work (389's checkpoints, its cache) then falls on each alike.
+    rotated=("${order[@]:$(((round - 1) % ${#order[@]}))}" "${order[@]:0:$(((round - 1) % ${#order[@]}))}")
+    for name in "${rotated[@]}"; do
       operations="$($operations_of)"
       ticks="$(process_ticks "$pid")"
       start="$(now)"
