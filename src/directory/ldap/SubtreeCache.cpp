@@ -1,6 +1,7 @@
 #include "directory/ldap/SubtreeCache.h"
 
 #include <string_view>
+#include <unordered_set>
 
 namespace vantor {
 
@@ -13,10 +14,25 @@ void SubtreeCache::Add(const Dn& base, const std::string& filter,
     children[base.Key()];
     counts.try_emplace(base.Key(), 0);
     keyByText.emplace(base.Text(), &base.Key());
+    // A referral's subtree is not in the read: another server's, or another naming context that
+    // has to be read on its own. A server may still return entries it keeps below a referral
+    // object to a subtree search; they are left out, as a search of the referral is refused.
+    std::unordered_set<std::string> referrals;
     for (const ListedChild& container : containers) {
-        // A referral's subtree is not in the read: another server's, or another naming context
-        // that has to be read on its own.
-        if (container.referralUrls.empty()) {
+        if (!container.referralUrls.empty()) {
+            referrals.insert(container.dn.Key());
+        }
+    }
+    const auto inReferral = [&](Dn dn) {
+        for (; !referrals.empty() && dn.Depth() > base.Depth(); dn = dn.Ancestor(1)) {
+            if (referrals.contains(dn.Key())) {
+                return true;
+            }
+        }
+        return false;
+    };
+    for (const ListedChild& container : containers) {
+        if (container.referralUrls.empty() && !inReferral(container.dn)) {
             children[container.dn.Key()];
             counts.try_emplace(container.dn.Key(), 0);
             keyByText.emplace(container.dn.Text(), &container.dn.Key());
@@ -31,7 +47,7 @@ void SubtreeCache::Add(const Dn& base, const std::string& filter,
         return dn.Key();
     };
     for (const ListedChild& container : containers) {
-        if (container.dn.IsUnder(base)) {
+        if (container.dn.IsUnder(base) && !inReferral(container.dn.Ancestor(1))) {
             children[nearest(container.dn)].push_back(container);
         }
     }
@@ -43,7 +59,7 @@ void SubtreeCache::Add(const Dn& base, const std::string& filter,
         } else if (const auto dn = Dn::Parse(parent)) {
             if (const auto container = counts.find(dn->Key()); container != counts.end()) {
                 container->second += objects;
-            } else if (dn->IsUnder(base)) {
+            } else if (dn->IsUnder(base) && !inReferral(*dn)) {
                 counts[nearest(*dn)] += objects;  // below an entry of no container class
             }
         }

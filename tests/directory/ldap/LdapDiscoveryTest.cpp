@@ -28,6 +28,10 @@ SlapdOptions LdapDiscoveryServer() {
     options.ldif =
         "dn: o=acme\nobjectClass: organization\no: acme\n\n" + UsersLdif("o=acme", "boss", 1) +
         Referral("ou=Remote,o=acme", "Remote", "ldap://127.0.0.1:1/ou=Remote,o=acme") +
+        // Entries kept below a referral belong to where it refers: a server may still return
+        // them to a subtree search.
+        UsersLdif("ou=Remote,o=acme", "far", 1) + OuLdif("ou=Inner,ou=Remote,o=acme", "Inner") +
+        UsersLdif("ou=Inner,ou=Remote,o=acme", "inner", 2) +
         Referral("ou=Elsewhere,o=acme", "Elsewhere", "ldap://127.0.0.1:1/ou=People,dc=other") +
         OuLdif("ou=Dev,o=acme", "Dev") + UsersLdif("ou=Dev,o=acme", "dev", 2);
     // ou=Missing does not exist in either database.
@@ -53,39 +57,48 @@ class LdapDiscovery : public SlapdSuite<LdapDiscoveryServer> {
         }
         return byName;
     }
+
+    static void ExpectEveryContextAndReferralOnce(const std::map<std::string, NodeResult>& nodes) {
+        std::map<std::string, int> counts;
+        for (const auto& [name, node] : nodes) {
+            counts[name] = node.count;
+        }
+        EXPECT_EQ(counts, (std::map<std::string, int>{{"[Root]", 0},
+                                                      {"acme", 1},
+                                                      {"Dev.acme", 2},
+                                                      {"Remote.acme", 0},
+                                                      {"Elsewhere.acme", 0},
+                                                      {"example.com", 5},
+                                                      {"Deep.Missing.example.com", 3}}));
+        for (const char* clean : {"[Root]", "acme", "Dev.acme", "example.com"}) {
+            EXPECT_THAT(nodes.at(clean).errors, IsEmpty()) << clean;
+        }
+        EXPECT_THAT(nodes.at("Deep.Missing.example.com").errors, IsEmpty());
+
+        // One error line each, the search's, naming the referral's own DN and its URL.
+        const std::vector<std::pair<std::string, std::string>> referrals = {
+            {"Remote.acme",
+             "ou=Remote,o=acme is a referral to ldap://127.0.0.1:1/ou=Remote,o=acme"},
+            {"Elsewhere.acme",
+             "ou=Elsewhere,o=acme is a referral to ldap://127.0.0.1:1/ou=People,dc=other"}};
+        for (const auto& [name, cause] : referrals) {
+            const NodeResult& node = nodes.at(name);
+            ASSERT_THAT(node.errors, SizeIs(1)) << name;
+            EXPECT_EQ(node.errors[0].code, dirError::kReferralsFailed);
+            EXPECT_EQ(node.errors[0].name, name);
+            EXPECT_THAT(node.errors[0].cause,
+                        AllOf(HasSubstr(cause), HasSubstr("referrals are not followed")));
+        }
+    }
 };
 
 TEST_F(LdapDiscovery, ByContainerEveryContextAndReferralIsOneLine) {
-    LdapDirectory dir(SettingsFor(*server_));
-    const auto nodes = ByName(RunEngine(dir, "User", false));
-    std::map<std::string, int> counts;
-    for (const auto& [name, node] : nodes) {
-        counts[name] = node.count;
-    }
-    EXPECT_EQ(counts, (std::map<std::string, int>{{"[Root]", 0},
-                                                  {"acme", 1},
-                                                  {"Dev.acme", 2},
-                                                  {"Remote.acme", 0},
-                                                  {"Elsewhere.acme", 0},
-                                                  {"example.com", 5},
-                                                  {"Deep.Missing.example.com", 3}}));
-    for (const char* clean : {"[Root]", "acme", "Dev.acme", "example.com"}) {
-        EXPECT_THAT(nodes.at(clean).errors, IsEmpty()) << clean;
-    }
-    EXPECT_THAT(nodes.at("Deep.Missing.example.com").errors, IsEmpty());
-
-    // One error line each, the search's, naming the referral's own DN and its URL.
-    const std::vector<std::pair<std::string, std::string>> referrals = {
-        {"Remote.acme", "ou=Remote,o=acme is a referral to ldap://127.0.0.1:1/ou=Remote,o=acme"},
-        {"Elsewhere.acme",
-         "ou=Elsewhere,o=acme is a referral to ldap://127.0.0.1:1/ou=People,dc=other"}};
-    for (const auto& [name, cause] : referrals) {
-        const NodeResult& node = nodes.at(name);
-        ASSERT_THAT(node.errors, SizeIs(1)) << name;
-        EXPECT_EQ(node.errors[0].code, dirError::kReferralsFailed);
-        EXPECT_EQ(node.errors[0].name, name);
-        EXPECT_THAT(node.errors[0].cause,
-                    AllOf(HasSubstr(cause), HasSubstr("referrals are not followed")));
+    for (const bool wholeSubtrees : {true, false}) {
+        SCOPED_TRACE(wholeSubtrees ? "whole subtrees" : "each container");
+        LdapSettings settings = SettingsFor(*server_);
+        settings.wholeSubtrees = wholeSubtrees;
+        LdapDirectory dir(settings);
+        ExpectEveryContextAndReferralOnce(ByName(RunEngine(dir, "User", false)));
     }
 }
 
