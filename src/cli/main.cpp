@@ -2,8 +2,11 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
+#include <string_view>
 
 #include "cli/CliHost.h"
 #include "cli/Comparison.h"
@@ -11,6 +14,7 @@
 #include "cli/Options.h"
 #include "cli/OutputClash.h"
 #include "cli/OutputFormats.h"
+#include "cli/StandardOutput.h"
 #include "cli/TerminalPrompt.h"
 #include "directory/ldap/LdapDirectory.h"
 #include "directory/ldif/BundledSample.h"
@@ -61,22 +65,35 @@ std::string BuildOutput(const CliOptions& options, const CCountTreeCtrl& tree, C
     return BuildTextReport(tree, walk, record.kind, record.date);
 }
 
+// Writes to standard output: kExitComplete, or the status of a failed write. A reader that has
+// gone (head had enough, a pager was quit) knows why, so that failure goes without a message.
+int Print(std::string_view text) {
+    const int error = WriteStandardOutput(text);
+    if (error == 0) {
+        return kExitComplete;
+    }
+    if (error == EPIPE) {
+        return kExitUsageOrFileError;
+    }
+    return Fail(kExitUsageOrFileError,
+                std::string("Could not write to standard output: ") + std::strerror(error));
+}
+
 // Writes to the output file (replaced only when complete) or to standard output.
-std::optional<std::string> WriteOutput(const CliOptions& options, const std::string& output) {
-    if (options.outputPath) {
-        return SaveFileReplacing(*options.outputPath, output);
+int WriteOutput(const CliOptions& options, const std::string& output) {
+    if (!options.outputPath) {
+        return Print(output);
     }
-    std::cout.write(output.data(), static_cast<std::streamsize>(output.size()));
-    std::cout.flush();
-    if (!std::cout) {
-        return std::string("Could not write to standard output");
+    if (auto error = SaveFileReplacing(*options.outputPath, output)) {
+        return Fail(kExitUsageOrFileError, *error);
     }
-    return std::nullopt;
+    return kExitComplete;
 }
 
 int Run(int argc, char** argv) {
     // From the start, so an interrupt while a large export loads cancels the run too.
     CliHost::InstallInterruptHandler();
+    IgnoreBrokenPipeSignal();
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     ScrubPasswordArguments(argc, argv);
     DirectoryArguments directoryArguments = TakeDirectoryArguments(arguments);
@@ -89,16 +106,13 @@ int Run(int argc, char** argv) {
     }
     const CliOptions& options = std::get<CliOptions>(parsed);
     if (options.help) {
-        std::cout << kVantorCountUsage;
-        return kExitComplete;
+        return Print(kVantorCountUsage);
     }
     if (!options.profileShow.empty()) {
-        std::cout << ProfileText(*FindProfile(options.profileShow));
-        return kExitComplete;
+        return Print(ProfileText(*FindProfile(options.profileShow)));
     }
     if (options.version) {
-        std::cout << "vantor-count " << kProgramVersion << '\n';
-        return kExitComplete;
+        return Print("vantor-count " + std::string(kProgramVersion) + '\n');
     }
 
     // Before the count, so that a long count is not wasted on a file that cannot be compared.
@@ -192,8 +206,9 @@ int Run(int argc, char** argv) {
         record.comparison = CompareRuns(std::move(*earlier), tree, walk, record);
         record.comparison->changedOnly = options.changedOnly;
     }
-    if (auto error = WriteOutput(options, BuildOutput(options, tree, walk, record))) {
-        return Fail(kExitUsageOrFileError, *error);
+    if (const int written = WriteOutput(options, BuildOutput(options, tree, walk, record));
+        written != kExitComplete) {
+        return written;
     }
     if (options.pdfPath) {
         const std::unique_ptr<PrintDevice> pdf = OpenPdfPrintDevice(*options.pdfPath);

@@ -47,17 +47,20 @@ std::string Data(const std::string& name) {
 
 class CountCommand : public ::testing::Test {
   protected:
-    // Starts vantor-count with arguments, its output going to files in dir; input, when not
-    // negative, becomes its standard input.
-    pid_t Start(const std::vector<std::string>& arguments, int input = -1) {
+    // Starts vantor-count with arguments, its output going to files in dir; input and output,
+    // when not negative, become its standard input and output.
+    pid_t Start(const std::vector<std::string>& arguments, int input = -1, int output = -1) {
         const std::string program = VANTOR_COUNT;
         const pid_t pid = ::fork();
         if (pid == 0) {
-            ::setsid();  // no controlling terminal: -W cannot ask here
+            ::setsid();                  // no controlling terminal: -W cannot ask here
+            ::signal(SIGPIPE, SIG_DFL);  // as a shell starts it, whatever the test runner ignores
             if (input >= 0) {
                 ::dup2(input, STDIN_FILENO);
             }
-            const int out = ::open((dir / "stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            const int out =
+                output >= 0 ? output
+                            : ::open((dir / "stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
             const int err = ::open((dir / "stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
             ::dup2(out, STDOUT_FILENO);
             ::dup2(err, STDERR_FILENO);
@@ -462,6 +465,34 @@ TEST_F(CountCommand, OutputFileIsReplacedWholeAndHelpListsTheExitCodes) {
     const Outcome help = Run({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_THAT(help.out, HasSubstr("Exit status:"));
+}
+
+// A reader that has gone (head had enough) is no news: status 4 without a word, over every back
+// end alike; any other failure to write standard output says why.
+TEST_F(CountCommand, StandardOutputThatCannotBeWrittenEndsWithStatus4) {
+    const std::string full =
+        "vantor-count: Could not write to standard output: " + std::string(std::strerror(ENOSPC)) +
+        "\n";
+    const std::vector<std::vector<std::string>> commands = {
+        {"--ldif", Data("cli/acme.ldif"), "--by-container"},
+        {"--help"},
+        {"--version"},
+        {"--profile-show", "generic"}};
+    for (const auto& arguments : commands) {
+        SCOPED_TRACE(arguments.front());
+        int pipeEnds[2] = {-1, -1};
+        ASSERT_EQ(::pipe(pipeEnds), 0);
+        ::close(pipeEnds[0]);  // the reader has gone before the first line
+        const int device = ::open("/dev/full", O_WRONLY);
+        ASSERT_GE(device, 0);
+        for (const auto& [output, err] : {std::pair{pipeEnds[1], std::string()}, {device, full}}) {
+            const pid_t pid = Start(arguments, -1, output);
+            ::close(output);
+            const Outcome outcome = Finish(pid);
+            EXPECT_EQ(outcome.exitCode, 4);
+            EXPECT_EQ(outcome.err, err);
+        }
+    }
 }
 
 // What a FIFO's reader gets from one writer, waiting at most about ten seconds for it.
