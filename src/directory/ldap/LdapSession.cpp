@@ -54,13 +54,12 @@ void LdapControlFree::operator()(LDAPControl* control) const {
     ldap_control_free(control);
 }
 
-LdapSession::LdapSession(ServerLink link, RootDse dse, const ClassProfile& profile)
+LdapSession::LdapSession(ServerLink link, const RootDse& dse, const ClassProfile& profile)
     : link_(std::move(link)),
       limits_{link_.Settings().operationTimeout, link_.Settings().hooks.cancelled},
       pageSize_(link_.Settings().pageSize),
-      dse_(std::move(dse)),
       profile_(&profile),
-      contexts_(dse_.namingContexts),
+      contexts_(dse.namingContexts),
       roots_(profile, contexts_) {
     LDAPControl* control = nullptr;
     if (ldap_control_create(LDAP_CONTROL_MANAGEDSAIT, 0, nullptr, 0, &control) == LDAP_SUCCESS) {
@@ -119,7 +118,7 @@ std::unique_ptr<LdapSession> LdapSession::Open(const LdapSettings& settings, std
     }
     const std::string servers = connection.servers;
     std::unique_ptr<LdapSession> session(new LdapSession(
-        ServerLink(settings, std::move(connection.handle), servers), std::move(dse), *profile));
+        ServerLink(settings, std::move(connection.handle), servers), dse, *profile));
     if (baseDn) {
         session->tops_.push_back(*baseDn);
     } else {

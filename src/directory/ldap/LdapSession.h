@@ -101,7 +101,7 @@ class LdapSession {
     // ReadSubtree's answer when the server would not give a subtree whole.
     static constexpr int kAskEachContainer = 1;
 
-    LdapSession(ServerLink link, RootDse dse, const ClassProfile& profile);
+    LdapSession(ServerLink link, const RootDse& dse, const ClassProfile& profile);
 
     int Fail(int code, std::string cause);
     // The connection for the next request into ld: 0, or the failure (noted, the cause starting
@@ -219,7 +219,6 @@ class LdapSession {
     ServerLink link_;
     WaitLimits limits_;
     int pageSize_;
-    RootDse dse_;
     const ClassProfile* profile_;
     NamingContexts contexts_;
     std::vector<Dn> tops_;
